@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Runs the whole suite through CTest in a private, temporary home so no test sees real settings.
+set -euo pipefail
+build=$1
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+mkdir -p "$scratch/home" "$scratch/config" "$scratch/runtime" "$scratch/cache"
+chmod 700 "$scratch/runtime"
+export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime" \
+       XDG_CACHE_HOME="$scratch/cache" QT_QPA_PLATFORM=offscreen
+cd "$build"
+ctest --output-on-failure -j2 --timeout 300

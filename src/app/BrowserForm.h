@@ -1,0 +1,134 @@
+#pragma once
+#include "app/KeyedCollection.h"
+
+#include <QWidget>
+
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QAction;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class QToolButton;
+class TBrowserOptions;
+class WrappingCheckBox;
+
+// The main window: the list of source files, where the results go, the run button and the log.
+// Its operations are split by concern: BrowserForm.cpp (window, states, update lock),
+// BrowserFormSources.cpp (the source list), BrowserFormRun.cpp (the conversion run and the log),
+// BrowserFormSettings.cpp (the remembered settings).
+class BrowserForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit BrowserForm(QWidget* parent = nullptr);
+    ~BrowserForm() override;
+
+    // Fills the controls from the remembered settings and shows the window; returns at once.
+    void Execute();
+
+    bool IsBusy() const { return Busy; }
+
+    // The source files waiting for conversion, oldest first.
+    const KeyedCollection& SourceFiles() const { return SrcFiles; }
+
+    // The message log as the program wrote it (line ends as CR LF).
+    const QString& LogText() const { return mLogText; }
+
+    // Window state and update lock.
+    void SetBusy(bool aBusy);
+    void RefreshControls();
+    void LockUpdate();
+    void UnlockUpdate();
+    bool IsUpdateLocked() const;
+
+    // Remembered settings.
+    void DistributeValues(TBrowserOptions& aOptions);
+    void AssembleValues(TBrowserOptions& aOptions);
+
+    // Source list.
+    void SetHelpStringsInSrcList(bool aShow);
+    bool IsSrcFileInList(const QString& aFileName) const;
+    bool IsApplicableFile(const QString& aFileName);
+    void AddSrcFile(const QString& aFileName);
+    qint32 GetListNumberBySrcFile(const QString& aFileName);
+    void RemoveSrcFile(const QString& aFileName);
+    void AddFolderFiles(const QString& aFolderName);
+    void ClearAllSrcFilesList();
+
+    // Conversion run and message log.
+    void ConvertCurrentSrcList();
+    void DoConvertion(const QString& aFileName);
+    QString GetOutFileName(const QString& aFileName);
+    void AddMessage(const QString& aMessageText);
+
+    // Event handlers, named as the design names them.
+    void Form_Load();
+    void Form_QueryUnload();
+    void theDestDirSame_Click();
+    void theDestDirFixed_Click();
+    void theSrcOnlyKez_Click();
+    void theSrcList_Click();
+    void theAddSrcFile_Click();
+    void theDeleteSrcFile_Click();
+    void mnClearList_Click();
+    void theSrcList_MouseDown(Qt::MouseButton aButton, const QPoint& aGlobalPos);
+    bool theSrcList_OLEDragOver(const class QMimeData* aData);
+    void theSrcList_OLEDragDrop(const class QMimeData* aData);
+    void theSelectFolder_Click();
+    void theOptions_Click();
+    void theRunConverting_Click();
+    void theConvertImmediately_Click();
+    void theConvertionStartTimer_Timer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void ConnectEvents();
+    void PaintDestDirBackground(bool aEnabled);
+
+    // State, in the design's order.
+    KeyedCollection SrcFiles;
+    qint32 UpdateLockCount = 0;
+    bool RefreshPending = false;
+    bool Busy = false;
+    bool StopRequested = false;
+    qint32 SucceededCount = 0;
+    qint32 FailedCount = 0;
+
+    bool mHelpShown = false;
+    bool mCentred = false;
+    QString mLogText;
+
+    // Controls, named as in the layout table.
+    QLabel* Label1;
+    QListWidget* theSrcList;
+    QPushButton* theAddSrcFile;
+    QPushButton* theDeleteSrcFile;
+    QCheckBox* theSrcOnlyKez;
+    QRadioButton* theDestDirSame;
+    QRadioButton* theDestDirFixed;
+    QButtonGroup* mDestGroup;
+    QLineEdit* theDestDir;
+    QToolButton* theSelectFolder;
+    QPushButton* theOptions;
+    QPushButton* theRunConverting;
+    WrappingCheckBox* theConvertImmediately;
+    QLabel* Label2;
+    QPlainTextEdit* theConvertResults;
+    QTimer* theConvertionStartTimer;
+
+    QMenu* mnListPopup;
+    QAction* mnClearList;
+    QMenu* mnMessagesPopup;
+    QAction* mnClearMessages;
+    QAction* mnCopyAllMessages;
+};

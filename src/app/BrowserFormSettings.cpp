@@ -1,0 +1,35 @@
+// The main window's remembered settings, to and from its controls.
+#include "app/BrowserForm.h"
+#include "app/TBrowserOptions.h"
+#include "app/WrappingCheckBox.h"
+#include "errors/mErrorHandling.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+using mErrorHandling::PassOn;
+
+void BrowserForm::DistributeValues(TBrowserOptions& aOptions)
+{
+    PassOn("BrowserForm", "DistributeValues", [&] {
+        LockUpdate();
+        theSrcOnlyKez->setChecked(aOptions.SrcOnlyKez);
+        theDestDirSame->setChecked(aOptions.DestPlace == 0);
+        theDestDirFixed->setChecked(aOptions.DestPlace == 1);
+        theDestDir->setText(aOptions.DestFolder);
+        theConvertImmediately->setChecked(aOptions.ConvertImmediately);
+        RefreshControls();
+        UnlockUpdate();
+    });
+}
+
+void BrowserForm::AssembleValues(TBrowserOptions& aOptions)
+{
+    PassOn("BrowserForm", "AssembleValues", [&] {
+        aOptions.SrcOnlyKez = theSrcOnlyKez->isChecked();
+        aOptions.DestPlace = theDestDirSame->isChecked() ? 0 : 1;
+        aOptions.DestFolder = theDestDir->text();
+        aOptions.ConvertImmediately = theConvertImmediately->isChecked();
+    });
+}

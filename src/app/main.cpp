@@ -1,0 +1,46 @@
+#include "app/BrowserForm.h"
+#include "app/miKezConverterMain.h"
+#include "errors/ErrorForm.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+// Qt aborts when it cannot reach a display; say what to do instead.
+bool displayReachable()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform)
+        return true;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+#else
+    return true;
+#endif
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!displayReachable()) {
+        std::fputs("KezConverter: no display found; start it under a virtual one: xvfb-run -a make run\n", stderr);
+        return 1;
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("KezConverter"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
+    ErrorForm::InstallAsPresenter();
+
+    std::unique_ptr<BrowserForm> window = miKezConverterMain::Main();
+    if (!window)
+        return 0;
+    const int result = QApplication::exec();
+    window.reset();
+    miKezConverterMain::ReleaseOptions();
+    return result;
+}

@@ -1,0 +1,111 @@
+#include "app/miKezConverterMain.h"
+#include "app/BrowserForm.h"
+#include "app/TBrowserOptions.h"
+#include "errors/mErrorHandling.h"
+#include "options/TLuKezOptions.h"
+#include "platform/ExecutableSearch.h"
+#include "platform/Services.h"
+
+#include <QMessageBox>
+
+using mErrorHandling::PassOn;
+using mErrorHandling::TopLevel;
+
+namespace miKezConverterMain {
+namespace {
+
+constexpr const char* kModule = "miKezConverterMain";
+
+std::unique_ptr<TLuKezOptions> gKez;
+std::unique_ptr<TBrowserOptions> gBrowser;
+
+void showMessageBox(const QString& aTitle, const QString& aText)
+{
+    QMessageBox box(QMessageBox::Critical, aTitle, aText, QMessageBox::Ok);
+    box.exec();
+}
+
+MessagePresenter& messagePresenter()
+{
+    static MessagePresenter presenter = showMessageBox;
+    return presenter;
+}
+
+void CreateAndReadKezOptions()
+{
+    gKez = std::make_unique<TLuKezOptions>();
+    TLuKezOptions defaults;
+    defaults.FillWithDefaults();
+    gKez->ReadFromRegistry(platform::kHKeyCurrentUser, kMainKey, defaults);
+}
+
+void CreateAndReadBrowserOptions()
+{
+    gBrowser = std::make_unique<TBrowserOptions>();
+    TBrowserOptions defaults;
+    defaults.FillWithDefaults();
+    gBrowser->ReadFromRegistry(platform::kHKeyCurrentUser, kMainKey + QStringLiteral("\\Browser"), defaults);
+}
+
+} // namespace
+
+std::unique_ptr<BrowserForm> Main()
+{
+    std::unique_ptr<BrowserForm> window;
+    TopLevel(kModule, "Main", [&] {
+        if (!CheckForKezCCExistence()) {
+            messagePresenter()(QStringLiteral("Отсутствует KezCC.exe"),
+                               QStringLiteral("Для работы данного конвертера необходим файл KezCC.exe.\r\n"
+                                              "Файл должен находиться либо в той же папке, что и данная утилита, \r\n"
+                                              "либо в папках, перечисленных в системных путях."));
+            return;
+        }
+        CreateAndReadOptions();
+        auto form = std::make_unique<BrowserForm>();
+        form->Execute();
+        window = std::move(form);
+    });
+    return window;
+}
+
+bool CheckForKezCCExistence()
+{
+    return PassOn(kModule, "CheckForKezCCExistence", [] {
+        return !platform::service<platform::ExecutableSearch>().search(platform::converterFileName()).empty();
+    });
+}
+
+void CreateAndReadOptions()
+{
+    PassOn(kModule, "CreateAndReadOptions", [] {
+        CreateAndReadKezOptions();
+        CreateAndReadBrowserOptions();
+    });
+}
+
+TLuKezOptions& gKezOptions()
+{
+    if (!gKez)
+        mErrorHandling::RaiseError(91, QStringLiteral("Параметры конвертации ещё не загружены."));
+    return *gKez;
+}
+
+TBrowserOptions& gBrowserOptions()
+{
+    if (!gBrowser)
+        mErrorHandling::RaiseError(91, QStringLiteral("Параметры главного окна ещё не загружены."));
+    return *gBrowser;
+}
+
+void ReleaseOptions()
+{
+    gKez.reset();
+    gBrowser.reset();
+}
+
+void SetMessagePresenter(MessagePresenter aPresenter)
+{
+    messagePresenter() = aPresenter ? std::move(aPresenter) : MessagePresenter(showMessageBox);
+}
+
+} // namespace miKezConverterMain

@@ -1,0 +1,34 @@
+#pragma once
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class BrowserForm;
+class TBrowserOptions;
+class TLuKezOptions;
+
+// Start-up of the program and its two program-wide settings objects.
+namespace miKezConverterMain {
+
+// The registry key below HKEY_CURRENT_USER that holds every setting.
+inline const QString kMainKey = QStringLiteral("Software\\Torvane Software\\KEZConv");
+
+// Checks for the converter, loads the settings and opens the main window. Returns the window
+// (which the program lives as long as), or null when the program must end.
+std::unique_ptr<BrowserForm> Main();
+
+bool CheckForKezCCExistence();
+void CreateAndReadOptions();
+
+TLuKezOptions& gKezOptions();
+TBrowserOptions& gBrowserOptions();
+
+// Releases both settings objects (the end of the program; tests start afresh with it).
+void ReleaseOptions();
+
+// How the missing-converter message is shown: a message box in the program, a recorder in tests.
+using MessagePresenter = std::function<void(const QString& aTitle, const QString& aText)>;
+void SetMessagePresenter(MessagePresenter aPresenter);
+
+} // namespace miKezConverterMain

@@ -1,0 +1,26 @@
+#pragma once
+#include <string>
+
+namespace platform {
+
+// The platform's standard search for a program file, as SearchPath with no path of its own:
+// the running program's own folder, then the current folder, then every folder on PATH.
+class ExecutableSearch {
+public:
+    virtual ~ExecutableSearch() = default;
+
+    // Full path of the first match, or empty when there is none. On POSIX only an executable
+    // regular file counts. fileName is UTF-8.
+    virtual std::string search(const std::string& fileName) const = 0;
+};
+
+// "kezcc.exe" on Windows, "kezcc" elsewhere.
+const char* converterFileName();
+
+// The folder of the running program, UTF-8, without a trailing separator.
+std::string programFolder();
+
+// The platform's path separator.
+char pathSeparator();
+
+} // namespace platform
