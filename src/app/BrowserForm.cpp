@@ -4,6 +4,7 @@
 #include "app/WrappingCheckBox.h"
 #include "app/miKezConverterMain.h"
 #include "errors/mErrorHandling.h"
+#include "ui/FormFont.h"
 #include "ui/colors/miGraph.h"
 
 #include <QAction>
@@ -54,9 +55,7 @@ BrowserForm::BrowserForm(QWidget* parent)
     setObjectName(QStringLiteral("BrowserForm"));
     setWindowTitle(QStringLiteral("Конвертер из KEZ в RTF"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
-    QFont font = QApplication::font();
-    font.setPointSize(8);
-    setFont(font);
+    setFont(FormFont());
     setFixedSize(miGraph::TwipsToPixelsX(kClientWidthTwips), miGraph::TwipsToPixelsY(kClientHeightTwips));
 
     CreateControls();

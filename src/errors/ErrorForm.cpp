@@ -1,6 +1,7 @@
 #include "errors/ErrorForm.h"
 #include "errors/ErrorReportText.h"
 #include "errors/mErrorHandling.h"
+#include "ui/FormFont.h"
 #include "ui/colors/miGraph.h"
 
 #include <QApplication>
@@ -42,6 +43,7 @@ ErrorForm::ErrorForm(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("ErrorForm"));
     setWindowTitle(kCaption);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setFont(FormFont());
 
     theIcon = new QLabel(this);
     theIcon->setObjectName(QStringLiteral("theIcon"));
