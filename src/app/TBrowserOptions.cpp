@@ -1,17 +1,42 @@
 #include "app/TBrowserOptions.h"
+#include "errors/mErrorHandling.h"
+#include "options/miRegistryTools.h"
+
+using mErrorHandling::PassOn;
+
+namespace {
+constexpr const char* kModule = "TBrowserOptions";
+}
 
 void TBrowserOptions::FillWithDefaults()
 {
-    SrcOnlyKez = true;
-    DestPlace = 0;
-    DestFolder.clear();
-    ConvertImmediately = true;
+    PassOn(kModule, "FillWithDefaults", [&] {
+        SrcOnlyKez = true;
+        DestPlace = 0;
+        DestFolder.clear();
+        ConvertImmediately = true;
+    });
 }
 
-// TODO(settings): registry transfer.
-void TBrowserOptions::ReadFromRegistry(platform::RegKey, const QString&, const TBrowserOptions& aDefault)
+void TBrowserOptions::ReadFromRegistry(platform::RegKey aRoot, const QString& aKeyPath, const TBrowserOptions& aDefault)
 {
-    *this = aDefault;
+    using namespace miRegistryTools;
+    PassOn(kModule, "ReadFromRegistry", [&] {
+        SrcOnlyKez = ReadBoolValueDef(aRoot, aKeyPath, QStringLiteral("SrcOnlyKez"), aDefault.SrcOnlyKez);
+        DestPlace = ReadLongValueRangeDef(aRoot, aKeyPath, QStringLiteral("DestPlace"), 0, 1, aDefault.DestPlace);
+        DestFolder = ReadStrValueDef(aRoot, aKeyPath, QStringLiteral("DestFolder"), aDefault.DestFolder);
+        ConvertImmediately =
+            ReadBoolValueDef(aRoot, aKeyPath, QStringLiteral("ConvertImmediately"), aDefault.ConvertImmediately);
+    });
 }
 
-void TBrowserOptions::WriteToRegistry(platform::RegKey, const QString&) const {}
+void TBrowserOptions::WriteToRegistry(platform::RegKey aRoot, const QString& aKeyPath) const
+{
+    using namespace miRegistryTools;
+    PassOn(kModule, "WriteToRegistry", [&] {
+        WriteBoolValue(aRoot, aKeyPath, QStringLiteral("SrcOnlyKez"), SrcOnlyKez);
+        WriteLongValue(aRoot, aKeyPath, QStringLiteral("DestPlace"), DestPlace);
+        WriteStrValue(aRoot, aKeyPath, QStringLiteral("DestFolder"), DestFolder);
+        WriteBoolValue(aRoot, aKeyPath, QStringLiteral("ConvertImmediately"), ConvertImmediately);
+    });
+}

@@ -54,6 +54,17 @@ public:
     void WriteToRegistry(platform::RegKey aRoot, const QString& aKeyPath) const;
 
 private:
+    // One stored entry of the options, in the order they are written: an integer value with the
+    // range accepted on reading, or a font subkey (its suffix to the options key).
+    struct StoredEntry {
+        const char* Name;
+        qint32 TLuKezOptions::*Number;
+        qint32 Minimum;
+        qint32 Maximum;
+        TOptionsFont TLuKezOptions::*Font;
+    };
+    static const StoredEntry kStoredLayout[23];
+
     TOptionsFont mUcs8Text;
     TOptionsFont mCSERoosText;
     TOptionsFont mCSOtherText;

@@ -9,6 +9,8 @@ namespace platform {
 using RegKey = std::uintptr_t;      // an HKEY
 using RegResult = std::int32_t;     // a Win32 error code, 0 = success
 
+// The predefined root. The Windows backend maps it to the real HKEY_CURRENT_USER (which is
+// sign-extended on 64-bit builds); closing it is allowed and does nothing, as on Windows.
 inline constexpr RegKey kHKeyCurrentUser = 0x80000001u;
 
 namespace RegType {
@@ -24,6 +26,7 @@ inline constexpr std::uint32_t Qword = 11;
 namespace RegAccess {
 inline constexpr std::uint32_t QueryValue = 0x0001;
 inline constexpr std::uint32_t SetValue = 0x0002;
+inline constexpr std::uint32_t AllAccess = 0xF003F;
 } // namespace RegAccess
 
 namespace RegError {
@@ -31,29 +34,43 @@ inline constexpr RegResult Success = 0;
 inline constexpr RegResult FileNotFound = 2;
 inline constexpr RegResult AccessDenied = 5;
 inline constexpr RegResult InvalidHandle = 6;
+inline constexpr RegResult OutOfMemory = 14;
 inline constexpr RegResult InvalidParameter = 87;
+inline constexpr RegResult DiskFull = 112;
 inline constexpr RegResult MoreData = 234;
+inline constexpr RegResult NoAccess = 998;
+inline constexpr RegResult RegistryIoFailed = 1016;
+inline constexpr RegResult KeyDeleted = 1018;
 } // namespace RegError
 
+// Every operation returns a Win32 result code; none throws for a registry condition.
+// Key and value names compare case-insensitively and keep the case they were created with.
+// The empty value name is the key's default value.
 class Registry {
 public:
     virtual ~Registry() = default;
 
-    // Opens an existing key below root (a predefined root or an open key). subKey uses "\".
+    // Opens an existing key below root (a predefined root or an open key). subKey uses "\";
+    // an empty subKey opens root itself again. FileNotFound when the key does not exist,
+    // InvalidHandle for an unknown root, InvalidParameter when result is null.
+    // The handle allows only what access asks for (AccessDenied otherwise).
     virtual RegResult openKey(RegKey root, const std::u16string& subKey, std::uint32_t access, RegKey* result) = 0;
 
     // Opens the key, creating it and every missing key on its path.
     virtual RegResult createKey(RegKey root, const std::u16string& subKey, std::uint32_t access, RegKey* result) = 0;
 
     // With data null: reports type and size in bytes. Otherwise copies at most *dataSize bytes
-    // (MoreData when the buffer is too small) and sets *dataSize. Strings are UTF-16LE with
-    // their terminating NUL, as the wide API returns them.
+    // (MoreData when the buffer is too small, with *dataSize set to the size needed) and sets
+    // *dataSize. type may be null. InvalidParameter when data is given without dataSize.
+    // Strings are UTF-16LE with their terminating NUL, as the wide API returns them.
     virtual RegResult queryValue(RegKey key, const std::u16string& valueName, std::uint32_t* type,
                                  std::uint8_t* data, std::uint32_t* dataSize) = 0;
 
+    // Stores the bytes as given under any type number; the registry does not interpret them.
     virtual RegResult setValue(RegKey key, const std::u16string& valueName, std::uint32_t type,
                                const std::uint8_t* data, std::uint32_t dataSize) = 0;
 
+    // InvalidHandle for a handle that is not open.
     virtual RegResult closeKey(RegKey key) = 0;
 };
 

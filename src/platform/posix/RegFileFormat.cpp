@@ -1,0 +1,551 @@
+#include "platform/posix/RegFileFormat.h"
+
+#include <locale.h>
+#include <wctype.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace platform::regfile {
+namespace {
+
+constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kOldHeader = "REGEDIT4";
+constexpr std::uint32_t kSz = 1;
+constexpr std::uint32_t kBinary = 3;
+constexpr std::uint32_t kDword = 4;
+
+bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Splits UTF-16 into code points; an unpaired surrogate comes out as itself.
+template <class Visit>
+void forEachCodePoint(std::u16string_view text, Visit&& visit)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
+            ++i;
+        }
+        visit(c);
+    }
+}
+
+void appendUtf16(std::u16string& out, char32_t c)
+{
+    if (c >= 0x10000) {
+        c -= 0x10000;
+        out.push_back(char16_t(0xD800 + (c >> 10)));
+        out.push_back(char16_t(0xDC00 + (c & 0x3FF)));
+    } else {
+        out.push_back(char16_t(c));
+    }
+}
+
+// The C library's Unicode case table; glibc always has C.UTF-8.
+locale_t unicodeLocale()
+{
+    static const locale_t locale = [] {
+        for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"})
+            if (locale_t l = newlocale(LC_CTYPE_MASK, name, locale_t(0)))
+                return l;
+        return locale_t(0);
+    }();
+    return locale;
+}
+
+char32_t upper(char32_t c)
+{
+    if (c < 0x80)
+        return (c >= 'a' && c <= 'z') ? c - 32 : c;
+    if (isHighSurrogate(c) || isLowSurrogate(c))
+        return c;
+    const locale_t locale = unicodeLocale();
+    return locale ? char32_t(towupper_l(wint_t(c), locale)) : c;
+}
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool parseHexNumber(std::string_view s, std::size_t maxDigits, std::uint32_t& out)
+{
+    if (s.empty() || s.size() > maxDigits)
+        return false;
+    out = 0;
+    for (char c : s) {
+        const int d = hexDigit(c);
+        if (d < 0)
+            return false;
+        out = (out << 4) | std::uint32_t(d);
+    }
+    return true;
+}
+
+// "b1,b2,..." with blanks allowed around each byte; an empty list is no bytes.
+bool parseHexBytes(std::string_view s, std::vector<std::uint8_t>& out)
+{
+    s = trim(s);
+    if (s.empty())
+        return true;
+    while (true) {
+        const std::size_t comma = s.find(',');
+        const std::string_view item = trim(s.substr(0, comma));
+        std::uint32_t byte = 0;
+        if (item.size() > 2 || !parseHexNumber(item, 2, byte))
+            return false;
+        out.push_back(std::uint8_t(byte));
+        if (comma == std::string_view::npos)
+            return true;
+        s.remove_prefix(comma + 1);
+    }
+}
+
+// A quoted text with the two escapes \\ and \". On success pos is just past the closing quote.
+bool parseQuoted(std::string_view line, std::size_t& pos, std::u16string& out)
+{
+    if (pos >= line.size() || line[pos] != '"')
+        return false;
+    std::string utf8;
+    for (std::size_t i = pos + 1; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"') {
+            pos = i + 1;
+            return fromUtf8(utf8, out);
+        }
+        if (c == '\\') {
+            if (i + 1 >= line.size() || (line[i + 1] != '\\' && line[i + 1] != '"'))
+                return false;
+            utf8.push_back(line[++i]);
+        } else {
+            utf8.push_back(c);
+        }
+    }
+    return false;
+}
+
+std::string quote(std::u16string_view text)
+{
+    std::string out = "\"";
+    for (char c : toUtf8(text)) {
+        if (c == '\\' || c == '"')
+            out.push_back('\\');
+        out.push_back(c);
+    }
+    out.push_back('"');
+    return out;
+}
+
+std::vector<std::uint8_t> utf16Bytes(std::u16string_view text, bool withNul)
+{
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve((text.size() + 1) * 2);
+    for (char16_t c : text) {
+        bytes.push_back(std::uint8_t(c & 0xFF));
+        bytes.push_back(std::uint8_t(c >> 8));
+    }
+    if (withNul) {
+        bytes.push_back(0);
+        bytes.push_back(0);
+    }
+    return bytes;
+}
+
+// REG_SZ data that the quoted form keeps exactly: text, one terminating NUL and nothing else.
+bool quotableText(const std::vector<std::uint8_t>& data, std::u16string& text)
+{
+    if (data.size() < 2 || data.size() % 2 != 0 || data[data.size() - 1] != 0 || data[data.size() - 2] != 0)
+        return false;
+    text.clear();
+    for (std::size_t i = 0; i + 2 < data.size(); i += 2)
+        text.push_back(char16_t(data[i] | (data[i + 1] << 8)));
+    return isStorableName(text, false);
+}
+
+std::string hexList(const std::vector<std::uint8_t>& data)
+{
+    std::string out;
+    out.reserve(data.size() * 3);
+    char buffer[4];
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        std::snprintf(buffer, sizeof buffer, i ? ",%02x" : "%02x", data[i]);
+        out += buffer;
+    }
+    return out;
+}
+
+std::string valueLine(const Value& value)
+{
+    std::string line = value.name.empty() ? std::string("@") : quote(value.name);
+    line.push_back('=');
+    std::u16string text;
+    char buffer[32];
+    if (value.type == kSz && quotableText(value.data, text)) {
+        line += quote(text);
+    } else if (value.type == kDword && value.data.size() == 4) {
+        const std::uint32_t n = std::uint32_t(value.data[0]) | (std::uint32_t(value.data[1]) << 8) |
+                                (std::uint32_t(value.data[2]) << 16) | (std::uint32_t(value.data[3]) << 24);
+        std::snprintf(buffer, sizeof buffer, "dword:%08x", n);
+        line += buffer;
+    } else if (value.type == kBinary) {
+        line += "hex:" + hexList(value.data);
+    } else {
+        std::snprintf(buffer, sizeof buffer, "hex(%x):", value.type);
+        line += buffer + hexList(value.data);
+    }
+    return line;
+}
+
+void serializeNode(const Node& node, std::string& keyPath, bool isRoot, std::string& out)
+{
+    const std::size_t oldLength = keyPath.size();
+    if (!isRoot)
+        keyPath += "\\" + toUtf8(node.name);
+    if (!isRoot || !node.values.empty()) {
+        out += "[" + keyPath + "]\n";
+        for (const Value& value : node.values)
+            out += valueLine(value) + "\n";
+        out += "\n";
+    }
+    for (const auto& child : node.children)
+        serializeNode(*child, keyPath, false, out);
+    keyPath.resize(oldLength);
+}
+
+// Parses "[HKEY_CURRENT_USER\...]" into the path below the root.
+bool parseKeyLine(std::string_view line, std::vector<std::u16string>& path)
+{
+    if (line.size() < 2 || line.front() != '[' || line.back() != ']')
+        return false;
+    std::u16string inner;
+    if (!fromUtf8(line.substr(1, line.size() - 2), inner))
+        return false;
+    std::vector<std::u16string> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t slash = inner.find(u'\\', start);
+        parts.push_back(inner.substr(start, slash == std::u16string::npos ? std::u16string::npos : slash - start));
+        if (slash == std::u16string::npos)
+            break;
+        start = slash + 1;
+    }
+    if (foldName(parts.front()) != foldName(u"HKEY_CURRENT_USER"))
+        return false;
+    path.assign(parts.begin() + 1, parts.end());
+    for (const auto& part : path)
+        if (part.empty() || !isStorableName(part, true))
+            return false;
+    return true;
+}
+
+// Parses the data after "=". hex lists may go on over lines ending in "\"; nextLine supplies them.
+template <class NextLine>
+bool parseData(std::string_view data, std::uint32_t& type, std::vector<std::uint8_t>& bytes, NextLine&& nextLine)
+{
+    data = trim(data);
+    if (!data.empty() && data.front() == '"') {
+        std::size_t pos = 0;
+        std::u16string text;
+        if (!parseQuoted(data, pos, text) || !trim(data.substr(pos)).empty())
+            return false;
+        type = kSz;
+        bytes = utf16Bytes(text, true);
+        return true;
+    }
+    if (data.substr(0, 6) == "dword:") {
+        std::uint32_t n = 0;
+        if (!parseHexNumber(data.substr(6), 8, n))
+            return false;
+        type = kDword;
+        bytes = {std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(n >> 16), std::uint8_t(n >> 24)};
+        return true;
+    }
+    std::string_view list;
+    if (data.substr(0, 4) == "hex:") {
+        type = kBinary;
+        list = data.substr(4);
+    } else if (data.substr(0, 4) == "hex(") {
+        const std::size_t close = data.find("):");
+        if (close == std::string_view::npos || !parseHexNumber(data.substr(4, close - 4), 8, type))
+            return false;
+        list = data.substr(close + 2);
+    } else {
+        return false;
+    }
+    std::string joined;
+    while (!list.empty() && list.back() == '\\') {
+        joined.append(list.substr(0, list.size() - 1));
+        std::string_view more;
+        if (!nextLine(more))
+            return false;
+        list = trim(more);
+    }
+    joined.append(list);
+    bytes.clear();
+    return parseHexBytes(joined, bytes);
+}
+
+} // namespace
+
+std::u16string foldName(std::u16string_view name)
+{
+    std::u16string out;
+    out.reserve(name.size());
+    forEachCodePoint(name, [&](char32_t c) { appendUtf16(out, upper(c)); });
+    return out;
+}
+
+bool isStorableName(std::u16string_view name, bool isKeyName)
+{
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i];
+        if (c < 0x20 || c == 0x7F || (isKeyName && c == u'\\'))
+            return false;
+        if (isHighSurrogate(c)) {
+            if (i + 1 >= name.size() || !isLowSurrogate(name[i + 1]))
+                return false;
+            ++i;
+        } else if (isLowSurrogate(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool fromUtf8(std::string_view utf8, std::u16string& out)
+{
+    out.clear();
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        char32_t c;
+        std::size_t length;
+        if (lead < 0x80) {
+            c = lead;
+            length = 1;
+        } else if ((lead & 0xE0) == 0xC0) {
+            c = lead & 0x1F;
+            length = 2;
+        } else if ((lead & 0xF0) == 0xE0) {
+            c = lead & 0x0F;
+            length = 3;
+        } else if ((lead & 0xF8) == 0xF0) {
+            c = lead & 0x07;
+            length = 4;
+        } else {
+            return false;
+        }
+        if (i + length > utf8.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const unsigned char next = static_cast<unsigned char>(utf8[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            c = (c << 6) | (next & 0x3F);
+        }
+        static constexpr char32_t kMinimum[5] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < kMinimum[length] || c > 0x10FFFF || isHighSurrogate(c) || isLowSurrogate(c))
+            return false;
+        appendUtf16(out, c);
+        i += length;
+    }
+    return true;
+}
+
+std::string toUtf8(std::u16string_view utf16)
+{
+    std::string out;
+    out.reserve(utf16.size());
+    forEachCodePoint(utf16, [&](char32_t c) {
+        if (isHighSurrogate(c) || isLowSurrogate(c))
+            c = 0xFFFD;
+        if (c < 0x80) {
+            out.push_back(char(c));
+        } else if (c < 0x800) {
+            out.push_back(char(0xC0 | (c >> 6)));
+            out.push_back(char(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(char(0xE0 | (c >> 12)));
+            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(char(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(char(0xF0 | (c >> 18)));
+            out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(char(0x80 | (c & 0x3F)));
+        }
+    });
+    return out;
+}
+
+Node* Node::findChild(std::u16string_view childName)
+{
+    const std::u16string key = foldName(childName);
+    for (auto& child : children)
+        if (child->folded == key)
+            return child.get();
+    return nullptr;
+}
+
+const Node* Node::findChild(std::u16string_view childName) const
+{
+    return const_cast<Node*>(this)->findChild(childName);
+}
+
+Node& Node::childOrCreate(std::u16string_view childName)
+{
+    if (Node* existing = findChild(childName))
+        return *existing;
+    auto child = std::make_unique<Node>();
+    child->name = std::u16string(childName);
+    child->folded = foldName(childName);
+    children.push_back(std::move(child));
+    return *children.back();
+}
+
+Value* Node::findValue(std::u16string_view valueName)
+{
+    const std::u16string key = foldName(valueName);
+    for (auto& value : values)
+        if (value.folded == key)
+            return &value;
+    return nullptr;
+}
+
+const Value* Node::findValue(std::u16string_view valueName) const
+{
+    return const_cast<Node*>(this)->findValue(valueName);
+}
+
+void Node::setValue(std::u16string_view valueName, std::uint32_t type, std::vector<std::uint8_t> data)
+{
+    Value* value = findValue(valueName);
+    if (!value) {
+        values.push_back(Value{std::u16string(valueName), foldName(valueName), 0, {}});
+        value = &values.back();
+    }
+    value->type = type;
+    value->data = std::move(data);
+}
+
+const Node* Node::find(const std::vector<std::u16string>& path) const
+{
+    const Node* node = this;
+    for (const auto& part : path) {
+        node = node->findChild(part);
+        if (!node)
+            return nullptr;
+    }
+    return node;
+}
+
+Node* Node::find(const std::vector<std::u16string>& path)
+{
+    return const_cast<Node*>(static_cast<const Node*>(this)->find(path));
+}
+
+Node& Node::createPath(const std::vector<std::u16string>& path)
+{
+    Node* node = this;
+    for (const auto& part : path)
+        node = &node->childOrCreate(part);
+    return *node;
+}
+
+ParseResult parse(std::string_view text)
+{
+    ParseResult result;
+    result.root.name = std::u16string(u"HKEY_CURRENT_USER");
+    result.root.folded = foldName(result.root.name);
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+
+    std::size_t lineNumber = 0;
+    std::size_t pos = 0;
+    auto nextLine = [&](std::string_view& line) {
+        if (pos >= text.size())
+            return false;
+        const std::size_t end = text.find('\n', pos);
+        line = text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+        pos = end == std::string_view::npos ? text.size() : end + 1;
+        ++lineNumber;
+        return true;
+    };
+
+    bool seenContent = false;
+    Node* current = nullptr;
+    bool skippingKey = false; // values below a key line that did not parse are left out quietly
+    std::string_view raw;
+    while (nextLine(raw)) {
+        const std::size_t startLine = lineNumber;
+        const std::string_view line = trim(raw);
+        if (line.empty() || line.front() == ';')
+            continue;
+        if (!seenContent) {
+            seenContent = true;
+            if (line == kHeader || line == kOldHeader)
+                continue;
+            result.defectLines.push_back(startLine);
+        }
+        if (line.front() == '[') {
+            std::vector<std::u16string> path;
+            if (parseKeyLine(line, path)) {
+                current = &result.root.createPath(path);
+                skippingKey = false;
+            } else {
+                result.defectLines.push_back(startLine);
+                current = nullptr;
+                skippingKey = true;
+            }
+            continue;
+        }
+        if (line.front() == '"' || line.front() == '@') {
+            std::u16string name;
+            std::size_t at = 0;
+            bool ok = true;
+            if (line.front() == '@')
+                at = 1;
+            else
+                ok = parseQuoted(line, at, name) && isStorableName(name, false);
+            const std::string_view rest = trim(line.substr(std::min(at, line.size())));
+            std::uint32_t type = 0;
+            std::vector<std::uint8_t> bytes;
+            ok = ok && !rest.empty() && rest.front() == '=' && parseData(rest.substr(1), type, bytes, nextLine);
+            if (ok && current)
+                current->setValue(name, type, std::move(bytes));
+            else if (!ok || !skippingKey)
+                result.defectLines.push_back(startLine);
+            continue;
+        }
+        result.defectLines.push_back(startLine);
+    }
+    return result;
+}
+
+std::string serialize(const Node& root)
+{
+    std::string out(kHeader);
+    out += "\n\n";
+    std::string keyPath(kRootName);
+    serializeNode(root, keyPath, true, out);
+    return out;
+}
+
+} // namespace platform::regfile
