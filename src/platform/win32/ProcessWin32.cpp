@@ -1,0 +1,146 @@
+#include "platform/Process.h"
+#include "platform/Services.h"
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace platform {
+namespace {
+
+std::wstring widen(const std::string& utf8)
+{
+    if (utf8.empty())
+        return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    if (n <= 0)
+        return {};
+    std::wstring out(std::size_t(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), n);
+    return out;
+}
+
+std::string narrow(const wchar_t* wide, int length)
+{
+    if (length <= 0)
+        return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    if (n <= 0)
+        return {};
+    std::string out(std::size_t(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, length, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string describe(DWORD error)
+{
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+        0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::string result;
+    if (length > 0 && text) {
+        int n = int(length);
+        // FormatMessage ends its text with a line break.
+        while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n' || text[n - 1] == L' '))
+            --n;
+        result = narrow(text, n);
+    }
+    if (text)
+        LocalFree(text);
+    if (result.empty())
+        result = "Error " + std::to_string(error);
+    return result;
+}
+
+HANDLE toNative(ProcessHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+
+class Win32Process final : public Process {
+public:
+    StartResult start(const std::string& commandLine) override
+    {
+        StartResult result;
+        std::wstring line = widen(commandLine);
+        // CreateProcessW may write into the command line.
+        std::vector<wchar_t> buffer(line.begin(), line.end());
+        buffer.push_back(L'\0');
+
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_HIDE;
+        PROCESS_INFORMATION info{};
+        // A console converter must not flash a console window either.
+        if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                            &startup, &info)) {
+            const DWORD error = GetLastError();
+            result.error = int(error ? error : ERROR_FILE_NOT_FOUND);
+            result.description = describe(DWORD(result.error));
+            return result;
+        }
+        CloseHandle(info.hThread);
+        // Kept until the caller opens the process, so that a child that ends at once cannot
+        // have its id reused or become impossible to open.
+        mStarted[std::uint32_t(info.dwProcessId)] = info.hProcess;
+        result.processId = std::uint32_t(info.dwProcessId);
+        return result;
+    }
+
+    ProcessHandle open(std::uint32_t access, std::uint32_t processId) override
+    {
+        const auto started = mStarted.find(processId);
+        if (started == mStarted.end())
+            return reinterpret_cast<ProcessHandle>(OpenProcess(DWORD(access), FALSE, DWORD(processId)));
+        HANDLE own = started->second;
+        mStarted.erase(started);
+        HANDLE copy = nullptr;
+        const BOOL duplicated =
+            DuplicateHandle(GetCurrentProcess(), own, GetCurrentProcess(), &copy, DWORD(access), FALSE, 0);
+        CloseHandle(own);
+        return duplicated ? reinterpret_cast<ProcessHandle>(copy) : ProcessHandle{};
+    }
+
+    bool setPriorityClass(ProcessHandle process, std::uint32_t priorityClass) override
+    {
+        return process && SetPriorityClass(toNative(process), DWORD(priorityClass)) != FALSE;
+    }
+
+    std::uint32_t priorityClass(ProcessHandle process) override
+    {
+        return process ? std::uint32_t(GetPriorityClass(toNative(process))) : 0;
+    }
+
+    std::uint32_t wait(ProcessHandle process, std::uint32_t timeoutMs) override
+    {
+        if (!process)
+            return kWaitFailed;
+        return std::uint32_t(WaitForSingleObject(toNative(process), DWORD(timeoutMs)));
+    }
+
+    bool exitCode(ProcessHandle process, std::uint32_t& code) override
+    {
+        DWORD value = 0;
+        if (!process || !GetExitCodeProcess(toNative(process), &value))
+            return false;
+        code = std::uint32_t(value);
+        return true;
+    }
+
+    bool close(ProcessHandle process) override { return process && CloseHandle(toNative(process)) != FALSE; }
+
+private:
+    std::map<std::uint32_t, HANDLE> mStarted;
+};
+
+} // namespace
+
+template <>
+Process& defaultService<Process>()
+{
+    static Win32Process instance;
+    return instance;
+}
+
+} // namespace platform

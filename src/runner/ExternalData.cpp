@@ -1,0 +1,119 @@
+#include "runner/ExternalData.h"
+#include "errors/mErrorHandling.h"
+#include "options/TLuKezOptions.h"
+
+using mErrorHandling::PassOn;
+
+namespace ExternalData {
+
+bool IsWellFormedCountedString(const uchar* aField, qint32 aCapacity)
+{
+    if (aCapacity < 4)
+        return false;
+    const qint32 count = ReadInt32(aField, 0);
+    return count >= 0 && count <= MaxUnits(aCapacity);
+}
+
+} // namespace ExternalData
+
+namespace miKezConverterRunner {
+namespace {
+
+constexpr const char* kModule = "miKezConverterRunner";
+
+} // namespace
+
+void SaveStringToPascalString(uchar* aDestination, const QString& aText, qint32 aCapacity)
+{
+    PassOn(kModule, "SaveStringToPascalString", [&] {
+        if (aCapacity < 4)
+            return;
+        const qint32 count = qint32(qMin<qsizetype>(aText.size(), ExternalData::MaxUnits(aCapacity)));
+        ExternalData::WriteInt32(aDestination, 0, count);
+        const char16_t* units = reinterpret_cast<const char16_t*>(aText.utf16());
+        for (qint32 i = 0; i < count; ++i)
+            qToLittleEndian<quint16>(quint16(units[i]), aDestination + 4 + 2 * i);
+    });
+}
+
+QString LoadPascalStringToString(const uchar* aSource, qint32 aCapacity)
+{
+    return PassOn(kModule, "LoadPascalStringToString", [&] {
+        if (aCapacity < 4)
+            return QString();
+        qint32 count = ExternalData::ReadInt32(aSource, 0);
+        if (count < 0)
+            mErrorHandling::RaiseError(KezErrorNumber::InvalidArgument,
+                                       QStringLiteral("Повреждённая строка в блоке данных конвертера: "
+                                                      "отрицательная длина %1.")
+                                           .arg(count));
+        count = qMin(count, ExternalData::MaxUnits(aCapacity));
+        QString text(count, Qt::Uninitialized);
+        char16_t* units = reinterpret_cast<char16_t*>(text.data());
+        for (qint32 i = 0; i < count; ++i)
+            units[i] = char16_t(qFromLittleEndian<quint16>(aSource + 4 + 2 * i));
+        return text;
+    });
+}
+
+void SaveFontToExternal(uchar* aDestination, const TOptionsFont& aFont)
+{
+    PassOn(kModule, "SaveFontToExternal", [&] {
+        using namespace ExternalData;
+        SaveStringToPascalString(aDestination + FontOffset::Face, aFont.Face, kFaceCapacity);
+        WriteInt32(aDestination, FontOffset::Size, aFont.Size);
+        WriteInt32(aDestination, FontOffset::Bold, aFont.Bold ? 1 : 0);
+        WriteInt32(aDestination, FontOffset::Italic, aFont.Italic ? 1 : 0);
+        WriteInt32(aDestination, FontOffset::ForeColorIndex, aFont.ForeColorIndex);
+        WriteInt32(aDestination, FontOffset::BackColorIndex, aFont.BackColorIndex);
+        for (qint32 i = 0; i < 3; ++i)
+            WriteInt32(aDestination, FontOffset::Reserved + 4 * i, 0);
+    });
+}
+
+void SaveKezOptionsToExternal(const TLuKezOptions& aOptions, uchar* aRecord)
+{
+    PassOn(kModule, "SaveKezOptionsToExternal", [&] {
+        using namespace ExternalData;
+        WriteInt32(aRecord, Offset::SourceEncoding, aOptions.SourceEncoding);
+        SaveFontToExternal(aRecord + Offset::Ucs8Text, aOptions.Ucs8Text());
+        WriteInt32(aRecord, Offset::CSDigitMode, aOptions.CSDigitMode);
+        SaveFontToExternal(aRecord + Offset::CSERoosText, aOptions.CSERoosText());
+        SaveFontToExternal(aRecord + Offset::CSOtherText, aOptions.CSOtherText());
+        WriteInt32(aRecord, Offset::CSSpaceOutMode, aOptions.CSSpaceOutMode);
+        SaveFontToExternal(aRecord + Offset::CSSpaceOutText, aOptions.CSSpaceOutText());
+        WriteInt32(aRecord, Offset::RusMode, aOptions.RusMode);
+        SaveFontToExternal(aRecord + Offset::RussText, aOptions.RussText());
+        WriteInt32(aRecord, Offset::GreekMode, aOptions.GreekMode);
+        SaveFontToExternal(aRecord + Offset::GreekText, aOptions.GreekText());
+        SaveFontToExternal(aRecord + Offset::LatinText, aOptions.LatinText());
+        WriteInt32(aRecord, Offset::ErrorMode, aOptions.ErrorMode);
+        SaveFontToExternal(aRecord + Offset::ErrorText, aOptions.ErrorText());
+        SaveFontToExternal(aRecord + Offset::NonSupportText, aOptions.NonSupportText());
+        WriteInt32(aRecord, Offset::NSModeFunction, aOptions.NSModeFunction);
+        WriteInt32(aRecord, Offset::NSModeVariants, aOptions.NSModeVariants);
+        WriteInt32(aRecord, Offset::NSModeSpecComm, aOptions.NSModeSpecComm);
+        WriteInt32(aRecord, Offset::NSModeCommands, aOptions.NSModeCommands);
+        WriteInt32(aRecord, Offset::FtnBottomImpl, aOptions.FtnBottomImpl);
+        WriteInt32(aRecord, Offset::FtnBottomBack, aOptions.FtnBottomBack);
+        WriteInt32(aRecord, Offset::FtnMarginImpl, aOptions.FtnMarginImpl);
+        WriteInt32(aRecord, Offset::FtnMarginBack, aOptions.FtnMarginBack);
+    });
+}
+
+void SaveAllToExternal(uchar* aRecord, const TLuKezOptions& aOptions, const QString& aSourceFile,
+                       const QString& aOutputFile)
+{
+    PassOn(kModule, "SaveAllToExternal", [&] {
+        using namespace ExternalData;
+        WriteInt32(aRecord, Offset::Signature, qint32(kSignature));
+        WriteInt32(aRecord, Offset::Version, kVersion);
+        WriteInt32(aRecord, Offset::Size, kRecordSize);
+        SaveKezOptionsToExternal(aOptions, aRecord);
+        SaveStringToPascalString(aRecord + Offset::SourcePath, aSourceFile, kPathCapacity);
+        SaveStringToPascalString(aRecord + Offset::OutputPath, aOutputFile, kPathCapacity);
+        WriteInt32(aRecord, Offset::ResultCode, kNotConfirmed);
+    });
+}
+
+} // namespace miKezConverterRunner
