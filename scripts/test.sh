@@ -8,5 +8,8 @@ mkdir -p "$scratch/home" "$scratch/config" "$scratch/runtime" "$scratch/cache"
 chmod 700 "$scratch/runtime"
 export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime" \
        XDG_CACHE_HOME="$scratch/cache" QT_QPA_PLATFORM=offscreen
-cd "$build"
-ctest --output-on-failure -j2 --timeout 300
+status=0
+(cd "$build" && ctest --output-on-failure -j2 --timeout 300) || status=1
+# The Win32 backends of src/platform: cross-built with MinGW-w64, run under Wine.
+bash "$(dirname "$0")/windows-stage.sh" "$build" || status=1
+exit $status

@@ -1,19 +1,15 @@
 #include "platform/ExecutableSearch.h"
 #include "platform/Services.h"
+#include "platform/support/PlatformTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <string>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace fs = std::filesystem;
+using namespace testsupport;
 
 namespace {
 
@@ -21,73 +17,101 @@ class ExecutableSearchTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = fs::temp_directory_path() / ("kez-search-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root = freshTempFolder(std::string("search-") +
+                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(root / "first");
         fs::create_directories(root / "second");
         fs::create_directories(root / "cwd");
-        savedCwd = fs::current_path();
-        const char* path = std::getenv("PATH");
-        savedPath = path ? path : "";
     }
     void TearDown() override
     {
-        fs::current_path(savedCwd);
-        ::setenv("PATH", savedPath.c_str(), 1);
-        fs::remove_all(root);
+        currentFolder.reset();
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
     }
-    void makeFile(const fs::path& file, bool executable)
-    {
-        std::ofstream(file) << "#!/bin/sh\n";
-        ::chmod(file.c_str(), executable ? 0755 : 0644);
-    }
+    void enterFolder(const fs::path& folder) { currentFolder.emplace(folder); }
     std::string search(const std::string& name) { return platform::service<platform::ExecutableSearch>().search(name); }
 
     fs::path root;
-    fs::path savedCwd;
-    std::string savedPath;
+    ScopedEnv savedPath{"PATH"};
+    std::optional<ScopedCurrentFolder> currentFolder;
 };
 
 } // namespace
 
 TEST_F(ExecutableSearchTest, FindsTheFirstMatchAlongPathInOrder)
 {
-    makeFile(root / "first" / "kez-probe", true);
-    makeFile(root / "second" / "kez-probe", true);
-    ::setenv("PATH", ((root / "first").string() + ":" + (root / "second").string()).c_str(), 1);
-    EXPECT_EQ(search("kez-probe"), (root / "first" / "kez-probe").string());
+    const fs::path first = makeProgram(root / "first", "kez-probe");
+    makeProgram(root / "second", "kez-probe");
+    setEnv("PATH", pathList({root / "first", root / "second"}));
+    EXPECT_EQ(search(programName("kez-probe")), first.string());
+}
+
+TEST_F(ExecutableSearchTest, FindsAProgramInALaterPathFolder)
+{
+    const fs::path second = makeProgram(root / "second", "kez-probe");
+    setEnv("PATH", pathList({root / "first", root / "second"}));
+    EXPECT_EQ(search(programName("kez-probe")), second.string());
 }
 
 TEST_F(ExecutableSearchTest, CurrentFolderComesBeforePath)
 {
-    makeFile(root / "cwd" / "kez-probe", true);
-    makeFile(root / "first" / "kez-probe", true);
-    ::setenv("PATH", (root / "first").c_str(), 1);
-    fs::current_path(root / "cwd");
-    EXPECT_EQ(search("kez-probe"), (root / "cwd" / "kez-probe").string());
+    const fs::path inCwd = makeProgram(root / "cwd", "kez-probe");
+    makeProgram(root / "first", "kez-probe");
+    setEnv("PATH", pathList({root / "first"}));
+    enterFolder(root / "cwd");
+    EXPECT_EQ(search(programName("kez-probe")), inCwd.string());
 }
 
-TEST_F(ExecutableSearchTest, OnlyExecutableRegularFilesCount)
+// The executable bits on POSIX; on Windows the program's name (with .exe) is what counts.
+TEST_F(ExecutableSearchTest, AFileThatIsNoProgramIsPassedOver)
 {
-    makeFile(root / "first" / "kez-probe", false);
+    makePlainFile(root / "first", "kez-probe");
+    const fs::path second = makeProgram(root / "second", "kez-probe");
+    setEnv("PATH", pathList({root / "first", root / "second"}));
+    EXPECT_EQ(search(programName("kez-probe")), second.string());
+}
+
+#ifndef _WIN32
+// SearchPath on Windows does not tell folders from files; the POSIX stand-in only takes files.
+TEST_F(ExecutableSearchTest, AFolderIsNoProgram)
+{
     fs::create_directories(root / "first" / "kez-dir");
-    makeFile(root / "second" / "kez-probe", true);
-    ::setenv("PATH", ((root / "first").string() + ":" + (root / "second").string()).c_str(), 1);
-    EXPECT_EQ(search("kez-probe"), (root / "second" / "kez-probe").string());
+    fs::permissions(root / "first" / "kez-dir", fs::perms::owner_all);
+    setEnv("PATH", pathList({root / "first"}));
     EXPECT_EQ(search("kez-dir"), "");
 }
+#endif
 
 TEST_F(ExecutableSearchTest, NothingFoundGivesEmpty)
 {
-    ::setenv("PATH", (root / "first").c_str(), 1);
-    EXPECT_EQ(search("kez-no-such-program"), "");
+    makeProgram(root / "second", "kez-probe");
+    setEnv("PATH", pathList({root / "first"}));
+    enterFolder(root / "cwd");
+    EXPECT_EQ(search(programName("kez-probe")), "");
+    EXPECT_EQ(search(programName("kez-no-such-program")), "");
     EXPECT_EQ(search(""), "");
 }
 
-TEST_F(ExecutableSearchTest, ProgramsOwnFolderComesFirst)
+TEST_F(ExecutableSearchTest, ProgramsOwnFolderComesBeforeCurrentFolderAndPath)
 {
-    // The test binary itself lives in the program folder, so it is found even with an empty PATH.
-    ::setenv("PATH", "", 1);
-    const std::string self = fs::path(platform::programFolder()) / "test_platform";
-    EXPECT_EQ(search("test_platform"), self);
+    // The test program itself lives in the program folder; copies of its name elsewhere lose.
+    const std::string self = programName("test_platform");
+    makeProgram(root / "cwd", "test_platform");
+    makeProgram(root / "first", "test_platform");
+    setEnv("PATH", pathList({root / "first"}));
+    enterFolder(root / "cwd");
+    EXPECT_EQ(search(self), (fs::path(platform::programFolder()) / self).string());
+}
+
+TEST_F(ExecutableSearchTest, ProgramFolderHoldsTheRunningProgram)
+{
+    const fs::path folder = platform::programFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_TRUE(fs::is_regular_file(folder / programName("test_platform")));
+}
+
+TEST_F(ExecutableSearchTest, ConverterNameFollowsThePlatform)
+{
+    EXPECT_EQ(std::string(platform::converterFileName()), programName("kezcc"));
 }
