@@ -1,26 +1,258 @@
-// The list of source files waiting for conversion.
+// The list of source files waiting for conversion, and the destination folder's button.
 #include "app/BrowserForm.h"
+#include "app/WrappingCheckBox.h"
+#include "errors/mErrorHandling.h"
+#include "fs/FileOpenSaveDialog.h"
+#include "fs/mFileSystem.h"
+#include "fs/mFolderSelectDialog.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 
-// Placeholder bodies: the source list is built in its own change.
-void BrowserForm::SetHelpStringsInSrcList(bool) { theSrcList->clear(); }
+#include <memory>
+
+using mErrorHandling::PassOn;
+using mErrorHandling::TopLevel;
+
+namespace {
+
+constexpr const char* kModule = "BrowserForm";
+const QColor kHelpTextColour(0, 0, 128);
+
+void setListTextColour(QListWidget* aList, const QColor& aColour)
+{
+    QPalette palette = aList->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::Text, aColour);
+    aList->setPalette(palette);
+}
+
+// The local files of a drop, in the order given; empty when the data holds no list of files.
+QStringList droppedFiles(const QMimeData* aData)
+{
+    QStringList files;
+    if (!aData || !aData->hasUrls())
+        return files;
+    for (const QUrl& url : aData->urls())
+        if (url.isLocalFile())
+            files.append(QDir::toNativeSeparators(url.toLocalFile()));
+    return files;
+}
+
+// Keeps the list from repainting while many lines arrive.
+class ListUpdatesPaused {
+public:
+    explicit ListUpdatesPaused(QListWidget* aList) : mList(aList), mWasEnabled(aList->updatesEnabled())
+    {
+        mList->setUpdatesEnabled(false);
+    }
+    ~ListUpdatesPaused() { mList->setUpdatesEnabled(mWasEnabled); }
+    ListUpdatesPaused(const ListUpdatesPaused&) = delete;
+    ListUpdatesPaused& operator=(const ListUpdatesPaused&) = delete;
+
+private:
+    QListWidget* mList;
+    bool mWasEnabled;
+};
+
+} // namespace
+
+void BrowserForm::SetHelpStringsInSrcList(bool aShow)
+{
+    PassOn(kModule, "SetHelpStringsInSrcList", [&] {
+        theSrcList->clear();
+        // Every line is one text line: lets the list lay out a long list without measuring each.
+        theSrcList->setUniformItemSizes(true);
+        if (!aShow) {
+            setListTextColour(theSrcList, QApplication::palette(theSrcList).color(QPalette::Text));
+            mHelpShown = false;
+            return;
+        }
+        setListTextColour(theSrcList, kHelpTextColour);
+        theSrcList->addItems({QString(), QStringLiteral("  Файлы для конвертации можно перетаскивать сюда из Проводника"),
+                              QStringLiteral("  или добавлять при помощи кнопки \"Добавить\" ----->."), QString(),
+                              QStringLiteral("  Также сюда можно перетаскивать целые папки с файлами.")});
+        mHelpShown = true;
+    });
+}
+
 bool BrowserForm::IsSrcFileInList(const QString& aFileName) const { return SrcFiles.Contains(aFileName); }
-bool BrowserForm::IsApplicableFile(const QString& aFileName) { return aFileName.right(4).toLower() == QStringLiteral(".kez"); }
+
+bool BrowserForm::IsApplicableFile(const QString& aFileName)
+{
+    return PassOn(kModule, "IsApplicableFile",
+                  [&] { return aFileName.right(4).toLower() == QStringLiteral(".kez"); });
+}
+
 void BrowserForm::AddSrcFile(const QString& aFileName)
 {
-    if (SrcFiles.Add(aFileName))
+    PassOn(kModule, "AddSrcFile", [&] {
+        // Add refuses a path that is already in the list, as IsSrcFileInList would tell.
+        if (!SrcFiles.Add(aFileName))
+            return;
+        if (SrcFiles.Count() == 1)
+            SetHelpStringsInSrcList(false);
         theSrcList->addItem(aFileName);
+    });
 }
-qint32 BrowserForm::GetListNumberBySrcFile(const QString&) { return -1; }
-void BrowserForm::RemoveSrcFile(const QString& aFileName) { SrcFiles.Remove(aFileName); }
-void BrowserForm::AddFolderFiles(const QString&) {}
-void BrowserForm::ClearAllSrcFilesList() {}
-void BrowserForm::theAddSrcFile_Click() {}
-void BrowserForm::theDeleteSrcFile_Click() {}
-void BrowserForm::mnClearList_Click() {}
-void BrowserForm::theSrcList_MouseDown(Qt::MouseButton, const QPoint&) {}
-bool BrowserForm::theSrcList_OLEDragOver(const QMimeData* aData) { return aData && aData->hasUrls(); }
-void BrowserForm::theSrcList_OLEDragDrop(const QMimeData*) {}
-void BrowserForm::theSelectFolder_Click() {}
+
+qint32 BrowserForm::GetListNumberBySrcFile(const QString& aFileName)
+{
+    return PassOn(kModule, "GetListNumberBySrcFile", [&] {
+        const QString wanted = aFileName.toLower();
+        const int count = theSrcList->count();
+        for (int i = 0; i < count; ++i)
+            if (theSrcList->item(i)->text().toLower() == wanted)
+                return qint32(i);
+        return qint32(-1);
+    });
+}
+
+void BrowserForm::RemoveSrcFile(const QString& aFileName)
+{
+    PassOn(kModule, "RemoveSrcFile", [&] {
+        if (!IsSrcFileInList(aFileName))
+            return;
+        SrcFiles.Remove(aFileName);
+        const qint32 line = GetListNumberBySrcFile(aFileName);
+        if (line >= 0)
+            std::unique_ptr<QListWidgetItem>(theSrcList->takeItem(line)).reset();
+    });
+}
+
+void BrowserForm::AddFolderFiles(const QString& aFolderName)
+{
+    PassOn(kModule, "AddFolderFiles", [&] {
+        const QString mask = theSrcOnlyKez->isChecked() ? QStringLiteral("*.kez") : QStringLiteral("*");
+        const QStringList files = mFileSystem::CollectFileNamesInFolder(
+            aFolderName, mask, true,
+            mFileSystem::Attribute::ReadOnly | mFileSystem::Attribute::Hidden | mFileSystem::Attribute::System |
+                mFileSystem::Attribute::Archive);
+        SrcFiles.Reserve(SrcFiles.Count() + files.size());
+        const ListUpdatesPaused paused(theSrcList);
+        for (const QString& file : files)
+            AddSrcFile(file);
+    });
+}
+
+void BrowserForm::ClearAllSrcFilesList()
+{
+    PassOn(kModule, "ClearAllSrcFilesList", [&] {
+        KeyedCollection lines;
+        for (int i = 0; i < theSrcList->count(); ++i)
+            lines.Add(theSrcList->item(i)->text());
+        const ListUpdatesPaused paused(theSrcList);
+        // Oldest first: each is then the first line, found at once.
+        for (const QString& line : lines)
+            RemoveSrcFile(line);
+    });
+}
+
+void BrowserForm::theAddSrcFile_Click()
+{
+    TopLevel(kModule, "theAddSrcFile_Click", [&] {
+        FileOpenSaveDialog dialog;
+        dialog.Filter = QStringLiteral("Файлы KEZ (*.kez)|*.kez|Все файлы (*.*)|*.*");
+        dialog.DefaultExt = QStringLiteral("kez");
+        dialog.FlagsOfOpenSave = 530952;
+        dialog.hwndOwner = this;
+        dialog.Title = QStringLiteral("Конвертация KEZ-файлов");
+        if (!dialog.RunOpenFileDialog())
+            return;
+        {
+            const ListUpdatesPaused paused(theSrcList);
+            for (qint32 i = 0; i < dialog.FilesCount(); ++i)
+                AddSrcFile(dialog.Files(i));
+        }
+        if (theConvertImmediately->isChecked())
+            ConvertCurrentSrcList();
+    });
+}
+
+void BrowserForm::theDeleteSrcFile_Click()
+{
+    TopLevel(kModule, "theDeleteSrcFile_Click", [&] {
+        KeyedCollection selected;
+        int selectedCount = 0;
+        int position = -1;
+        for (int i = 0; i < theSrcList->count(); ++i) {
+            QListWidgetItem* line = theSrcList->item(i);
+            if (!line->isSelected())
+                continue;
+            selected.Add(line->text());
+            ++selectedCount;
+            position = i;
+        }
+        if (selectedCount != 1)
+            position = -1;
+
+        {
+            const ListUpdatesPaused paused(theSrcList);
+            for (const QString& text : selected)
+                RemoveSrcFile(text);
+        }
+
+        if (position >= 0 && position > theSrcList->count() - 1)
+            position = theSrcList->count() - 1;
+        if (position >= 0) {
+            theSrcList->setCurrentRow(position);
+            if (QListWidgetItem* line = theSrcList->item(position))
+                line->setSelected(true);
+        }
+    });
+}
+
+void BrowserForm::mnClearList_Click()
+{
+    TopLevel(kModule, "mnClearList_Click", [&] { ClearAllSrcFilesList(); });
+}
+
+void BrowserForm::theSrcList_MouseDown(Qt::MouseButton aButton, const QPoint& aGlobalPos)
+{
+    TopLevel(kModule, "theSrcList_MouseDown", [&] {
+        if (aButton == Qt::RightButton)
+            mnListPopup->popup(aGlobalPos);
+    });
+}
+
+bool BrowserForm::theSrcList_OLEDragOver(const QMimeData* aData)
+{
+    return TopLevel(kModule, "theSrcList_OLEDragOver", [&] { return !droppedFiles(aData).isEmpty(); });
+}
+
+void BrowserForm::theSrcList_OLEDragDrop(const QMimeData* aData)
+{
+    TopLevel(kModule, "theSrcList_OLEDragDrop", [&] {
+        const QStringList paths = droppedFiles(aData);
+        if (paths.isEmpty())
+            return;
+        {
+            const ListUpdatesPaused paused(theSrcList);
+            for (const QString& path : paths) {
+                if (mFileSystem::IsFolderName(path))
+                    AddFolderFiles(path);
+                else if (IsApplicableFile(path))
+                    AddSrcFile(path);
+            }
+        }
+        if (theConvertImmediately->isChecked())
+            theConvertionStartTimer->start();
+    });
+}
+
+void BrowserForm::theSelectFolder_Click()
+{
+    TopLevel(kModule, "theSelectFolder_Click", [&] {
+        QString folder = theDestDir->text();
+        if (mFolderSelectDialog::RunSHBrowseForFolder(folder, this, QStringLiteral("Папка для отконвертированных файлов"),
+                                                      mFolderSelectDialog::kNewDialogStyle))
+            theDestDir->setText(folder);
+    });
+}
