@@ -251,7 +251,10 @@ void BrowserForm::showEvent(QShowEvent* event)
 
 void BrowserForm::closeEvent(QCloseEvent* event)
 {
-    // The close is never cancelled; a failure while saving is shown, not fatal.
+    // The close is never cancelled; a failure while saving is shown, not fatal. A run in
+    // progress stops after the file being converted.
+    if (Busy)
+        StopRequested = true;
     TopLevel(kModule, "QueryUnload", [&] { Form_QueryUnload(); });
     event->accept();
 }
