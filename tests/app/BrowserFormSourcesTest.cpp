@@ -4,6 +4,7 @@
 #include "fs/DeepFolder.h"
 #include "fs/FakeOpenFileDialog.h"
 #include "fs/mFolderSelectDialog.h"
+#include "support/DropFiles.h"
 #include "support/TestEnvironment.h"
 
 #include <QAction>
@@ -119,28 +120,8 @@ protected:
         return full;
     }
 
-    // What the file manager does: enter the list with the data, then let go over it.
-    bool drop(QMimeData& aData)
-    {
-        QWidget* viewport = list()->viewport();
-        const QPoint at = viewport->rect().center();
-        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-        QDragEnterEvent enter(at, offered, &aData, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(viewport, &enter);
-        const bool accepted = enter.isAccepted() && enter.dropAction() == Qt::CopyAction;
-        QDropEvent release(QPointF(at), offered, &aData, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(viewport, &release);
-        return accepted;
-    }
-    bool dropFiles(const QStringList& aPaths)
-    {
-        QList<QUrl> urls;
-        for (const QString& path : aPaths)
-            urls.append(QUrl::fromLocalFile(path));
-        QMimeData data;
-        data.setUrls(urls);
-        return drop(data);
-    }
+    bool drop(QMimeData& aData) { return DropMimeData(list()->viewport(), aData); }
+    bool dropFiles(const QStringList& aPaths) { return DropLocalFiles(list()->viewport(), aPaths); }
 
     void clickLine(int aRow, Qt::KeyboardModifiers aModifiers = Qt::NoModifier)
     {
