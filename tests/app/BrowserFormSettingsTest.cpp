@@ -6,6 +6,7 @@
 #include "errors/mErrorHandling.h"
 #include "options/TLuKezOptions.h"
 #include "options/miRegistryTools.h"
+#include "support/FormControls.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
@@ -65,13 +66,11 @@ protected:
     template <class T>
     T* child(const char* name)
     {
-        T* found = form->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return FindControl<T>(form.get(), name);
     }
-    QColor destDirBackground() { return child<QLineEdit>("theDestDir")->palette().color(QPalette::Base); }
-    static QColor buttonFace() { return QApplication::palette().color(QPalette::Button); }
-    static QColor windowBackground() { return QApplication::palette().color(QPalette::Base); }
+    QColor destDirBackground() { return DestDirBackground(form.get()); }
+    static QColor buttonFace() { return ButtonFaceColour(); }
+    static QColor windowBackground() { return WindowBackgroundColour(); }
 
     QStringList corruptCopies() const
     {

@@ -5,6 +5,7 @@
 #include "fs/FakeOpenFileDialog.h"
 #include "fs/mFolderSelectDialog.h"
 #include "support/DropFiles.h"
+#include "support/FormControls.h"
 #include "support/TestEnvironment.h"
 
 #include <QAction>
@@ -68,9 +69,7 @@ protected:
     template <class T>
     T* child(const char* aName)
     {
-        T* found = form->findChild<T*>(QLatin1String(aName));
-        EXPECT_NE(found, nullptr) << aName;
-        return found;
+        return FindControl<T>(form.get(), aName);
     }
     QListWidget* list() { return child<QListWidget>("theSrcList"); }
 

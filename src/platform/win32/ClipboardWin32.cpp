@@ -1,5 +1,6 @@
 #include "platform/Clipboard.h"
 #include "platform/Services.h"
+#include "platform/win32/WideText.h"
 
 #include <windows.h>
 
@@ -8,17 +9,7 @@
 namespace platform {
 namespace {
 
-std::wstring widen(const std::string& utf8)
-{
-    if (utf8.empty())
-        return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    if (n <= 0)
-        return {};
-    std::wstring out(std::size_t(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), n);
-    return out;
-}
+using win32::widen;
 
 // SetClipboardData fails when the clipboard was opened without an owner and then emptied, so a
 // caller without a window of its own borrows a hidden, message-only one while the clipboard is open.

@@ -1,5 +1,6 @@
 #include "platform/ExecutableSearch.h"
 #include "platform/Services.h"
+#include "platform/win32/WideText.h"
 
 #include <windows.h>
 
@@ -9,25 +10,8 @@
 namespace platform {
 namespace {
 
-std::wstring widen(const std::string& utf8)
-{
-    if (utf8.empty())
-        return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring out(size_t(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), n);
-    return out;
-}
-
-std::string narrow(const std::wstring& wide)
-{
-    if (wide.empty())
-        return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
+using win32::narrow;
+using win32::widen;
 
 class Win32ExecutableSearch final : public ExecutableSearch {
 public:
