@@ -4,6 +4,7 @@
 #include "support/DropFiles.h"
 #include "support/TestEnvironment.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -88,13 +90,18 @@ protected:
     // just as a click made during the conversion before it would be handled there.
     void pressStopWhenRemaining(qsizetype aRemaining)
     {
+        atPauseWithRemaining(aRemaining, [this] { QTest::mouseClick(runButton(), Qt::LeftButton); });
+    }
+    // Runs aAction at the run's first pause after the list has shrunk to aRemaining files.
+    void atPauseWithRemaining(qsizetype aRemaining, std::function<void()> aAction)
+    {
         QMetaObject::invokeMethod(
             form.get(),
-            [this, aRemaining] {
+            [this, aRemaining, aAction] {
                 if (form->SourceFiles().Count() <= aRemaining)
-                    QTest::mouseClick(runButton(), Qt::LeftButton);
+                    aAction();
                 else
-                    pressStopWhenRemaining(aRemaining);
+                    atPauseWithRemaining(aRemaining, aAction);
             },
             Qt::QueuedConnection);
     }
@@ -260,4 +267,33 @@ TEST_F(BrowserFormRun, FilesDroppedDuringARunAreConvertedByThatRun)
     EXPECT_TRUE(form->SourceFiles().IsEmpty());
     EXPECT_EQ(form->LogText(), success(first) + success(late) +
                                    "Обработано файлов: 2, успешно: 2, с ошибками: 0" + kCrLf);
+}
+
+TEST_F(BrowserFormRun, ClearingTheListDuringARunLeavesItNothingMoreToConvert)
+{
+    const QStringList files{source(QStringLiteral("f1.kez")), source(QStringLiteral("f2.kez")),
+                            source(QStringLiteral("f3.kez"))};
+    for (const QString& file : files)
+        form->AddSrcFile(file);
+    atPauseWithRemaining(2, [this] { form->findChild<QAction*>(QStringLiteral("mnClearList"))->trigger(); });
+    QTest::mouseClick(runButton(), Qt::LeftButton);
+
+    EXPECT_EQ(form->LogText(), success(files[0]));
+    EXPECT_TRUE(form->SourceFiles().IsEmpty());
+    EXPECT_FALSE(QFile::exists(rtfOf(files[1])));
+    EXPECT_FALSE(form->IsBusy());
+}
+
+TEST_F(BrowserFormRun, ClosingTheWindowDuringARunStopsItAfterTheCurrentFile)
+{
+    const QStringList files{source(QStringLiteral("f1.kez")), source(QStringLiteral("f2.kez")),
+                            source(QStringLiteral("f3.kez"))};
+    for (const QString& file : files)
+        form->AddSrcFile(file);
+    atPauseWithRemaining(1, [this] { form->close(); });
+    QTest::mouseClick(runButton(), Qt::LeftButton);
+
+    EXPECT_EQ(remaining(), files.mid(2));
+    EXPECT_TRUE(form->LogText().endsWith(QStringLiteral("Обработка прервана пользователем.\r\n")));
+    EXPECT_TRUE(QFile::exists(environment.registryFile()));
 }
