@@ -6,6 +6,7 @@
 #include "platform/Services.h"
 #include "platform/posix/RegFileFormat.h"
 #include "platform/support/PlatformTestSupport.h"
+#include "platform/support/RegistryBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -27,28 +28,7 @@ using namespace testsupport;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 const std::string kWriter = std::string(KEZ_TEST_BIN_DIR) + "/registry_writer";
-
-Bytes textBytes(const std::u16string& text)
-{
-    Bytes bytes;
-    for (char16_t c : text) {
-        bytes.push_back(std::uint8_t(c & 0xFF));
-        bytes.push_back(std::uint8_t(c >> 8));
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
-    return bytes;
-}
-
-Bytes dwordBytes(std::uint32_t n)
-{
-    return {std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(n >> 16), std::uint8_t(n >> 24)};
-}
-
-std::u16string u16(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
 std::string readFile(const fs::path& file)
 {
