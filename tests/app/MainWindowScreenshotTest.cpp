@@ -1,34 +1,26 @@
 // Renders the main window offscreen to a PNG beside the build, for a person to look at.
-#include "app/BrowserForm.h"
-#include "app/miKezConverterMain.h"
-#include "support/TestEnvironment.h"
+#include "app/MainWindowFixture.h"
 
 #include <QDir>
 #include <QImage>
 #include <QPixmap>
-#include <gtest/gtest.h>
 
-TEST(MainWindowScreenshot, RendersTheWholeClientAreaToAPicture)
+using MainWindowScreenshot = MainWindowTest;
+
+TEST_F(MainWindowScreenshot, RendersTheWholeClientAreaToAPicture)
 {
-    TestEnvironment environment;
-    miKezConverterMain::CreateAndReadOptions();
-    {
-        BrowserForm form;
-        form.Execute();
-        const QImage image = form.grab().toImage();
-        EXPECT_EQ(image.size(), QSize(563, 427));
+    start();
+    const QImage image = form->grab().toImage();
+    EXPECT_EQ(image.size(), QSize(563, 427));
 
-        // Something was drawn: the picture is not a single flat colour.
-        const QRgb first = image.pixel(0, 0);
-        bool varied = false;
-        for (int y = 0; y < image.height() && !varied; y += 7)
-            for (int x = 0; x < image.width() && !varied; x += 7)
-                varied = image.pixel(x, y) != first;
-        EXPECT_TRUE(varied);
+    // Something was drawn: the picture is not a single flat colour.
+    bool varied = false;
+    for (int y = 0; y < image.height() && !varied; y += 7)
+        for (int x = 0; x < image.width() && !varied; x += 7)
+            varied = image.pixel(x, y) != image.pixel(0, 0);
+    EXPECT_TRUE(varied);
 
-        const QString folder = QStringLiteral(KEZ_TEST_SCREENSHOT_DIR);
-        QDir().mkpath(folder);
-        EXPECT_TRUE(image.save(folder + QStringLiteral("/main-window.png")));
-    }
-    miKezConverterMain::ReleaseOptions();
+    const QString folder = QStringLiteral(KEZ_TEST_SCREENSHOT_DIR);
+    QDir().mkpath(folder);
+    EXPECT_TRUE(image.save(folder + QStringLiteral("/main-window.png")));
 }

@@ -1,4 +1,4 @@
-#include "errors/KezError.h"
+#include "fs/FailureNumber.h"
 #include "fs/VectorOfStrings.h"
 
 #include <gtest/gtest.h>
@@ -16,17 +16,6 @@ struct VectorOfStringsTestAccess {
 
 namespace {
 
-template <class Body>
-qint32 failureNumberOf(Body&& aBody)
-{
-    try {
-        aBody();
-    } catch (const KezError& failure) {
-        return failure.number();
-    }
-    return 0;
-}
-
 QStringList itemsOf(const VectorOfStrings& aVector)
 {
     QStringList items;
@@ -43,139 +32,76 @@ VectorOfStrings vectorOf(const QStringList& aItems)
     return vector;
 }
 
+const qint32 kSubscript = KezErrorNumber::SubscriptOutOfRange;
+
 } // namespace
 
-TEST(VectorOfStringsGrowth, NewVectorHasNoStorageUntilTheFirstAdd)
+TEST(VectorOfStrings, CapacityStartsAtSixteenOnTheFirstAddAndDoublesWhenFull)
 {
     VectorOfStrings vector;
-    EXPECT_EQ(vector.Count(), 0);
     EXPECT_EQ(vector.Capacity(), 0);
-    EXPECT_EQ(failureNumberOf([&] { (void)vector.Items(0); }), KezErrorNumber::SubscriptOutOfRange);
-    vector.Add(QStringLiteral("a"));
-    EXPECT_EQ(vector.Count(), 1);
-    EXPECT_EQ(vector.Capacity(), 16);
-}
-
-TEST(VectorOfStringsGrowth, SeventeenthAddDoublesCapacityAndKeepsOrder)
-{
-    VectorOfStrings vector;
+    EXPECT_EQ(FailureNumberOf([&] { (void)vector.Items(0); }), kSubscript);
     QStringList expected;
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < 65; ++i) {
         expected.append(QString::number(i));
         vector.Add(expected.last());
+        const int capacity = i < 16 ? 16 : i < 32 ? 32 : i < 64 ? 64 : 128;
+        ASSERT_EQ(vector.Capacity(), capacity) << "after " << i + 1 << " adds";
     }
-    EXPECT_EQ(vector.Capacity(), 16);
-    expected.append(QStringLiteral("16"));
-    vector.Add(expected.last());
-    EXPECT_EQ(vector.Capacity(), 32);
     EXPECT_EQ(itemsOf(vector), expected);
 }
 
-TEST(VectorOfStringsGrowth, CapacityKeepsDoubling)
+TEST(VectorOfStrings, GrowingPastThirtyTwoBitsIsAnOverflowAndChangesNothing)
 {
-    VectorOfStrings vector;
-    for (int i = 0; i < 33; ++i)
-        vector.Add(QString::number(i));
-    EXPECT_EQ(vector.Capacity(), 64);
-    for (int i = 33; i < 65; ++i)
-        vector.Add(QString::number(i));
-    EXPECT_EQ(vector.Capacity(), 128);
-    EXPECT_EQ(vector.Count(), 65);
-    EXPECT_EQ(vector.Items(64), QStringLiteral("64"));
+    const qint32 max = std::numeric_limits<qint32>::max(), half = qint32(1) << 30;
+    for (const qint32 count : {max, half}) {
+        VectorOfStrings vector;
+        vector.Add(QStringLiteral("a"));
+        VectorOfStringsTestAccess::SetCounts(vector, count, count);
+        EXPECT_EQ(FailureNumberOf([&] { vector.Add(QStringLiteral("b")); }), KezErrorNumber::Overflow) << count;
+        EXPECT_EQ(vector.Count(), count);
+        EXPECT_EQ(vector.Capacity(), count);
+    }
 }
 
-TEST(VectorOfStringsGrowth, CountPastThirtyTwoBitsIsAnOverflow)
-{
-    VectorOfStrings vector;
-    vector.Add(QStringLiteral("a"));
-    const qint32 max = std::numeric_limits<qint32>::max();
-    VectorOfStringsTestAccess::SetCounts(vector, max, max);
-    EXPECT_EQ(failureNumberOf([&] { vector.Add(QStringLiteral("b")); }), KezErrorNumber::Overflow);
-    EXPECT_EQ(vector.Count(), max);
-}
-
-TEST(VectorOfStringsGrowth, CapacityPastThirtyTwoBitsIsAnOverflowAndChangesNothing)
-{
-    VectorOfStrings vector;
-    vector.Add(QStringLiteral("a"));
-    const qint32 half = qint32(1) << 30;
-    VectorOfStringsTestAccess::SetCounts(vector, half, half);
-    EXPECT_EQ(failureNumberOf([&] { vector.Add(QStringLiteral("b")); }), KezErrorNumber::Overflow);
-    EXPECT_EQ(vector.Count(), half);
-    EXPECT_EQ(vector.Capacity(), half);
-}
-
-TEST(VectorOfStringsItems, StorageHasOneSlotMoreThanTheCapacity)
-{
-    VectorOfStrings vector = vectorOf({QStringLiteral("a")});
-    EXPECT_EQ(vector.Items(16), QString());
-    vector.SetItems(16, QStringLiteral("spare"));
-    EXPECT_EQ(vector.Items(16), QStringLiteral("spare"));
-    EXPECT_EQ(vector.Count(), 1);
-}
-
-TEST(VectorOfStringsItems, IndexOutsideTheStorageFailsAndChangesNothing)
-{
-    VectorOfStrings vector = vectorOf({QStringLiteral("a")});
-    EXPECT_EQ(failureNumberOf([&] { (void)vector.Items(17); }), KezErrorNumber::SubscriptOutOfRange);
-    EXPECT_EQ(failureNumberOf([&] { (void)vector.Items(-1); }), KezErrorNumber::SubscriptOutOfRange);
-    EXPECT_EQ(failureNumberOf([&] { vector.SetItems(-1, QStringLiteral("x")); }),
-              KezErrorNumber::SubscriptOutOfRange);
-    EXPECT_EQ(failureNumberOf([&] { vector.SetItems(17, QStringLiteral("x")); }),
-              KezErrorNumber::SubscriptOutOfRange);
-    EXPECT_EQ(itemsOf(vector), QStringList{QStringLiteral("a")});
-}
-
-TEST(VectorOfStringsItems, SetReplacesTheItem)
+TEST(VectorOfStrings, SubscriptsReachOneSpareSlotPastTheCapacityAndNoFurther)
 {
     VectorOfStrings vector = vectorOf({QStringLiteral("a"), QStringLiteral("b")});
     vector.SetItems(1, QStringLiteral("c"));
+    vector.SetItems(16, QStringLiteral("spare"));
+    EXPECT_EQ(vector.Items(16), QStringLiteral("spare"));
+    for (const qint32 index : {-1, 17}) {
+        EXPECT_EQ(FailureNumberOf([&] { (void)vector.Items(index); }), kSubscript) << index;
+        EXPECT_EQ(FailureNumberOf([&] { vector.SetItems(index, QStringLiteral("x")); }), kSubscript) << index;
+    }
     EXPECT_EQ(itemsOf(vector), (QStringList{QStringLiteral("a"), QStringLiteral("c")}));
 }
 
-TEST(VectorOfStringsInsert, NegativeIndexInsertsAtTheFront)
+TEST(VectorOfStrings, InsertClampsTheIndexAndShiftsTheRestUp)
 {
-    VectorOfStrings vector = vectorOf({QStringLiteral("b")});
-    vector.Insert(-5, QStringLiteral("x"));
-    EXPECT_EQ(itemsOf(vector), (QStringList{QStringLiteral("x"), QStringLiteral("b")}));
-}
-
-TEST(VectorOfStringsInsert, IndexAtOrBeyondTheEndAppends)
-{
-    VectorOfStrings atEnd = vectorOf({QStringLiteral("a")});
-    atEnd.Insert(1, QStringLiteral("x"));
-    EXPECT_EQ(itemsOf(atEnd), (QStringList{QStringLiteral("a"), QStringLiteral("x")}));
-
-    VectorOfStrings beyond = vectorOf({QStringLiteral("a")});
-    beyond.Insert(10, QStringLiteral("x"));
-    EXPECT_EQ(itemsOf(beyond), (QStringList{QStringLiteral("a"), QStringLiteral("x")}));
-}
-
-TEST(VectorOfStringsInsert, MiddleInsertShiftsTheRestUp)
-{
-    VectorOfStrings vector = vectorOf({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
-    vector.Insert(1, QStringLiteral("y"));
-    EXPECT_EQ(itemsOf(vector),
-              (QStringList{QStringLiteral("a"), QStringLiteral("y"), QStringLiteral("b"), QStringLiteral("c")}));
-}
-
-TEST(VectorOfStringsInsert, InsertIntoEmptyVectorAllocatesAndInsertAtFullCapacityGrows)
-{
-    VectorOfStrings vector;
-    vector.Insert(0, QStringLiteral("0"));
-    EXPECT_EQ(vector.Capacity(), 16);
-    QStringList expected{QStringLiteral("0")};
-    for (int i = 1; i < 16; ++i) {
-        vector.Add(QString::number(i));
-        expected.append(QString::number(i));
+    const struct {
+        qint32 index;
+        QStringList expected;
+    } cases[] = {{-5, {"x", "a", "b"}}, {1, {"a", "x", "b"}}, {2, {"a", "b", "x"}}, {10, {"a", "b", "x"}}};
+    for (const auto& c : cases) {
+        VectorOfStrings vector = vectorOf({QStringLiteral("a"), QStringLiteral("b")});
+        vector.Insert(c.index, QStringLiteral("x"));
+        EXPECT_EQ(itemsOf(vector), c.expected) << c.index;
     }
+
+    // Into an empty vector, and at full capacity, which grows it.
+    VectorOfStrings vector;
+    vector.Insert(0, QStringLiteral("15"));
+    EXPECT_EQ(vector.Capacity(), 16);
+    for (int i = 14; i >= 0; --i)
+        vector.Insert(0, QString::number(i));
     vector.Insert(0, QStringLiteral("front"));
-    expected.prepend(QStringLiteral("front"));
     EXPECT_EQ(vector.Capacity(), 32);
-    EXPECT_EQ(itemsOf(vector), expected);
+    EXPECT_EQ(vector.Items(0), QStringLiteral("front"));
+    EXPECT_EQ(vector.Items(16), QStringLiteral("15"));
 }
 
-TEST(VectorOfStringsEmptying, BeEmptyKeepsCapacityAndOldStrings)
+TEST(VectorOfStrings, BeEmptyKeepsCapacityAndOldStringsButClearGoesBackToSixteenEmptySlots)
 {
     VectorOfStrings vector;
     for (int i = 0; i < 20; ++i)
@@ -187,12 +113,7 @@ TEST(VectorOfStringsEmptying, BeEmptyKeepsCapacityAndOldStrings)
     EXPECT_EQ(vector.IndexOf(QStringLiteral("3"), false), -1);
     vector.Add(QStringLiteral("new"));
     EXPECT_EQ(vector.Items(0), QStringLiteral("new"));
-    EXPECT_EQ(vector.Capacity(), 32);
-}
 
-TEST(VectorOfStringsEmptying, ClearGoesBackToSixteenEmptySlots)
-{
-    VectorOfStrings vector;
     for (int i = 0; i < 40; ++i)
         vector.Add(QString::number(i));
     vector.Clear();
@@ -200,39 +121,21 @@ TEST(VectorOfStringsEmptying, ClearGoesBackToSixteenEmptySlots)
     EXPECT_EQ(vector.Capacity(), 16);
     EXPECT_EQ(vector.Items(3), QString());
     EXPECT_EQ(vector.Items(16), QString());
-    EXPECT_EQ(failureNumberOf([&] { (void)vector.Items(17); }), KezErrorNumber::SubscriptOutOfRange);
+    EXPECT_EQ(FailureNumberOf([&] { (void)vector.Items(17); }), kSubscript);
+    EXPECT_EQ(vector.IndexOf(QString(), true), -1);
 }
 
-TEST(VectorOfStringsIndexOf, KeysIgnoreBlanksAroundAndLetterCase)
+TEST(VectorOfStrings, KeySearchIgnoresCaseAndSpacesAroundExactSearchNeitherAndBothFindTheFirst)
 {
-    const VectorOfStrings vector = vectorOf({QStringLiteral("x"), QStringLiteral("abc"), QStringLiteral("  Псалом.KEZ")});
-    EXPECT_EQ(vector.IndexOf(QStringLiteral("  ABC "), true), 1);
-    EXPECT_EQ(vector.IndexOf(QStringLiteral("  ABC "), false), -1);
-    EXPECT_EQ(vector.IndexOf(QStringLiteral("псалом.kez"), true), 2);
-}
-
-TEST(VectorOfStringsIndexOf, KeysTrimOnlyTheSpaceCharacter)
-{
-    const VectorOfStrings vector = vectorOf({QStringLiteral("abc")});
-    EXPECT_EQ(vector.IndexOf(QStringLiteral("\tabc"), true), -1);
-    EXPECT_EQ(vector.IndexOf(QStringLiteral("abc\u00A0"), true), -1);
-    EXPECT_EQ(vector.IndexOf(QStringLiteral("a bc"), true), -1);
-}
-
-TEST(VectorOfStringsIndexOf, ExactComparisonIsCaseSensitiveAndFindsTheFirst)
-{
-    const VectorOfStrings vector = vectorOf({QStringLiteral("abc"), QStringLiteral("ABC"), QStringLiteral("ABC")});
-    EXPECT_EQ(vector.IndexOf(QStringLiteral("ABC"), false), 1);
-    EXPECT_EQ(vector.IndexOf(QStringLiteral("Abc"), false), -1);
-    EXPECT_EQ(vector.IndexOf(QStringLiteral("abc"), true), 0);
-}
-
-TEST(VectorOfStringsIndexOf, EmptyVectorFindsNothing)
-{
-    const VectorOfStrings never;
-    EXPECT_EQ(never.IndexOf(QString(), false), -1);
-    EXPECT_EQ(never.IndexOf(QString(), true), -1);
-    VectorOfStrings cleared;
-    cleared.Clear();
-    EXPECT_EQ(cleared.IndexOf(QString(), true), -1);
+    const VectorOfStrings vector = vectorOf({QStringLiteral("abc"), QStringLiteral("ABC"), QStringLiteral("ABC"),
+                                             QStringLiteral("  Псалом.KEZ")});
+    const struct {
+        const char* key;
+        bool asKey;
+        qint32 found;
+    } cases[] = {{"  ABC ", true, 0}, {"  ABC ", false, -1}, {"ABC", false, 1}, {"Abc", false, -1},
+                 {"псалом.kez", true, 3}, {"\tabc", true, -1}, {"abc\u00A0", true, -1}, {"a bc", true, -1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(vector.IndexOf(QString::fromUtf8(c.key), c.asKey), c.found) << c.key << (c.asKey ? " as key" : "");
+    EXPECT_EQ(VectorOfStrings().IndexOf(QString(), false), -1);
 }

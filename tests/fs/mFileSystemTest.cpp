@@ -18,7 +18,8 @@ using namespace mFileSystem;
 
 namespace {
 
-constexpr quint32 kAllFiles = Attribute::ReadOnly | Attribute::Hidden | Attribute::System | Attribute::Archive;
+// Read-only, hidden, system and archive: the set the window scans with.
+constexpr quint32 kAllFiles = 39;
 
 class FolderTree : public ::testing::Test {
 protected:
@@ -36,12 +37,6 @@ protected:
         return full;
     }
 
-    QString folder(const QString& aRelative)
-    {
-        QDir().mkpath(path(aRelative));
-        return path(aRelative);
-    }
-
     QStringList scan(const QString& aMasks, bool aRecursive = true, quint32 aAttributes = kAllFiles)
     {
         return CollectFileNamesInFolder(dir.path(), aMasks, aRecursive, aAttributes);
@@ -56,59 +51,53 @@ protected:
 
 } // namespace
 
-TEST(PathMergeRule, JoinsWithOneBackslash)
+TEST(PathMergeRule, JoinsWithOneSeparatorButRemovesNone)
 {
     const QChar backslash = QLatin1Char('\\');
-    EXPECT_EQ(PathMerge(QStringLiteral("C:\\T"), QStringLiteral("a.kez"), backslash), QStringLiteral("C:\\T\\a.kez"));
-    EXPECT_EQ(PathMerge(QStringLiteral("C:\\"), QStringLiteral("a.kez"), backslash), QStringLiteral("C:\\a.kez"));
-    EXPECT_EQ(PathMerge(QString(), QStringLiteral("a.kez"), backslash), QStringLiteral("a.kez"));
-    EXPECT_EQ(PathMerge(QStringLiteral("C:\\T"), QStringLiteral("\\a.kez"), backslash), QStringLiteral("C:\\T\\a.kez"));
-    // Nothing is removed: a separator on both sides stays doubled.
-    EXPECT_EQ(PathMerge(QStringLiteral("C:\\T\\"), QStringLiteral("\\a.kez"), backslash),
-              QStringLiteral("C:\\T\\\\a.kez"));
-    // A slash is no separator on that side.
-    EXPECT_EQ(PathMerge(QStringLiteral("C:/T/"), QStringLiteral("a.kez"), backslash), QStringLiteral("C:/T/\\a.kez"));
-}
-
-TEST(PathMergeRule, UsesThePlatformSeparatorByDefault)
-{
+    const struct {
+        const char* folder;
+        const char* name;
+        QChar separator;
+        const char* merged;
+    } cases[] = {{"C:\\T", "a.kez", backslash, "C:\\T\\a.kez"},
+                 {"C:\\", "a.kez", backslash, "C:\\a.kez"},
+                 {"", "a.kez", backslash, "a.kez"},
+                 {"C:\\T", "\\a.kez", backslash, "C:\\T\\a.kez"},
+                 {"C:\\T\\", "\\a.kez", backslash, "C:\\T\\\\a.kez"},
+                 // A slash is no separator when the separator is a backslash.
+                 {"C:/T/", "a.kez", backslash, "C:/T/\\a.kez"},
+                 {"/t", "a.kez", QDir::separator(), "/t/a.kez"},
+                 {"/", "a.kez", QDir::separator(), "/a.kez"},
+                 {"/t/", "/a.kez", QDir::separator(), "/t//a.kez"},
+                 {"/Тексты \"в\"", "Псалом 1.kez", QDir::separator(), "/Тексты \"в\"/Псалом 1.kez"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(PathMerge(QString::fromUtf8(c.folder), QString::fromUtf8(c.name), c.separator),
+                  QString::fromUtf8(c.merged));
     EXPECT_EQ(PathMerge(QStringLiteral("/t"), QStringLiteral("a.kez")), QStringLiteral("/t/a.kez"));
-    EXPECT_EQ(PathMerge(QStringLiteral("/"), QStringLiteral("a.kez")), QStringLiteral("/a.kez"));
-    EXPECT_EQ(PathMerge(QString(), QStringLiteral("a.kez")), QStringLiteral("a.kez"));
-    EXPECT_EQ(PathMerge(QStringLiteral("/t/"), QStringLiteral("/a.kez")), QStringLiteral("/t//a.kez"));
-    EXPECT_EQ(PathMerge(QStringLiteral("/Тексты с \"кавычками\""), QStringLiteral("Псалом 1.kez")),
-              QStringLiteral("/Тексты с \"кавычками\"/Псалом 1.kez"));
 }
 
-TEST(WildcardMask, StarAndQuestionMarkIgnoreLetterCase)
+TEST(WildcardMask, StarAndQuestionMarkIgnoreLetterCaseInAnyScript)
 {
-    EXPECT_TRUE(MatchesMask(QStringLiteral("Psalm.KEZ"), QStringLiteral("*.kez")));
-    EXPECT_TRUE(MatchesMask(QStringLiteral(".kez"), QStringLiteral("*.kez")));
-    EXPECT_FALSE(MatchesMask(QStringLiteral("notes.txt"), QStringLiteral("*.kez")));
-    EXPECT_FALSE(MatchesMask(QStringLiteral("a.kez.bak"), QStringLiteral("*.kez")));
-    EXPECT_TRUE(MatchesMask(QStringLiteral("ab.kez"), QStringLiteral("a?.kez")));
-    EXPECT_FALSE(MatchesMask(QStringLiteral("abc.kez"), QStringLiteral("a?.kez")));
-    EXPECT_FALSE(MatchesMask(QStringLiteral("a.kez"), QStringLiteral("a?.kez")));
-    EXPECT_TRUE(MatchesMask(QStringLiteral("anything"), QStringLiteral("*")));
-    EXPECT_TRUE(MatchesMask(QStringLiteral("a.b.c"), QStringLiteral("*.*")));
-    EXPECT_TRUE(MatchesMask(QStringLiteral("abcabd"), QStringLiteral("*abd")));
-    EXPECT_FALSE(MatchesMask(QStringLiteral("x"), QString()));
-}
-
-TEST(WildcardMask, NonLatinLettersIgnoreCaseAndCountAsOneCharacter)
-{
-    EXPECT_TRUE(MatchesMask(QStringLiteral("ПСАЛОМ 1.kez"), QStringLiteral("псалом*.KEZ")));
-    EXPECT_TRUE(MatchesMask(QStringLiteral("Ёж.kez"), QStringLiteral("?ж.kez")));
-    EXPECT_TRUE(MatchesMask(QStringLiteral("Ωμέγα.kez"), QStringLiteral("ω*.kez")));
-    // A letter outside the basic plane is still one character for "?".
-    EXPECT_TRUE(MatchesMask(QStringLiteral("\U0001D11E.kez"), QStringLiteral("?.kez")));
-    EXPECT_TRUE(MatchesMask(QStringLiteral("Псалом.kez"), QStringLiteral("*.kez")));
+    const struct {
+        const char* name;
+        const char* mask;
+        bool matches;
+    } cases[] = {{"Psalm.KEZ", "*.kez", true},       {".kez", "*.kez", true},      {"notes.txt", "*.kez", false},
+                 {"a.kez.bak", "*.kez", false},      {"ab.kez", "a?.kez", true},   {"abc.kez", "a?.kez", false},
+                 {"a.kez", "a?.kez", false},         {"anything", "*", true},      {"a.b.c", "*.*", true},
+                 {"abcabd", "*abd", true},           {"x", "", false},             {"ПСАЛОМ 1.kez", "псалом*.KEZ", true},
+                 {"Ёж.kez", "?ж.kez", true},         {"Ωμέγα.kez", "ω*.kez", true},
+                 // A letter outside the basic plane is still one character for "?".
+                 {"\U0001D11E.kez", "?.kez", true}};
+    for (const auto& c : cases)
+        EXPECT_EQ(MatchesMask(QString::fromUtf8(c.name), QString::fromUtf8(c.mask)), c.matches)
+            << c.name << " " << c.mask;
 }
 
 TEST_F(FolderTree, FolderOrFileOrNothing)
 {
-    const QString a = folder(QStringLiteral("a"));
-    const QString b = file(QStringLiteral("b.kez"));
+    const QString b = file(QStringLiteral("a/b.kez"));
+    const QString a = path(QStringLiteral("a"));
     EXPECT_TRUE(IsFolderName(a));
     EXPECT_TRUE(IsFolderName(a + QLatin1Char('/')));
     EXPECT_FALSE(IsFolderName(b));
@@ -118,13 +107,13 @@ TEST_F(FolderTree, FolderOrFileOrNothing)
     EXPECT_TRUE(IsFolderName(path(QStringLiteral("link"))));
 }
 
-TEST_F(FolderTree, ScanIsBreadthFirstLevelByLevel)
+TEST_F(FolderTree, ScanIsBreadthFirstLevelByLevelAndKeepsNamesUnchanged)
 {
-    const QStringList depth0 = {file(QStringLiteral("r1.kez")), file(QStringLiteral("r2.kez"))};
+    const QStringList depth0 = {file(QStringLiteral("r1.kez")), file(QStringLiteral("  начало и конец  .KEZ"))};
     const QString a1 = file(QStringLiteral("a/a1.kez"));
-    const QString b1 = file(QStringLiteral("b/b1.kez"));
+    const QString b1 = file(QStringLiteral("Тексты \"в кавычках\" и 'апострофах'/Псалом 1 ; $HOME *.kez"));
     const QString c1 = file(QStringLiteral("a/c/c1.kez"));
-    const QString d1 = file(QStringLiteral("b/d/d1.kez"));
+    const QString d1 = file(QStringLiteral("Тексты \"в кавычках\" и 'апострофах'/d/d1.kez"));
 
     const QStringList found = scan(QStringLiteral("*.kez"));
     ASSERT_EQ(found.size(), 6);
@@ -135,77 +124,41 @@ TEST_F(FolderTree, ScanIsBreadthFirstLevelByLevel)
     EXPECT_EQ(found.indexOf(a1) < found.indexOf(b1), found.indexOf(c1) < found.indexOf(d1));
 }
 
-TEST_F(FolderTree, EveryMaskOfAFolderComesBeforeItsSubfolders)
+TEST_F(FolderTree, EachMaskIsASearchOfItsOwnAndAFoldersFilesComeBeforeItsSubfolders)
 {
     const QString rootKez = file(QStringLiteral("r.kez"));
     const QString rootTxt = file(QStringLiteral("r.txt"));
-    const QString subKez = file(QStringLiteral("s/s.kez"));
+    const QString subKez = file(QStringLiteral("s/Psalm.KEZ"));
     const QString subTxt = file(QStringLiteral("s/s.txt"));
     file(QStringLiteral("s/s.doc"));
+    EXPECT_EQ(scan(QStringLiteral("*.kez")), (QStringList{rootKez, subKez}));
     EXPECT_EQ(scan(QStringLiteral("*.kez;*.txt")), (QStringList{rootKez, rootTxt, subKez, subTxt}));
-    // Each mask is a search of its own: a file two masks match is found twice.
-    EXPECT_EQ(scan(QStringLiteral("*.kez;*.KEZ"), false), (QStringList{rootKez, rootKez}));
-    // An empty mask stays in the list and matches nothing.
-    EXPECT_EQ(scan(QStringLiteral("*.kez;"), false), QStringList{rootKez});
+    EXPECT_EQ(scan(QStringLiteral("*.kez"), false), QStringList{rootKez});
+    // A file two masks match is found twice; an empty mask matches nothing.
+    EXPECT_EQ(scan(QStringLiteral("*.kez;*.KEZ;"), false), (QStringList{rootKez, rootKez}));
+    // Folders are found only with the directory attribute.
+    EXPECT_EQ(scan(QStringLiteral("s*"), false), QStringList{});
+    EXPECT_EQ(scan(QStringLiteral("s*"), false, Attribute::Directory), QStringList{path(QStringLiteral("s"))});
 }
 
-TEST_F(FolderTree, MaskDecidesWhichFilesAreFound)
-{
-    const QString kez = file(QStringLiteral("sub/Psalm.KEZ"));
-    const QString notes = file(QStringLiteral("sub/notes.txt"));
-    EXPECT_EQ(scan(QStringLiteral("*.kez")), QStringList{kez});
-    EXPECT_EQ(sorted(scan(QStringLiteral("*"))), sorted(QStringList{kez, notes}));
-}
-
-TEST_F(FolderTree, NonRecursiveScanStaysInTheFolder)
-{
-    const QString top = file(QStringLiteral("top.kez"));
-    file(QStringLiteral("sub/deep.kez"));
-    EXPECT_EQ(scan(QStringLiteral("*.kez"), false), QStringList{top});
-}
-
-TEST_F(FolderTree, HiddenFilesNeedTheHiddenAttribute)
+TEST_F(FolderTree, HiddenFilesNeedTheHiddenAttributeAndHiddenFoldersAreNotEntered)
 {
     const QString hidden = file(QStringLiteral(".hidden.kez"));
     const QString plain = file(QStringLiteral("plain.kez"));
-    EXPECT_EQ(sorted(scan(QStringLiteral("*"))), sorted(QStringList{hidden, plain}));
-    EXPECT_EQ(scan(QStringLiteral("*"), true, Attribute::ReadOnly | Attribute::Archive), QStringList{plain});
-}
-
-TEST_F(FolderTree, HiddenFoldersAreNotEntered)
-{
     file(QStringLiteral(".git/inside.kez"));
     const QString visible = file(QStringLiteral("visible/inside.kez"));
-    EXPECT_EQ(scan(QStringLiteral("*")), QStringList{visible});
+    EXPECT_EQ(sorted(scan(QStringLiteral("*"))), sorted(QStringList{hidden, plain, visible}));
+    EXPECT_EQ(sorted(scan(QStringLiteral("*"), true, Attribute::ReadOnly | Attribute::Archive)),
+              sorted(QStringList{plain, visible}));
 }
 
-TEST_F(FolderTree, FoldersNeedTheDirectoryAttribute)
-{
-    const QString sub = folder(QStringLiteral("sub"));
-    const QString kez = file(QStringLiteral("x.kez"));
-    EXPECT_EQ(scan(QStringLiteral("*"), false), QStringList{kez});
-    EXPECT_EQ(scan(QStringLiteral("s*"), false, Attribute::Directory), QStringList{sub});
-}
-
-TEST_F(FolderTree, MissingFolderOrAFileGivesNothing)
+TEST_F(FolderTree, AMissingFolderOrAFileGivesNothingAndATrailingSeparatorIsNotDoubled)
 {
     const QString kez = file(QStringLiteral("x.kez"));
     EXPECT_TRUE(CollectFileNamesInFolder(path(QStringLiteral("missing")), QStringLiteral("*"), true, kAllFiles).isEmpty());
     EXPECT_TRUE(CollectFileNamesInFolder(kez, QStringLiteral("*"), true, kAllFiles).isEmpty());
-}
-
-TEST_F(FolderTree, FolderWithTrailingSeparatorGetsNoSecondOne)
-{
-    const QString kez = file(QStringLiteral("x.kez"));
     EXPECT_EQ(CollectFileNamesInFolder(dir.path() + QLatin1Char('/'), QStringLiteral("*"), true, kAllFiles),
               QStringList{kez});
-}
-
-TEST_F(FolderTree, NamesWithAnyCharactersComeBackUnchanged)
-{
-    const QString odd = file(QStringLiteral("Тексты с \"кавычками\" и 'апострофами'/Псалом 1 ; $HOME *.kez"));
-    const QString spaced = file(QStringLiteral("  начало и конец  .KEZ"));
-    EXPECT_EQ(sorted(scan(QStringLiteral("*.kez"))), sorted(QStringList{odd, spaced}));
 }
 
 TEST_F(FolderTree, LinksAreFollowedButPipesAreNoFiles)

@@ -1,36 +1,49 @@
 #pragma once
-// A registry that passes every call to the real one (the settings file in the test's private
-// folder) and records what the layer above asked of it; it can also fail on demand.
+// Helpers for the settings tests: values stored as the program stores them, and a registry that
+// passes every call to the real one (the private settings file), counting the keys it opens and
+// closes, and failing on demand.
+#include "options/miRegistryTools.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
 
-#include <QString>
-#include <QStringList>
+#include <QVariant>
 
-#include <map>
 #include <stdexcept>
+
+// Stores a number, a boolean or a text the way the program writes each of them.
+inline void Store(const QString& aKey, const QString& aName, const QVariant& aValue)
+{
+    using namespace miRegistryTools;
+    const platform::RegKey root = platform::kHKeyCurrentUser;
+    if (aValue.typeId() == QMetaType::Int)
+        WriteLongValue(root, aKey, aName, aValue.toInt());
+    else if (aValue.typeId() == QMetaType::Bool)
+        WriteBoolValue(root, aKey, aName, aValue.toBool());
+    else
+        WriteStrValue(root, aKey, aName, aValue.toString());
+}
+
+// The registry type of a stored value; 0 when it is missing.
+inline quint32 StoredType(const QString& aKey, const QString& aName)
+{
+    QVariant value;
+    quint32 type = 0;
+    miRegistryTools::LoadValue(platform::kHKeyCurrentUser, aKey, aName, value, type);
+    return type;
+}
 
 class RegistrySpy : public platform::Registry {
 public:
     using RegKey = platform::RegKey;
     using RegResult = platform::RegResult;
 
-    platform::RegResult openKey(RegKey root, const std::u16string& subKey, std::uint32_t access,
-                                RegKey* result) override
+    RegResult openKey(RegKey root, const std::u16string& subKey, std::uint32_t access, RegKey* result) override
     {
-        if (throwOnOpen)
-            throw std::runtime_error("registry broke");
-        const RegResult r = real().openKey(root, subKey, access, result);
-        if (r == platform::RegError::Success)
-            track(*result, subKey);
-        return r;
+        return counted(real().openKey(root, subKey, access, result));
     }
     RegResult createKey(RegKey root, const std::u16string& subKey, std::uint32_t access, RegKey* result) override
     {
-        const RegResult r = real().createKey(root, subKey, access, result);
-        if (r == platform::RegError::Success)
-            track(*result, subKey);
-        return r;
+        return counted(real().createKey(root, subKey, access, result));
     }
     RegResult queryValue(RegKey key, const std::u16string& valueName, std::uint32_t* type, std::uint8_t* data,
                          std::uint32_t* dataSize) override
@@ -42,37 +55,24 @@ public:
     RegResult setValue(RegKey key, const std::u16string& valueName, std::uint32_t type, const std::uint8_t* data,
                        std::uint32_t dataSize) override
     {
-        // "key path|value name|type", in the order written.
-        writes << mPaths[key] + QLatin1Char('|') + QString::fromStdU16String(valueName) + QLatin1Char('|') +
-                      QString::number(type);
         return real().setValue(key, valueName, type, data, dataSize);
     }
     RegResult closeKey(RegKey key) override
     {
         const RegResult r = real().closeKey(key);
-        if (r == platform::RegError::Success) {
-            ++closed;
-            mPaths.erase(key);
-        }
+        closed += r == platform::RegError::Success;
         return r;
     }
 
-    int openedKeys() const { return opened; }
-    int closedKeys() const { return closed; }
-
-    bool throwOnOpen = false;
     bool throwOnQuery = false;
-    QStringList writes;
+    int opened = 0;
+    int closed = 0;
 
 private:
     static platform::Registry& real() { return platform::defaultService<platform::Registry>(); }
-    void track(RegKey key, const std::u16string& path)
+    RegResult counted(RegResult r)
     {
-        ++opened;
-        mPaths[key] = QString::fromStdU16String(path);
+        opened += r == platform::RegError::Success;
+        return r;
     }
-
-    int opened = 0;
-    int closed = 0;
-    std::map<RegKey, QString> mPaths;
 };

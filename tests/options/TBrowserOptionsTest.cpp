@@ -1,12 +1,9 @@
 #include "app/TBrowserOptions.h"
-#include "errors/KezError.h"
 #include "options/RegistrySpy.h"
-#include "options/miRegistryTools.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
-using namespace miRegistryTools;
 using platform::kHKeyCurrentUser;
 
 // The settings are written only by the program's own modules; the tests are one of them.
@@ -47,26 +44,24 @@ TEST_F(BrowserOptions, NothingStoredGivesKezOnlySameFolderNoFolderAndImmediateCo
     EXPECT_TRUE(options.ConvertImmediately);
 }
 
-TEST_F(BrowserOptions, ADestinationPlaceOfTwoReadsAsTheSameFolder)
+TEST_F(BrowserOptions, ADestinationPlaceOutsideZeroToOneReadsAsTheSameFolder)
 {
-    WriteLongValue(kHKeyCurrentUser, kKey, QStringLiteral("DestPlace"), 2);
-    EXPECT_EQ(read().DestPlace, 0);
-    WriteLongValue(kHKeyCurrentUser, kKey, QStringLiteral("DestPlace"), 1);
-    EXPECT_EQ(read().DestPlace, 1);
-    WriteLongValue(kHKeyCurrentUser, kKey, QStringLiteral("DestPlace"), -1);
-    EXPECT_EQ(read().DestPlace, 0);
+    for (const auto& [stored, place] : {std::pair{2, 0}, std::pair{1, 1}, std::pair{-1, 0}}) {
+        Store(kKey, QStringLiteral("DestPlace"), stored);
+        EXPECT_EQ(read().DestPlace, place) << stored;
+    }
 }
 
-TEST_F(BrowserOptions, CheckBoxesStoredAsWordsAreUnderstood)
+TEST_F(BrowserOptions, CheckBoxesAreReadAsBooleansIncludingWords)
 {
-    WriteStrValue(kHKeyCurrentUser, kKey, QStringLiteral("SrcOnlyKez"), QStringLiteral("No"));
-    WriteStrValue(kHKeyCurrentUser, kKey, QStringLiteral("ConvertImmediately"), QStringLiteral("sometimes"));
+    Store(kKey, QStringLiteral("SrcOnlyKez"), QStringLiteral("No"));
+    Store(kKey, QStringLiteral("ConvertImmediately"), QStringLiteral("sometimes"));
     const TBrowserOptions options = read();
     EXPECT_FALSE(options.SrcOnlyKez);
     EXPECT_TRUE(options.ConvertImmediately);
 }
 
-TEST_F(BrowserOptions, WritingAndReadingBackGivesTheSameSettings)
+TEST_F(BrowserOptions, WritingAndReadingBackGivesTheSameSettingsWithTheFolderAsText)
 {
     TBrowserOptions written;
     written.SrcOnlyKez = false;
@@ -80,32 +75,7 @@ TEST_F(BrowserOptions, WritingAndReadingBackGivesTheSameSettings)
     EXPECT_EQ(options.DestPlace, 1);
     EXPECT_EQ(options.DestFolder, written.DestFolder);
     EXPECT_FALSE(options.ConvertImmediately);
-}
-
-TEST_F(BrowserOptions, WritingStoresTheFourValuesInOrderWithTheirTypes)
-{
-    RegistrySpy spy;
-    platform::ScopedService<platform::Registry> substitute(spy);
-    TBrowserOptionsAccess::Write(defaults, kKey);
-    const QString key = kKey + QLatin1Char('|');
-    EXPECT_EQ(spy.writes, (QStringList{key + QStringLiteral("SrcOnlyKez|4"), key + QStringLiteral("DestPlace|4"),
-                                       key + QStringLiteral("DestFolder|1"),
-                                       key + QStringLiteral("ConvertImmediately|4")}));
-    EXPECT_EQ(ReadLongValueDef(kHKeyCurrentUser, kKey, QStringLiteral("SrcOnlyKez"), -1), 1);
-    EXPECT_EQ(ReadLongValueDef(kHKeyCurrentUser, kKey, QStringLiteral("ConvertImmediately"), -1), 1);
-}
-
-TEST_F(BrowserOptions, AnUnexpectedFailureNamesTheSettingsOnItsTrail)
-{
-    RegistrySpy spy;
-    spy.throwOnOpen = true;
-    platform::ScopedService<platform::Registry> substitute(spy);
-    TBrowserOptions options;
-    try {
-        options.ReadFromRegistry(kHKeyCurrentUser, kKey, defaults);
-        ADD_FAILURE() << "the failure was swallowed";
-    } catch (const KezError& failure) {
-        EXPECT_TRUE(failure.source().contains(QStringLiteral("::TBrowserOptions.ReadFromRegistry]\r\n")))
-            << failure.source().toStdString();
-    }
+    EXPECT_EQ(StoredType(kKey, QStringLiteral("DestFolder")), platform::RegType::Sz);
+    for (const char* name : {"SrcOnlyKez", "DestPlace", "ConvertImmediately"})
+        EXPECT_EQ(StoredType(kKey, QString::fromLatin1(name)), platform::RegType::Dword) << name;
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -19,103 +20,59 @@ protected:
 
 } // namespace
 
-TEST_F(GlobalMemoryContract, NewObjectHasTheAskedSizeAndOnlyZeroBytes)
+TEST_F(GlobalMemoryContract, NewObjectsAreZeroedIndependentAndKeepWhatWasWrittenUnderALock)
 {
-    const HGlobal handle = memory.alloc(kMovableZeroed, 7656);
-    ASSERT_NE(handle, 0u);
-    EXPECT_GE(memory.size(handle), 7656u);
-    const auto* bytes = static_cast<const std::uint8_t*>(memory.lock(handle));
+    const HGlobal first = memory.alloc(kMovableZeroed, 7656);
+    const HGlobal second = memory.alloc(kMovableZeroed, 7656);
+    ASSERT_TRUE(first && second && first != second);
+    EXPECT_GE(memory.size(first), 7656u);
+    auto* bytes = static_cast<std::uint8_t*>(memory.lock(first));
     ASSERT_NE(bytes, nullptr);
-    std::size_t nonZero = 0;
-    for (std::size_t i = 0; i < 7656; ++i)
-        nonZero += bytes[i] != 0;
-    EXPECT_EQ(nonZero, 0u);
-    memory.unlock(handle);
-    EXPECT_EQ(memory.free(handle), 0u);
-}
-
-TEST_F(GlobalMemoryContract, BytesWrittenUnderALockAreThereAtTheNextLock)
-{
-    const HGlobal handle = memory.alloc(kMovableZeroed, 64);
-    auto* bytes = static_cast<std::uint8_t*>(memory.lock(handle));
-    ASSERT_NE(bytes, nullptr);
-    for (int i = 0; i < 64; ++i)
+    EXPECT_EQ(std::count(bytes, bytes + 7656, 0), 7656);
+    for (int i = 0; i < 7656; ++i)
         bytes[i] = std::uint8_t(i * 3 + 1);
-    memory.unlock(handle);
+    memory.unlock(first);
 
-    const auto* again = static_cast<const std::uint8_t*>(memory.lock(handle));
-    ASSERT_NE(again, nullptr);
-    for (int i = 0; i < 64; ++i)
-        EXPECT_EQ(again[i], std::uint8_t(i * 3 + 1)) << "byte " << i;
-    memory.unlock(handle);
-    memory.free(handle);
+    const auto* again = static_cast<const std::uint8_t*>(memory.lock(first));
+    const auto* other = static_cast<const std::uint8_t*>(memory.lock(second));
+    ASSERT_TRUE(again && other);
+    for (int i = 0; i < 7656; ++i)
+        ASSERT_EQ(again[i], std::uint8_t(i * 3 + 1)) << "byte " << i;
+    EXPECT_EQ(std::count(other, other + 7656, 0), 7656);
+    memory.unlock(first);
+    memory.unlock(second);
+    EXPECT_EQ(memory.free(first), 0u);
+    EXPECT_EQ(memory.free(second), 0u);
 }
 
-TEST_F(GlobalMemoryContract, LocksNestAndTheLastUnlockSaysUnlocked)
+TEST_F(GlobalMemoryContract, LocksNestAndAnObjectOfNoBytesCannotBeLocked)
 {
     const HGlobal handle = memory.alloc(kMovableZeroed, 16);
     ASSERT_NE(memory.lock(handle), nullptr);
     ASSERT_NE(memory.lock(handle), nullptr);
     EXPECT_TRUE(memory.unlock(handle));
-    EXPECT_FALSE(memory.unlock(handle));
+    EXPECT_FALSE(memory.unlock(handle)) << "the last unlock says unlocked";
     memory.free(handle);
-}
 
-TEST_F(GlobalMemoryContract, ObjectOfNoBytesCannotBeLocked)
-{
-    const HGlobal handle = memory.alloc(kMovableZeroed, 0);
-    ASSERT_NE(handle, 0u);
-    EXPECT_EQ(memory.lock(handle), nullptr);
-    EXPECT_EQ(memory.free(handle), 0u);
-}
-
-TEST_F(GlobalMemoryContract, TwoObjectsAreIndependent)
-{
-    const HGlobal first = memory.alloc(kMovableZeroed, 8);
-    const HGlobal second = memory.alloc(kMovableZeroed, 8);
-    ASSERT_NE(first, second);
-    std::memset(memory.lock(first), 0x5A, 8);
-    memory.unlock(first);
-    const auto* bytes = static_cast<const std::uint8_t*>(memory.lock(second));
-    ASSERT_NE(bytes, nullptr);
-    EXPECT_EQ(bytes[0], 0);
-    EXPECT_EQ(bytes[7], 0);
-    memory.unlock(second);
-    memory.free(first);
-    memory.free(second);
+    const HGlobal empty = memory.alloc(kMovableZeroed, 0);
+    ASSERT_NE(empty, 0u);
+    EXPECT_EQ(memory.lock(empty), nullptr);
+    EXPECT_EQ(memory.free(empty), 0u);
 }
 
 #ifndef _WIN32
 // On Windows a freed or invented handle is undefined territory; here it must fail cleanly.
-TEST_F(GlobalMemoryContract, FreedHandleIsDeadAndFreeingItAgainFails)
-{
-    const HGlobal handle = memory.alloc(kMovableZeroed, 32);
-    ASSERT_EQ(memory.free(handle), 0u);
-    EXPECT_EQ(memory.lock(handle), nullptr);
-    EXPECT_EQ(memory.size(handle), 0u);
-    EXPECT_FALSE(memory.unlock(handle));
-    EXPECT_EQ(memory.free(handle), handle);
-}
-
-TEST_F(GlobalMemoryContract, SizeIsExactlyWhatWasAsked)
+TEST_F(GlobalMemoryContract, SizeIsExactAndDeadOrNullHandlesAreRefused)
 {
     const HGlobal handle = memory.alloc(kMovableZeroed, 100);
     EXPECT_EQ(memory.size(handle), 100u);
-    memory.free(handle);
-}
-
-TEST_F(GlobalMemoryContract, LockedObjectCanBeFreed)
-{
-    const HGlobal handle = memory.alloc(kMovableZeroed, 8);
     ASSERT_NE(memory.lock(handle), nullptr);
-    EXPECT_EQ(memory.free(handle), 0u);
-    EXPECT_EQ(memory.size(handle), 0u);
-}
-
-TEST_F(GlobalMemoryContract, NullHandleIsRefusedEverywhere)
-{
-    EXPECT_EQ(memory.lock(0), nullptr);
-    EXPECT_EQ(memory.size(0), 0u);
-    EXPECT_FALSE(memory.unlock(0));
+    ASSERT_EQ(memory.free(handle), 0u) << "a locked object can be freed";
+    for (const HGlobal dead : {handle, HGlobal(0)}) {
+        EXPECT_EQ(memory.lock(dead), nullptr);
+        EXPECT_EQ(memory.size(dead), 0u);
+        EXPECT_FALSE(memory.unlock(dead));
+    }
+    EXPECT_EQ(memory.free(handle), handle);
 }
 #endif

@@ -20,6 +20,7 @@
 #include <QSet>
 
 #include <cstring>
+#include <functional>
 
 using namespace miKezConverterRunner;
 
@@ -168,21 +169,13 @@ protected:
 
 } // namespace
 
-TEST(KezccCodePages, Windows1251ReadsTheWholeRussianAlphabet)
+TEST(KezccCodePages, Windows1251AndDos866ReadTheWholeRussianAlphabet)
 {
     QString alphabet;
     for (char16_t u = 0x0410; u <= 0x044F; ++u)
         alphabet += QChar(u);
     alphabet += QStringLiteral("Ёё plain");
     EXPECT_EQ(kezcc::decodeWindows1251(encodeRussian(alphabet, false)), alphabet);
-}
-
-TEST(KezccCodePages, Dos866ReadsTheWholeRussianAlphabet)
-{
-    QString alphabet;
-    for (char16_t u = 0x0410; u <= 0x044F; ++u)
-        alphabet += QChar(u);
-    alphabet += QStringLiteral("Ёё plain");
     EXPECT_EQ(kezcc::decodeDos866(encodeRussian(alphabet, true)), alphabet);
 }
 
@@ -261,42 +254,37 @@ TEST(KezccRtf, EmptyTextGivesAnEmptyButValidDocument)
     EXPECT_EQ(reading.text, QString());
 }
 
-TEST_F(KezccTest, Windows1251SourceBecomesRtfWithTheSameText)
+TEST_F(KezccTest, SourcesInEveryEncodingBecomeRtfWithTheSameText)
 {
     options.RussText().ForeColorIndex = 6;
-    const RtfReading reading = convertBytes(encodeRussian(kRussianSample, false), 1);
-    EXPECT_TRUE(reading.header);
-    EXPECT_TRUE(reading.balanced);
-    EXPECT_EQ(reading.text, normalised(kRussianSample));
-    ASSERT_EQ(reading.fonts.size(), 9);
-    EXPECT_EQ(reading.fonts.value(0), QStringLiteral("Corvinel Ucs"));
-    EXPECT_EQ(reading.fonts.value(7), QStringLiteral("Courier New"));
-    for (const int font : reading.fontsUsed)
-        EXPECT_TRUE(reading.fonts.contains(font)) << "undeclared font " << font;
-    EXPECT_TRUE(reading.fontsUsed.contains(4));
-    EXPECT_EQ(reading.colours, 17);
-    EXPECT_EQ(reading.coloursUsed, QSet<int>{6});
-}
-
-TEST_F(KezccTest, Dos866SourceBecomesRtfWithTheSameText)
-{
-    const RtfReading reading = convertBytes(encodeRussian(kRussianSample, true), 2);
-    EXPECT_TRUE(reading.balanced);
-    EXPECT_EQ(reading.text, normalised(kRussianSample));
-}
-
-TEST_F(KezccTest, DetectedWindows1251AndDos866SourcesKeepTheirText)
-{
-    EXPECT_EQ(convertBytes(encodeRussian(kRussianSample, false), 0).text, normalised(kRussianSample));
-    EXPECT_EQ(convertBytes(encodeRussian(kRussianSample, true), 0).text, normalised(kRussianSample));
-}
-
-TEST_F(KezccTest, Utf8SourceKeepsGreekChurchSlavonicAndTheWholeUnicodeRange)
-{
-    const QString text = QStringLiteral("Ἐν ἀρχῇ ἦν ὁ λόγος\nВъ началѣ бѣ слово ѳ ѵ ꙗ\n\U0001D11E {x}\n");
-    const RtfReading reading = convertBytes(QByteArray("\xEF\xBB\xBF") + text.toUtf8(), 0);
-    EXPECT_TRUE(reading.balanced);
-    EXPECT_EQ(reading.text, text);
+    const QString slavonic = QStringLiteral("Ἐν ἀρχῇ ἦν ὁ λόγος\nВъ началѣ бѣ слово ѳ ѵ ꙗ\n\U0001D11E {x}\n");
+    const struct {
+        QByteArray bytes;
+        qint32 encoding; // 0 detects
+        QString text;
+    } cases[] = {
+        {encodeRussian(kRussianSample, false), 1, normalised(kRussianSample)},
+        {encodeRussian(kRussianSample, true), 2, normalised(kRussianSample)},
+        {encodeRussian(kRussianSample, false), 0, normalised(kRussianSample)},
+        {encodeRussian(kRussianSample, true), 0, normalised(kRussianSample)},
+        {QByteArray("\xEF\xBB\xBF") + slavonic.toUtf8(), 0, slavonic},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.encoding);
+        const RtfReading reading = convertBytes(c.bytes, c.encoding);
+        EXPECT_TRUE(reading.header);
+        EXPECT_TRUE(reading.balanced);
+        EXPECT_EQ(reading.text, c.text);
+        ASSERT_EQ(reading.fonts.size(), 9);
+        EXPECT_EQ(reading.fonts.value(0), QStringLiteral("Corvinel Ucs"));
+        EXPECT_EQ(reading.fonts.value(7), QStringLiteral("Courier New"));
+        for (const int font : reading.fontsUsed)
+            EXPECT_TRUE(reading.fonts.contains(font)) << "undeclared font " << font;
+        EXPECT_EQ(reading.colours, 17);
+    }
+    const RtfReading russian = convertBytes(encodeRussian(kRussianSample, false), 1);
+    EXPECT_TRUE(russian.fontsUsed.contains(4));
+    EXPECT_EQ(russian.coloursUsed, QSet<int>{6});
 }
 
 TEST_F(KezccTest, MissingSourceIsAWordedFailureAndNoOutputAppears)
@@ -308,15 +296,6 @@ TEST_F(KezccTest, MissingSourceIsAWordedFailureAndNoOutputAppears)
     EXPECT_TRUE(message.contains(QStringLiteral("Исходный файл не найден"))) << message.toStdString();
     EXPECT_TRUE(message.contains(source));
     EXPECT_EQ(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());
-}
-
-TEST_F(KezccTest, MissingOutputFolderIsAWordedFailure)
-{
-    const QString source = folder + QStringLiteral("/a.kez");
-    ASSERT_TRUE(writeAll(source, "text"));
-    EXPECT_FALSE(convert(source, folder + QStringLiteral("/нет/a.rtf")));
-    EXPECT_LT(code, -1);
-    EXPECT_TRUE(message.contains(QStringLiteral("Папка для выходного файла не существует"))) << message.toStdString();
 }
 
 TEST_F(KezccTest, OutputNamingAFolderFailsAndLeavesNoPartialFile)
@@ -332,13 +311,19 @@ TEST_F(KezccTest, OutputNamingAFolderFailsAndLeavesNoPartialFile)
               (QStringList{QStringLiteral("a.kez"), QStringLiteral("a.rtf")}));
 }
 
-TEST_F(KezccTest, OutputOverItsOwnSourceIsRefusedAndTheSourceKept)
+TEST_F(KezccTest, UnusableOutputIsAWordedFailureAndTheSourceIsKept)
 {
     const QString source = folder + QStringLiteral("/a.kez");
     ASSERT_TRUE(writeAll(source, "original"));
-    EXPECT_FALSE(convert(source, source));
-    EXPECT_LT(code, -1);
-    EXPECT_TRUE(message.contains(QStringLiteral("совпадает с исходным"))) << message.toStdString();
+    const std::pair<QString, QString> cases[] = {
+        {folder + QStringLiteral("/нет/a.rtf"), QStringLiteral("Папка для выходного файла не существует")},
+        {source, QStringLiteral("совпадает с исходным")},
+    };
+    for (const auto& [output, words] : cases) {
+        EXPECT_FALSE(convert(source, output));
+        EXPECT_LT(code, -1);
+        EXPECT_TRUE(message.contains(words)) << message.toStdString();
+    }
     EXPECT_EQ(readAll(source), QByteArray("original"));
 }
 
@@ -354,53 +339,30 @@ TEST_F(KezccTest, ExistingOutputIsReplacedWhole)
     EXPECT_EQ(readRtf(rtf).text, QStringLiteral("short\n"));
 }
 
-TEST_F(KezccTest, RequestWithAWrongSignatureGetsAWordedReply)
+TEST_F(KezccTest, MalformedRequestGetsAWordedReplyOfFullSize)
 {
-    QByteArray record = request(folder + QStringLiteral("/a.kez"), folder + QStringLiteral("/a.rtf"));
-    record[0] = 0;
-    const QByteArray reply = exchange(&record);
-    ASSERT_EQ(reply.size(), ExternalData::kRecordSize);
-    EXPECT_EQ(codeOf(reply), kezcc::ResultCode::MalformedRequest);
-    EXPECT_TRUE(messageOf(reply).contains(QStringLiteral("сигнатура"))) << messageOf(reply).toStdString();
-}
-
-TEST_F(KezccTest, RequestWithAnotherVersionOrSizeGetsAWordedReply)
-{
-    QByteArray record = request(folder + QStringLiteral("/a.kez"), folder + QStringLiteral("/a.rtf"));
-    record[4] = 2;
-    QByteArray reply = exchange(&record);
-    EXPECT_EQ(codeOf(reply), kezcc::ResultCode::MalformedRequest);
-    EXPECT_TRUE(messageOf(reply).contains(QStringLiteral("версия 2"))) << messageOf(reply).toStdString();
-
-    record[4] = 1;
-    record[8] = 0;
-    reply = exchange(&record);
-    EXPECT_EQ(codeOf(reply), kezcc::ResultCode::MalformedRequest);
-    EXPECT_TRUE(messageOf(reply).contains(QStringLiteral("размер"))) << messageOf(reply).toStdString();
-}
-
-TEST_F(KezccTest, ShortRequestGetsAWordedReplyOfFullSize)
-{
-    const QByteArray record = request(QStringLiteral("a"), QStringLiteral("b")).left(100);
-    const QByteArray reply = exchange(&record);
-    ASSERT_EQ(reply.size(), ExternalData::kRecordSize);
-    EXPECT_EQ(codeOf(reply), kezcc::ResultCode::MalformedRequest);
-    EXPECT_TRUE(messageOf(reply).contains(QStringLiteral("100 байт"))) << messageOf(reply).toStdString();
-}
-
-TEST_F(KezccTest, BadCountsAreAWordedReplyNotACrash)
-{
-    QByteArray record = request(folder + QStringLiteral("/a.kez"), folder + QStringLiteral("/a.rtf"));
-    ExternalData::WriteInt32(reinterpret_cast<uchar*>(record.data()), ExternalData::Offset::SourcePath, -5);
-    QByteArray reply = exchange(&record);
-    EXPECT_EQ(codeOf(reply), kezcc::ResultCode::MalformedRequest);
-    EXPECT_TRUE(messageOf(reply).contains(QStringLiteral("исходному файлу"))) << messageOf(reply).toStdString();
-
-    record = request(folder + QStringLiteral("/a.kez"), folder + QStringLiteral("/a.rtf"));
-    ExternalData::WriteInt32(reinterpret_cast<uchar*>(record.data()), ExternalData::Offset::GreekText, 63);
-    reply = exchange(&record);
-    EXPECT_EQ(codeOf(reply), kezcc::ResultCode::MalformedRequest);
-    EXPECT_TRUE(messageOf(reply).contains(QStringLiteral("шрифта"))) << messageOf(reply).toStdString();
+    const auto put = [](qint32 aOffset, qint32 aValue) {
+        return [=](QByteArray& aRecord) { ExternalData::WriteInt32(reinterpret_cast<uchar*>(aRecord.data()), aOffset, aValue); };
+    };
+    const struct {
+        std::function<void(QByteArray&)> spoil;
+        QString words;
+    } cases[] = {
+        {put(0, 0), QStringLiteral("сигнатура")},
+        {put(4, 2), QStringLiteral("версия 2")},
+        {put(8, 0), QStringLiteral("размер")},
+        {[](QByteArray& aRecord) { aRecord.truncate(100); }, QStringLiteral("100 байт")},
+        {put(ExternalData::Offset::SourcePath, -5), QStringLiteral("исходному файлу")},
+        {put(ExternalData::Offset::GreekText, 63), QStringLiteral("шрифта")},
+    };
+    for (const auto& c : cases) {
+        QByteArray record = request(folder + QStringLiteral("/a.kez"), folder + QStringLiteral("/a.rtf"));
+        c.spoil(record);
+        const QByteArray reply = exchange(&record);
+        ASSERT_EQ(reply.size(), ExternalData::kRecordSize) << c.words.toStdString();
+        EXPECT_EQ(codeOf(reply), kezcc::ResultCode::MalformedRequest);
+        EXPECT_TRUE(messageOf(reply).contains(c.words)) << messageOf(reply).toStdString();
+    }
 }
 
 TEST_F(KezccTest, UnknownSourceEncodingIsAWordedReply)

@@ -2,107 +2,55 @@
 
 #include <gtest/gtest.h>
 
+#include <QStringList>
+
+#include <optional>
+
 using miKezConverterRunner::SplitToPathFilebaseAndFileExt;
 
 namespace {
 
-struct Split {
-    QString folder, base, ext;
-    bool operator==(const Split&) const = default;
-};
-
-void PrintTo(const Split& aSplit, std::ostream* aOut)
+QStringList split(const QString& aFull, std::optional<QChar> aSeparator = std::nullopt)
 {
-    *aOut << '[' << aSplit.folder.toStdString() << "|" << aSplit.base.toStdString() << "|" << aSplit.ext.toStdString()
-          << ']';
+    QString folder = QStringLiteral("?"), base = QStringLiteral("?"), ext = QStringLiteral("?");
+    if (aSeparator)
+        SplitToPathFilebaseAndFileExt(aFull, folder, base, ext, *aSeparator);
+    else
+        SplitToPathFilebaseAndFileExt(aFull, folder, base, ext);
+    return {folder, base, ext};
 }
-
-Split split(const QString& aFull, QChar aSeparator)
-{
-    Split result{QStringLiteral("?"), QStringLiteral("?"), QStringLiteral("?")};
-    SplitToPathFilebaseAndFileExt(aFull, result.folder, result.base, result.ext, aSeparator);
-    return result;
-}
-
-// The same cases with either separator: the Windows rule, and the same rule on POSIX paths.
-class SplitPathTest : public ::testing::TestWithParam<QChar> {
-protected:
-    QString path(const QString& aWindowsPath) const
-    {
-        QString result = aWindowsPath;
-        return result.replace(QLatin1Char('\\'), GetParam());
-    }
-    Split expected(const QString& aFolder, const QString& aBase, const QString& aExt) const
-    {
-        return Split{path(aFolder), aBase, aExt};
-    }
-};
 
 } // namespace
 
-TEST_P(SplitPathTest, FullPathGivesFolderWithSeparatorBaseAndExtension)
+// The Windows rule, and the same rule on POSIX paths: every "\" below becomes the separator.
+TEST(SplitPath, FolderWithItsSeparatorBaseAndExtensionAfterTheLastDot)
 {
-    EXPECT_EQ(split(path(QStringLiteral("C:\\dir\\name.kez")), GetParam()),
-              expected(QStringLiteral("C:\\dir\\"), QStringLiteral("name"), QStringLiteral("kez")));
+    const struct {
+        const char16_t *full, *folder, *base, *ext;
+    } cases[] = {
+        {u"C:\\dir\\name.kez", u"C:\\dir\\", u"name", u"kez"},
+        {u"name.tar.kez", u"", u"name.tar", u"kez"},
+        {u"C:\\dir\\.profile", u"C:\\dir\\", u".profile", u""},
+        {u"C:\\dir\\", u"C:\\dir\\", u"", u""},
+        {u"C:\\dir.d\\README", u"C:\\dir.d\\", u"README", u""},
+        {u"\\a.", u"\\", u"a", u""},
+        {u"", u"", u"", u""},
+        {u"D:\\Тексты\\Псалтирь.KEZ", u"D:\\Тексты\\", u"Псалтирь", u"KEZ"},
+    };
+    for (const QChar separator : {QChar(u'\\'), QChar(u'/')}) {
+        const auto path = [&](const char16_t* aText) { return QString::fromUtf16(aText).replace(u'\\', separator); };
+        for (const auto& c : cases)
+            EXPECT_EQ(split(path(c.full), separator), (QStringList{path(c.folder), QString::fromUtf16(c.base),
+                                                                   QString::fromUtf16(c.ext)}))
+                << QString::fromUtf16(c.full).toStdString() << " with " << char(separator.unicode());
+    }
 }
 
-TEST_P(SplitPathTest, NameWithoutFolderSplitsAtItsLastDot)
-{
-    EXPECT_EQ(split(QStringLiteral("name.tar.kez"), GetParam()),
-              expected(QString(), QStringLiteral("name.tar"), QStringLiteral("kez")));
-}
-
-TEST_P(SplitPathTest, LeadingDotIsPartOfTheBase)
-{
-    EXPECT_EQ(split(path(QStringLiteral("C:\\dir\\.profile")), GetParam()),
-              expected(QStringLiteral("C:\\dir\\"), QStringLiteral(".profile"), QString()));
-}
-
-TEST_P(SplitPathTest, FolderAloneHasNoBaseAndNoExtension)
-{
-    EXPECT_EQ(split(path(QStringLiteral("C:\\dir\\")), GetParam()),
-              expected(QStringLiteral("C:\\dir\\"), QString(), QString()));
-}
-
-TEST_P(SplitPathTest, NameWithoutDotHasNoExtension)
-{
-    EXPECT_EQ(split(path(QStringLiteral("C:\\dir.d\\README")), GetParam()),
-              expected(QStringLiteral("C:\\dir.d\\"), QStringLiteral("README"), QString()));
-}
-
-TEST_P(SplitPathTest, TrailingDotGivesAnEmptyExtension)
-{
-    EXPECT_EQ(split(path(QStringLiteral("\\a.")), GetParam()), expected(QStringLiteral("\\"), QStringLiteral("a"), QString()));
-}
-
-TEST_P(SplitPathTest, EmptyPathGivesThreeEmptyParts)
-{
-    EXPECT_EQ(split(QString(), GetParam()), expected(QString(), QString(), QString()));
-}
-
-TEST_P(SplitPathTest, ComparisonsAreCaseSensitiveAndCyrillicIsKept)
-{
-    EXPECT_EQ(split(path(QStringLiteral("D:\\Тексты\\Псалтирь.KEZ")), GetParam()),
-              expected(QStringLiteral("D:\\Тексты\\"), QStringLiteral("Псалтирь"), QStringLiteral("KEZ")));
-}
-
-INSTANTIATE_TEST_SUITE_P(Separators, SplitPathTest, ::testing::Values(QChar(u'\\'), QChar(u'/')),
-                         [](const ::testing::TestParamInfo<QChar>& aInfo) {
-                             return aInfo.param == QChar(u'\\') ? std::string("Backslash") : std::string("Slash");
-                         });
-
-TEST(SplitPathDefaults, OtherSeparatorIsAnOrdinaryCharacter)
+TEST(SplitPath, OnlyTheGivenSeparatorSplitsAndThePlatformsOwnIsTheDefault)
 {
     EXPECT_EQ(split(QStringLiteral("C:/dir/name.kez"), QChar(u'\\')),
-              (Split{QString(), QStringLiteral("C:/dir/name"), QStringLiteral("kez")}));
-}
-
-TEST(SplitPathDefaults, DefaultSeparatorIsThePlatformsOwn)
-{
-    QString folder, base, ext;
+              (QStringList{QString(), QStringLiteral("C:/dir/name"), QStringLiteral("kez")}));
     const QString separator(QChar(platform::pathSeparator()));
-    SplitToPathFilebaseAndFileExt(QStringLiteral("top") + separator + QStringLiteral("n.kez"), folder, base, ext);
-    EXPECT_EQ(folder, QStringLiteral("top") + separator);
-    EXPECT_EQ(base, QStringLiteral("n"));
-    EXPECT_EQ(ext, QStringLiteral("kez"));
+    EXPECT_EQ(split(QStringLiteral("top") + separator + QStringLiteral("n.kez")),
+              (QStringList{QStringLiteral("top") + separator, QStringLiteral("n"), QStringLiteral("kez")}));
 }
