@@ -149,12 +149,6 @@ TEST_F(OpenFileDialogRun, SelectionsArriveAsFullPathsInTheDialogsOrder)
     ASSERT_TRUE(choose({QStringLiteral("/"), QStringLiteral("a.kez"), QStringLiteral("b.kez")}));
     EXPECT_EQ(files(), (QStringList{QStringLiteral("/a.kez"), QStringLiteral("/b.kez")}));
 
-    // Files from different folders, as the Qt dialog writes them.
-    fake->selection = QtOpenFileFormats::SelectionBuffer(
-        {QStringLiteral("/T/a.kez"), QStringLiteral("/U/Тексты \"б\"/b.kez")}, true);
-    ASSERT_TRUE(dialog.RunOpenFileDialog());
-    EXPECT_EQ(files(), (QStringList{QStringLiteral("/T/a.kez"), QStringLiteral("/U/Тексты \"б\"/b.kez")}));
-
     // Without multiple selection the buffer is one path.
     dialog.FlagsOfOpenSave = OpenFileFlags::Explorer | OpenFileFlags::FileMustExist;
     ASSERT_TRUE(choose({QStringLiteral("/T/one.kez"), QStringLiteral("ignored")}));
@@ -174,15 +168,6 @@ TEST_F(OpenFileDialogRun, CancelOrFailureKeepsThePreviousResults)
     EXPECT_EQ(files(), (QStringList{QStringLiteral("/T/a.kez"), QStringLiteral("/T/b.kez")}));
     EXPECT_EQ(dialog.File, QStringLiteral("a.kez"));
     EXPECT_EQ(dialog.FilterIndex, 2);
-}
-
-TEST_F(OpenFileDialogRun, FilesOutsideTheRangeIsASubscriptFailure)
-{
-    EXPECT_EQ(FailureNumberOf([&] { (void)dialog.Files(0); }), kSubscript);
-    ASSERT_TRUE(choose({QStringLiteral("/T"), QStringLiteral("a.kez"), QStringLiteral("b.kez")}));
-    EXPECT_EQ(FailureNumberOf([&] { (void)dialog.Files(2); }), kSubscript);
-    EXPECT_EQ(FailureNumberOf([&] { (void)dialog.Files(-1); }), kSubscript);
-    EXPECT_EQ(dialog.Files(1), QStringLiteral("/T/b.kez"));
 }
 
 TEST_F(OpenFileDialogRun, SelectionLargerThanTheBufferIsFetchedAgainWholeWithoutAskingTwice)

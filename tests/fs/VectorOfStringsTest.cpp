@@ -88,17 +88,6 @@ TEST(VectorOfStrings, InsertClampsTheIndexAndShiftsTheRestUp)
         vector.Insert(c.index, QStringLiteral("x"));
         EXPECT_EQ(itemsOf(vector), c.expected) << c.index;
     }
-
-    // Into an empty vector, and at full capacity, which grows it.
-    VectorOfStrings vector;
-    vector.Insert(0, QStringLiteral("15"));
-    EXPECT_EQ(vector.Capacity(), 16);
-    for (int i = 14; i >= 0; --i)
-        vector.Insert(0, QString::number(i));
-    vector.Insert(0, QStringLiteral("front"));
-    EXPECT_EQ(vector.Capacity(), 32);
-    EXPECT_EQ(vector.Items(0), QStringLiteral("front"));
-    EXPECT_EQ(vector.Items(16), QStringLiteral("15"));
 }
 
 TEST(VectorOfStrings, BeEmptyKeepsCapacityAndOldStringsButClearGoesBackToSixteenEmptySlots)

@@ -1,5 +1,4 @@
 #include "errors/KezError.h"
-#include "fs/DeepFolder.h"
 #include "fs/mFileSystem.h"
 
 #include <QDir>
@@ -94,19 +93,6 @@ TEST(WildcardMask, StarAndQuestionMarkIgnoreLetterCaseInAnyScript)
             << c.name << " " << c.mask;
 }
 
-TEST_F(FolderTree, FolderOrFileOrNothing)
-{
-    const QString b = file(QStringLiteral("a/b.kez"));
-    const QString a = path(QStringLiteral("a"));
-    EXPECT_TRUE(IsFolderName(a));
-    EXPECT_TRUE(IsFolderName(a + QLatin1Char('/')));
-    EXPECT_FALSE(IsFolderName(b));
-    EXPECT_FALSE(IsFolderName(path(QStringLiteral("missing"))));
-    EXPECT_FALSE(IsFolderName(QString()));
-    ASSERT_EQ(::symlink(QFile::encodeName(a).constData(), QFile::encodeName(path(QStringLiteral("link"))).constData()), 0);
-    EXPECT_TRUE(IsFolderName(path(QStringLiteral("link"))));
-}
-
 TEST_F(FolderTree, ScanIsBreadthFirstLevelByLevelAndKeepsNamesUnchanged)
 {
     const QStringList depth0 = {file(QStringLiteral("r1.kez")), file(QStringLiteral("  начало и конец  .KEZ"))};
@@ -159,15 +145,6 @@ TEST_F(FolderTree, AMissingFolderOrAFileGivesNothingAndATrailingSeparatorIsNotDo
     EXPECT_TRUE(CollectFileNamesInFolder(kez, QStringLiteral("*"), true, kAllFiles).isEmpty());
     EXPECT_EQ(CollectFileNamesInFolder(dir.path() + QLatin1Char('/'), QStringLiteral("*"), true, kAllFiles),
               QStringList{kez});
-}
-
-TEST_F(FolderTree, LinksAreFollowedButPipesAreNoFiles)
-{
-    const QString target = file(QStringLiteral("elsewhere/t.kez"));
-    const QString link = path(QStringLiteral("link.kez"));
-    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
-    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("pipe.kez"))).constData(), 0600), 0);
-    EXPECT_EQ(scan(QStringLiteral("*.kez")), (QStringList{link, target}));
 }
 
 TEST_F(FolderTree, LinkLoopEndsTheScan)
@@ -230,21 +207,4 @@ TEST_F(FolderTree, UnreadableFolderFailsTheWholeScan)
         EXPECT_EQ(WEXITSTATUS(status), 0) << "2: nothing failed and nothing was found, 3: files were returned, "
                                              "4: the description does not name the folder, 5: no trail, 6: number";
     }
-}
-
-TEST_F(FolderTree, FolderPastThePathLengthLimitFailsTheWholeScan)
-{
-    file(QStringLiteral("before.kez"));
-    ASSERT_TRUE(deepfolder::Make(dir.path()));
-    try {
-        const QStringList found = scan(QStringLiteral("*"));
-        ADD_FAILURE() << "the scan returned " << found.size() << " paths instead of failing";
-    } catch (const KezError& failure) {
-        EXPECT_EQ(failure.number(), 75);
-        EXPECT_TRUE(failure.description().contains(QStringLiteral("Не удалось прочитать папку")))
-            << qPrintable(failure.description());
-        EXPECT_TRUE(failure.source().startsWith(QStringLiteral("[")));
-        EXPECT_TRUE(failure.source().contains(QStringLiteral("mFileSystem.CollectFileNamesInFolder")));
-    }
-    deepfolder::Remove(dir.path());
 }

@@ -110,19 +110,6 @@ TEST_F(KezOptions, AFirstRunWithoutAnyKeyYieldsExactlyTheDefaultsAndWritesNothin
 
 TEST_F(KezOptions, IntegersOutsideTheirRangeReadAsTheDefault)
 {
-    const struct {
-        const char* name;
-        qint32 stored, read;
-        qint32 TLuKezOptions::*member;
-    } named[] = {{"RusMode", 3, 0, &TLuKezOptions::RusMode},
-                 {"FtnMargin_Back", 16, 16, &TLuKezOptions::FtnMarginBack},
-                 {"FtnMargin_Back", 17, 4, &TLuKezOptions::FtnMarginBack},
-                 {"FtnMargin_Back", -1, 4, &TLuKezOptions::FtnMarginBack}};
-    for (const auto& c : named) {
-        const QString key = freshKey();
-        Store(key, QString::fromLatin1(c.name), c.stored);
-        EXPECT_EQ((*read(key)).*c.member, c.read) << c.name << " stored as " << c.stored;
-    }
     for (const IntegerEntry& entry : kIntegers) {
         for (const qint32 stored : {entry.minimum - 1, entry.maximum + 1}) {
             const QString key = freshKey();
@@ -194,20 +181,4 @@ TEST_F(KezOptions, WritingAndReadingBackReproducesEveryStoredMemberButNeverTheDi
     EXPECT_FALSE(back.DontShowOptions);
     back.IsDirectPipe = back.DontShowOptions = true;
     expectSameOptions(back, written);
-}
-
-TEST_F(KezOptions, ACopyHasEveryMemberAndItsOwnFonts)
-{
-    TLuKezOptions source;
-    source.FillWithDefaults();
-    source.IsDirectPipe = source.DontShowOptions = true;
-    for (const IntegerEntry& entry : kIntegers)
-        source.*entry.member = nonDefault(entry);
-    source.GreekText().Face = QStringLiteral("Gentium");
-    TLuKezOptions copy;
-    copy.AssignFrom(source);
-    expectSameOptions(copy, source);
-
-    source.GreekText().Face = QStringLiteral("Changed");
-    EXPECT_EQ(copy.GreekText().Face, QStringLiteral("Gentium"));
 }

@@ -30,16 +30,6 @@ protected:
             *aType = type;
         return value;
     }
-    // A value of a type the layer does not write, stored through the registry itself.
-    void storeRaw(const QString& aName, std::uint32_t aType, const std::vector<std::uint8_t>& aData)
-    {
-        auto& registry = platform::service<platform::Registry>();
-        platform::RegKey key = 0;
-        ASSERT_EQ(registry.createKey(kHKeyCurrentUser, kKey.toStdU16String(), platform::RegAccess::SetValue, &key), 0);
-        ASSERT_EQ(registry.setValue(key, aName.toStdU16String(), aType, aData.data(), std::uint32_t(aData.size())), 0);
-        registry.closeKey(key);
-    }
-
     TestEnvironment environment;
     bool loaded = false;
 };
@@ -138,36 +128,6 @@ TEST_F(RegistryTools, ListsAndByteArraysRoundTripIncludingEmptyOnes)
         EXPECT_EQ(value.typeId(), c.value.typeId());
         EXPECT_EQ(value, c.value) << c.value.toStringList().join(QLatin1Char('|')).toStdString();
     }
-}
-
-TEST_F(RegistryTools, RawValuesLoadAsSignedNumbersOrAsNothing)
-{
-    storeRaw(QStringLiteral("AllOnes"), RegType::Dword, {0xFF, 0xFF, 0xFF, 0xFF});
-    EXPECT_EQ(load(QStringLiteral("AllOnes")), QVariant(-1));
-    storeRaw(QStringLiteral("Wide"), RegType::Qword, {1, 0, 0, 0, 0, 0, 0, 0});
-    storeRaw(QStringLiteral("Odd"), 0x55, {1, 2});
-    for (const QString& name : {QStringLiteral("Wide"), QStringLiteral("Odd")}) {
-        EXPECT_TRUE(load(name).isNull()) << name.toStdString();
-        EXPECT_TRUE(loaded) << name.toStdString();
-        EXPECT_EQ(ReadLongValueDef(kHKeyCurrentUser, kKey, name, 77), 77);
-    }
-    quint32 type = 9;
-    EXPECT_TRUE(load(QStringLiteral("Absent"), &type).isNull());
-    EXPECT_FALSE(loaded);
-    EXPECT_EQ(type, 0u);
-    EXPECT_EQ(LastRegistryError(), RegError::FileNotFound);
-}
-
-TEST_F(RegistryTools, SavingA64BitNumberWritesNothingAndOtherUnknownTypesFail)
-{
-    EXPECT_TRUE(SaveValue(kHKeyCurrentUser, kKey, QStringLiteral("Wide"), QVariant(5), RegType::Qword));
-    EXPECT_EQ(LastRegistryError(), RegError::Success);
-    load(QStringLiteral("Wide"));
-    EXPECT_FALSE(loaded);
-    EXPECT_FALSE(SaveValue(kHKeyCurrentUser, kKey, QStringLiteral("Odd"), QVariant(5), 0x55));
-    EXPECT_EQ(LastRegistryError(), RegError::InvalidParameter);
-    load(QStringLiteral("Odd"));
-    EXPECT_FALSE(loaded);
 }
 
 TEST_F(RegistryTools, WritingCreatesEveryMissingKeyAndStoresBooleansAsOneAndZero)

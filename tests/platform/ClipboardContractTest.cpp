@@ -162,20 +162,6 @@ TEST_F(ClipboardContract, StoreIsAPrivateFolderUnderRuntimeElseCacheElseHome)
     EXPECT_TRUE(fs::is_directory(storeFolder(root.path / "home" / ".cache")));
 }
 
-TEST_F(ClipboardContract, IdentifiersAreHandedOutInOrderFromC000AndNamesCompareByUnicodeCase)
-{
-    EXPECT_EQ(clipboard.registerFormat("KezContract_One"), 0xC000u);
-    EXPECT_EQ(clipboard.registerFormat("Формат_Ёлка"), 0xC001u);
-    EXPECT_EQ(clipboard.registerFormat("ΜΟΡΦΗ"), 0xC002u);
-    EXPECT_EQ(clipboard.registerFormat("Kez\nContract"), 0xC003u);
-    EXPECT_EQ(clipboard.registerFormat("Kez\\nContract"), 0xC004u);
-    EXPECT_EQ(clipboard.registerFormat("kezcontract_one"), 0xC000u);
-    EXPECT_EQ(clipboard.registerFormat("формат_ёлка"), 0xC001u);
-    EXPECT_EQ(clipboard.registerFormat("μορφη"), 0xC002u);
-    EXPECT_EQ(clipboard.registerFormat("kez\ncontract"), 0xC003u);
-    EXPECT_EQ(clipboard.registerFormat("kez\\ncontract"), 0xC004u);
-}
-
 TEST_F(ClipboardContract, DamagedNameTableKeepsItsLinesAndStillWorks)
 {
     const fs::path store = storeFolder(root.path);

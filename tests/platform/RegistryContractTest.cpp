@@ -177,33 +177,3 @@ TEST_F(RegistryContract, AHandleAllowsOnlyTheAccessItWasOpenedWith)
               RegError::AccessDenied);
     EXPECT_EQ(get(reading, u"Value"), dwordBytes(1));
 }
-
-TEST_F(RegistryContract, KeysOpenAndCreateBelowAnOpenKey)
-{
-    const RegKey parent = create(u"\\Parent");
-    RegKey child = 0;
-    ASSERT_EQ(registry().createKey(parent, u"Child\\Grandchild", RegAccess::AllAccess, &child), RegError::Success);
-    opened.push_back(child);
-    set(child, u"Value", RegType::Dword, dwordBytes(3));
-    RegKey found = 0;
-    ASSERT_EQ(registry().openKey(parent, u"child\\GRANDCHILD", RegAccess::QueryValue, &found), RegError::Success);
-    opened.push_back(found);
-    EXPECT_EQ(get(found, u"Value"), dwordBytes(3));
-    EXPECT_EQ(registry().openKey(parent, u"Other", RegAccess::QueryValue, &found), RegError::FileNotFound);
-}
-
-TEST_F(RegistryContract, WritesAreSeenThroughOtherHandlesAndOutliveTheirOwn)
-{
-    const RegKey first = create(u"\\Shared");
-    RegKey second = 0;
-    ASSERT_EQ(open(u"\\Shared", &second), RegError::Success);
-    set(first, u"Value", RegType::Dword, dwordBytes(10));
-    EXPECT_EQ(get(second, u"Value"), dwordBytes(10));
-    set(second, u"Value", RegType::Dword, dwordBytes(11));
-    ASSERT_EQ(registry().closeKey(second), RegError::Success);
-    opened.pop_back();
-    EXPECT_EQ(get(first, u"Value"), dwordBytes(11));
-    RegKey reopened = 0;
-    ASSERT_EQ(open(u"\\Shared", &reopened, RegAccess::QueryValue), RegError::Success);
-    EXPECT_EQ(get(reopened, u"Value"), dwordBytes(11));
-}
