@@ -1,5 +1,5 @@
 #pragma once
-#include "app/KeyedCollection.h"
+#include "common/KeyedCollection.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "app/KeyedCollection.h"
+#include "common/KeyedCollection.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

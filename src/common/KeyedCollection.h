@@ -2,30 +2,34 @@
 #include <QString>
 
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
-// Strings in insertion order, each under a key that compares without regard to letter case
-// (Unicode simple case folding, as QString::toCaseFolded). Adding a key that is already present
-// is refused.
+// Values in insertion order, each under a string key. Keys compare without regard to letter case
+// (Unicode simple case folding, as QString::toCaseFolded) unless the collection is made
+// case-sensitive. Adding a key that is already present is refused.
 //
 // Built for lists of a hundred thousand paths: the entries lie in one array in the order of
 // adding (a removed one is only marked, and the marks are swept out now and then), and the index
 // is an open-addressing table of key hashes. Keys are folded on the fly, character by character,
 // so neither a lookup nor an add allocates a folded copy.
-class KeyedCollection {
+template <typename T>
+class KeyedCollectionOf {
     struct Entry {
-        QString value;
+        T value;
         QString key;
         bool removed = false;
     };
 
 public:
-    static QString KeyOf(const QString& aText) { return aText.toCaseFolded(); }
+    explicit KeyedCollectionOf(Qt::CaseSensitivity aCase = Qt::CaseInsensitive) : mCase(aCase) {}
+
+    Qt::CaseSensitivity CaseSensitivity() const { return mCase; }
 
     bool Contains(const QString& aKey) const { return findSlot(aKey, hashOf(aKey)) != kNone; }
 
     // False (and nothing changes) when the key is already present.
-    bool Add(const QString& aValue, const QString& aKey)
+    bool Add(const T& aValue, const QString& aKey)
     {
         const quint64 hash = hashOf(aKey);
         if (findSlot(aKey, hash) != kNone)
@@ -38,7 +42,12 @@ public:
         ++mCount;
         return true;
     }
-    bool Add(const QString& aValue) { return Add(aValue, aValue); }
+    // A string that is its own key.
+    bool Add(const QString& aValue)
+        requires std::is_same_v<T, QString>
+    {
+        return Add(aValue, aValue);
+    }
 
     bool Remove(const QString& aKey)
     {
@@ -47,7 +56,7 @@ public:
             return false;
         Slot& found = mSlots[slot];
         mEntries[found.index].removed = true;
-        mEntries[found.index].value = QString();
+        mEntries[found.index].value = T{};
         mEntries[found.index].key = QString();
         found.state = Slot::Removed;
         --mCount;
@@ -71,7 +80,7 @@ public:
 
     qsizetype Count() const { return mCount; }
     bool IsEmpty() const { return mCount == 0; }
-    const QString& First() const { return mEntries[mHead].value; }
+    const T& First() const { return mEntries[mHead].value; }
     void Clear()
     {
         mEntries.clear();
@@ -82,8 +91,8 @@ public:
 
     class const_iterator {
     public:
-        const QString& operator*() const { return mAt->value; }
-        const QString* operator->() const { return &mAt->value; }
+        const T& operator*() const { return mAt->value; }
+        const T* operator->() const { return &mAt->value; }
         const_iterator& operator++()
         {
             ++mAt;
@@ -94,8 +103,8 @@ public:
         bool operator!=(const const_iterator& aOther) const { return mAt != aOther.mAt; }
 
     private:
-        friend class KeyedCollection;
-        using Base = std::vector<Entry>::const_iterator;
+        friend class KeyedCollectionOf;
+        using Base = typename std::vector<Entry>::const_iterator;
         const_iterator(Base aAt, Base aEnd) : mAt(aAt), mEnd(aEnd) { skipRemoved(); }
         void skipRemoved()
         {
@@ -120,10 +129,12 @@ private:
     static constexpr size_t kNone = size_t(-1);
 
     // The next character of a text, case-folded, as a whole code point.
-    static char32_t nextFolded(const QChar*& aAt, const QChar* aEnd)
+    char32_t nextFolded(const QChar*& aAt, const QChar* aEnd) const
     {
         char32_t code = aAt->unicode();
         ++aAt;
+        if (mCase == Qt::CaseSensitive)
+            return code;
         if (code < 0x80)
             return (code >= 'A' && code <= 'Z') ? code + ('a' - 'A') : code;
         if (QChar::isHighSurrogate(code) && aAt != aEnd && aAt->isLowSurrogate()) {
@@ -133,7 +144,7 @@ private:
         return QChar::toCaseFolded(code);
     }
 
-    static quint64 hashOf(const QString& aKey)
+    quint64 hashOf(const QString& aKey) const
     {
         quint64 hash = 0xCBF29CE484222325ull;
         const QChar* at = aKey.constData();
@@ -143,7 +154,7 @@ private:
         return hash ^ (hash >> 29);
     }
 
-    static bool sameKey(const QString& aFirst, const QString& aSecond)
+    bool sameKey(const QString& aFirst, const QString& aSecond) const
     {
         const QChar* first = aFirst.constData();
         const QChar* const firstEnd = first + aFirst.size();
@@ -202,4 +213,7 @@ private:
     std::vector<Slot> mSlots;
     size_t mHead = 0;
     qsizetype mCount = 0;
+    Qt::CaseSensitivity mCase;
 };
+
+using KeyedCollection = KeyedCollectionOf<QString>;
