@@ -37,4 +37,4 @@ public:
 // The catalogue: families in order, keyed by face without regard to letter case. Catalogues made
 // from one another share their families.
 using TInstalledFontRef = std::shared_ptr<const TInstalledFont>;
-using FontCollection = KeyedCollectionOf<TInstalledFontRef>;
+using InstalledFontCollection = KeyedCollectionOf<TInstalledFontRef>;

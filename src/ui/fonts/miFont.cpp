@@ -28,7 +28,7 @@ QString faceOf(const std::string& aName)
 }
 
 // One entry of the enumeration into the working catalogue; false when it adds nothing.
-bool addEntry(FontCollection& aList, const platform::EnumeratedFont& aEntry)
+bool addEntry(InstalledFontCollection& aList, const platform::EnumeratedFont& aEntry)
 {
     if (!aEntry.trueType)
         return false;
@@ -54,11 +54,11 @@ bool codeUnitsLess(const QString& aFirst, const QString& aSecond)
 
 } // namespace
 
-std::unique_ptr<FontCollection> GetInstalledFonts()
+std::unique_ptr<InstalledFontCollection> GetInstalledFonts()
 {
-    return TopLevel(kModule, "GetInstalledFonts", [&]() -> std::unique_ptr<FontCollection> {
+    return TopLevel(kModule, "GetInstalledFonts", [&]() -> std::unique_ptr<InstalledFontCollection> {
         const std::vector<platform::EnumeratedFont> entries = platform::service<platform::FontEnumeration>().enumerate();
-        FontCollection working(Qt::CaseInsensitive);
+        InstalledFontCollection working(Qt::CaseInsensitive);
         working.Reserve(qsizetype(entries.size()));
         for (const platform::EnumeratedFont& entry : entries) {
             try {
@@ -71,16 +71,16 @@ std::unique_ptr<FontCollection> GetInstalledFonts()
     });
 }
 
-std::unique_ptr<FontCollection> SortFontList(const FontCollection& aList)
+std::unique_ptr<InstalledFontCollection> SortFontList(const InstalledFontCollection& aList)
 {
-    return TopLevel(kModule, "SortFontList", [&]() -> std::unique_ptr<FontCollection> {
+    return TopLevel(kModule, "SortFontList", [&]() -> std::unique_ptr<InstalledFontCollection> {
         std::vector<std::pair<QString, TInstalledFontRef>> named;
         named.reserve(size_t(aList.Count()));
         for (const TInstalledFontRef& font : aList)
             named.emplace_back(font->Face.toLower(), font);
         std::stable_sort(named.begin(), named.end(),
                          [](const auto& aFirst, const auto& aSecond) { return codeUnitsLess(aFirst.first, aSecond.first); });
-        auto sorted = std::make_unique<FontCollection>(Qt::CaseInsensitive);
+        auto sorted = std::make_unique<InstalledFontCollection>(Qt::CaseInsensitive);
         sorted->Reserve(qsizetype(named.size()));
         for (auto& [name, font] : named)
             sorted->Add(font, font->Face);

@@ -15,11 +15,11 @@ inline constexpr int kMaxFaceLength = 31;
 
 // A new catalogue of the installed TrueType families, sorted; the first entry of a face wins.
 // Null (after a report) when the enumeration fails as a whole.
-std::unique_ptr<FontCollection> GetInstalledFonts();
+std::unique_ptr<InstalledFontCollection> GetInstalledFonts();
 
 // A new catalogue with the same families in ascending order of their lower-cased faces, compared
 // by UTF-16 code unit. Null (after a report) on failure.
-std::unique_ptr<FontCollection> SortFontList(const FontCollection& aList);
+std::unique_ptr<InstalledFontCollection> SortFontList(const InstalledFontCollection& aList);
 
 // Where TextOutW puts the reference point of the text.
 enum class TextAlign { LeftBaseline, CenterBaseline };
