@@ -82,6 +82,9 @@ TEST_F(FontEnumerationTest, EveryTestFaceComesOnceWithTheSignatureOfItsOs2Table)
     const std::vector<EnumeratedFont> fonts = enumerate();
     for (const ManifestEntry& entry : manifest) {
         SCOPED_TRACE(entry.file);
+        // Windows does not load a TrueType file without an OS/2 table at all.
+        if (kWindows && entry.signature == FontSignature{})
+            continue;
         const std::vector<EnumeratedFont> found = withFace(fonts, windowsFace(entry.face));
         ASSERT_FALSE(found.empty()) << entry.face;
         for (const EnumeratedFont& font : found) {

@@ -20,10 +20,13 @@ int CALLBACK collect(const LOGFONTW* aLogFont, const TEXTMETRICW* aMetrics, DWOR
         const wchar_t* name = entry.elfLogFont.lfFaceName;
         EnumeratedFont font;
         font.face = win32::narrow(name, int(wcsnlen(name, LF_FACESIZE)));
-        font.trueType = (aFontType & TRUETYPE_FONTTYPE) != 0;
-        // Only TrueType entries come with the extended metrics that hold the signature.
+        // OpenType with PostScript outlines lacks the TrueType bit but counts as well. Raster
+        // entries may come with the short metrics only, so their flags are not read.
+        const auto* extended = reinterpret_cast<const NEWTEXTMETRICEXW*>(aMetrics);
+        font.trueType = (aFontType & TRUETYPE_FONTTYPE) != 0 ||
+                        (!(aFontType & RASTER_FONTTYPE) && (extended->ntmTm.ntmFlags & NTM_PS_OPENTYPE) != 0);
         if (font.trueType) {
-            const FONTSIGNATURE& signature = reinterpret_cast<const NEWTEXTMETRICEXW*>(aMetrics)->ntmFontSig;
+            const FONTSIGNATURE& signature = extended->ntmFontSig;
             for (int i = 0; i < 4; ++i)
                 font.signature.unicodeSubsets[i] = signature.fsUsb[i];
             font.signature.codePages[0] = signature.fsCsb[0];
