@@ -168,6 +168,49 @@ TEST_F(FontEnumerationTest, FileRewrittenInPlaceIsReadAgain)
     EXPECT_EQ(fonts[0].signature.codePages[0], 1u << 3);
 }
 
+// What a new process enumerates: the faces font_list writes.
+std::string facesInNewProcess(const fs::path& aOut)
+{
+    const std::optional<std::uint32_t> code =
+        run(quoted(fs::path(KEZ_TEST_BIN_DIR) / programName("font_list")) + " " + quoted(aOut));
+    EXPECT_EQ(code, std::optional<std::uint32_t>(0));
+    return readText(aOut);
+}
+
+TEST_F(FontEnumerationTest, NewProcessTakesUnchangedFilesFromTheDiskCacheAndRereadsChangedOnes)
+{
+    TempFolder root;
+    fs::create_directories(root.path / "fonts");
+    const fs::path font = root.path / "fonts" / "face.ttf";
+    fs::copy_file(kFontDir / "files" / "sample-roos.ttf", font);
+    std::ofstream(root.path / "fonts.conf") << configFor(root.path / "fonts", root.path / "fc-cache");
+    useConfig(root.path / "fonts.conf");
+    ScopedEnv cacheHome("XDG_CACHE_HOME", (root.path / "cache").string());
+    const fs::path cache = root.path / "cache" / "KezConverter" / "fonts.cache";
+    const fs::path out = root.path / "faces.txt";
+
+    EXPECT_EQ(facesInNewProcess(out), "Sample Roos\n");
+    ASSERT_TRUE(fs::exists(cache));
+    EXPECT_EQ(fs::status(cache.parent_path()).permissions() & fs::perms::all, fs::perms::owner_all);
+
+    // Served from the cache: a name changed there shows, the file itself is not opened again.
+    std::string text = readText(cache);
+    text.replace(text.find("Sample Roos"), 11, "Cached Roos");
+    std::ofstream(cache, std::ios::binary | std::ios::trunc) << text;
+    EXPECT_EQ(facesInNewProcess(out), "Cached Roos\n");
+
+    // A damaged cache only costs time.
+    std::ofstream(cache, std::ios::binary | std::ios::trunc) << "KezConverter font cache 1\nx\ty\n\t\t\n";
+    EXPECT_EQ(facesInNewProcess(out), "Sample Roos\n");
+
+    // A file rewritten in place is read again.
+    text = readText(cache);
+    text.replace(text.find("Sample Roos"), 11, "Cached Roos");
+    std::ofstream(cache, std::ios::binary | std::ios::trunc) << text;
+    fs::copy_file(kFontDir / "files" / "test-greek.ttf", font, fs::copy_options::overwrite_existing);
+    EXPECT_EQ(facesInNewProcess(out), "Test Greek\n");
+}
+
 TEST_F(FontEnumerationTest, EmptyFolderEnumeratesNothing)
 {
     TempFolder root;

@@ -1,5 +1,6 @@
 #include "platform/FontEnumeration.h"
 #include "platform/Services.h"
+#include "platform/posix/FontSignatureCache.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -21,7 +22,8 @@
 
 // fontconfig lists the font files (from its own cache); FreeType reads from each face what
 // GDI would report: the family name of the name table and the OS/2 coverage words. What was
-// read from a file is kept while the file keeps its size and modification time.
+// read from a file is kept, in memory and in the user's cache folder, while the file keeps its
+// size and modification time.
 namespace platform {
 namespace {
 
@@ -112,18 +114,17 @@ std::string stringOf(FcPattern* aPattern, const char* aObject)
     return reinterpret_cast<const char*>(value);
 }
 
-struct FileStamp {
-    long long size = -1;
-    long long modifiedNs = -1;
-    bool operator==(const FileStamp&) const = default;
-};
+using posix::CachedFace;
 
-FileStamp stampOf(const char* aPath)
+CachedFace stampOf(const char* aPath)
 {
+    CachedFace stamp;
     struct stat info;
     if (::stat(aPath, &info) != 0)
-        return {};
-    return {(long long)info.st_size, (long long)info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec};
+        return stamp;
+    stamp.size = (long long)info.st_size;
+    stamp.modifiedNs = (long long)info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec;
+    return stamp;
 }
 
 class PosixFontEnumeration final : public FontEnumeration {
@@ -151,22 +152,26 @@ public:
         if (!listed)
             return result;
 
-        std::unordered_map<std::string, Cached> seen;
+        if (!mCacheLoaded) {
+            mCache = posix::loadFontCache();
+            mCacheLoaded = true;
+        }
+        std::unordered_map<std::string, CachedFace> seen;
+        bool changed = false;
         result.reserve(size_t(listed->nfont));
         for (int i = 0; i < listed->nfont; ++i)
-            if (std::optional<EnumeratedFont> font = read(listed->fonts[i], seen))
+            if (std::optional<EnumeratedFont> font = read(listed->fonts[i], seen, changed))
                 result.push_back(std::move(*font));
         FcFontSetDestroy(listed);
-        mCache.swap(seen); // files no longer listed drop out
+        // Files no longer listed drop out.
+        changed = changed || seen.size() != mCache.size();
+        mCache.swap(seen);
+        if (changed)
+            posix::saveFontCache(mCache);
         return result;
     }
 
 private:
-    struct Cached {
-        FileStamp stamp;
-        EnumeratedFont font;
-    };
-
     // The current configuration, loaded afresh when a font folder, a configuration file or the
     // configuration's own name (FONTCONFIG_FILE) changed since the last look. fontconfig itself
     // checks only whole seconds and only every half minute.
@@ -192,7 +197,7 @@ private:
         if (!aFolders)
             return;
         while (FcChar8* folder = FcStrListNext(aFolders)) {
-            const FileStamp stamp = stampOf(reinterpret_cast<const char*>(folder));
+            const CachedFace stamp = stampOf(reinterpret_cast<const char*>(folder));
             aOut.append(reinterpret_cast<const char*>(folder));
             aOut += '\n' + std::to_string(stamp.modifiedNs) + '\n';
         }
@@ -209,7 +214,8 @@ private:
         return state;
     }
 
-    std::optional<EnumeratedFont> read(FcPattern* aPattern, std::unordered_map<std::string, Cached>& aSeen) const
+    std::optional<EnumeratedFont> read(FcPattern* aPattern, std::unordered_map<std::string, CachedFace>& aSeen,
+                                       bool& aChanged) const
     {
         const std::string file = stringOf(aPattern, FC_FILE);
         int index = 0;
@@ -226,11 +232,10 @@ private:
             return font;
         }
 
-        std::string key = file;
-        key += '\0';
-        key += std::to_string(index);
-        const FileStamp stamp = stampOf(file.c_str());
-        if (auto known = mCache.find(key); known != mCache.end() && known->second.stamp == stamp) {
+        std::string key = posix::faceKey(file, index);
+        CachedFace stamp = stampOf(file.c_str());
+        if (auto known = mCache.find(key); known != mCache.end() && known->second.size == stamp.size &&
+                                           known->second.modifiedNs == stamp.modifiedNs) {
             aSeen.emplace(key, known->second);
             return known->second.font;
         }
@@ -239,7 +244,9 @@ private:
             return std::nullopt;
         if (font->face.empty())
             font->face = stringOf(aPattern, FC_FAMILY);
-        aSeen.emplace(std::move(key), Cached{stamp, *font});
+        stamp.font = *font;
+        aSeen.emplace(std::move(key), std::move(stamp));
+        aChanged = true;
         return font;
     }
 
@@ -264,7 +271,8 @@ private:
 
     mutable std::mutex mMutex;
     mutable FT_Library mFreeType = nullptr;
-    mutable std::unordered_map<std::string, Cached> mCache;
+    mutable std::unordered_map<std::string, CachedFace> mCache;
+    mutable bool mCacheLoaded = false;
     mutable std::string mFingerprint;
 };
 
