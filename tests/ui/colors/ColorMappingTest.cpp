@@ -1,0 +1,69 @@
+// Colour indices to screen colours: the palette table, automatic index 0, and out-of-range indices.
+#include "ui/colors/ColorRefColor.h"
+#include "ui/colors/miColor.h"
+
+#include <gtest/gtest.h>
+
+using miColor::BackIndexToColor;
+using miColor::ColorIndexToColor;
+using miColor::COLORREF;
+
+namespace {
+
+struct MappingCase {
+    qint32 index;
+    COLORREF text;
+    COLORREF back;
+};
+
+// Every index from −1 to 17, with the palette written out as red, green, blue.
+constexpr COLORREF Rgb(int aRed, int aGreen, int aBlue) { return COLORREF(aRed | aGreen << 8 | aBlue << 16); }
+
+const MappingCase kMapping[] = {
+    {-1, Rgb(0, 0, 0), Rgb(0, 0, 0)},
+    {0, Rgb(0, 0, 0), Rgb(255, 255, 255)},
+    {1, Rgb(0, 0, 0), Rgb(0, 0, 0)},
+    {2, Rgb(0, 0, 255), Rgb(0, 0, 255)},
+    {3, Rgb(0, 255, 0), Rgb(0, 255, 0)},
+    {4, Rgb(0, 255, 255), Rgb(0, 255, 255)},
+    {5, Rgb(255, 0, 255), Rgb(255, 0, 255)},
+    {6, Rgb(255, 0, 0), Rgb(255, 0, 0)},
+    {7, Rgb(255, 255, 0), Rgb(255, 255, 0)},
+    {8, Rgb(255, 255, 255), Rgb(255, 255, 255)},
+    {9, Rgb(0, 0, 128), Rgb(0, 0, 128)},
+    {10, Rgb(0, 128, 0), Rgb(0, 128, 0)},
+    {11, Rgb(0, 128, 128), Rgb(0, 128, 128)},
+    {12, Rgb(128, 0, 128), Rgb(128, 0, 128)},
+    {13, Rgb(128, 64, 0), Rgb(128, 64, 0)},
+    {14, Rgb(128, 128, 0), Rgb(128, 128, 0)},
+    {15, Rgb(128, 128, 128), Rgb(128, 128, 128)},
+    {16, Rgb(192, 192, 192), Rgb(192, 192, 192)},
+    {17, Rgb(0, 0, 0), Rgb(0, 0, 0)},
+};
+
+TEST(ColorMapping, EachIndexFromMinusOneToSeventeenGivesItsTextAndBackgroundColour)
+{
+    for (const MappingCase& c : kMapping) {
+        EXPECT_EQ(ColorIndexToColor(c.index), c.text) << "index " << c.index;
+        EXPECT_EQ(BackIndexToColor(c.index), c.back) << "index " << c.index;
+    }
+}
+
+TEST(ColorMapping, IndicesFarOutOfRangeAreBlack)
+{
+    for (qint32 index : {std::numeric_limits<qint32>::min(), -17, 100, std::numeric_limits<qint32>::max()}) {
+        EXPECT_EQ(ColorIndexToColor(index), 0u) << index;
+        EXPECT_EQ(BackIndexToColor(index), 0u) << index;
+    }
+}
+
+TEST(ColorMapping, ColorRefBecomesTheSameScreenColour)
+{
+    // 0x00BBGGRR: the low byte is red.
+    EXPECT_EQ(ToQColor(0x004080), QColor(128, 64, 0));
+    EXPECT_EQ(ToQColor(0xFF0000), QColor(0, 0, 255));
+    EXPECT_EQ(ToQColor(ColorIndexToColor(16)), QColor(192, 192, 192));
+    EXPECT_EQ(ToQColor(BackIndexToColor(0)), QColor(Qt::white));
+}
+
+} // namespace
