@@ -69,17 +69,6 @@ TEST(LuColorSelectorFrm, OpenedPopupMarksTheIndexWithTheMarkForItsLightness)
     }
 }
 
-TEST(LuColorSelectorFrm, ALetMovesTheMarkWithoutShowing)
-{
-    LuColorSelectorFrm popup;
-    popup.SetColorIndex(7);
-    popup.SetColorIndex(0);
-    ExpectMarks(popup, kMarks[0]);
-    popup.SetColorIndex(20);
-    EXPECT_EQ(popup.ColorIndex(), 20);
-    ExpectMarks(popup, {20, false, -1, Mark::None});
-}
-
 TEST(LuColorSelectorFrm, CellsReadThePaletteRowByRow)
 {
     LuColorSelectorFrm popup;

@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 class LuColorSelectorTest : public ::testing::Test {
