@@ -202,8 +202,9 @@ TEST_F(LuColorSelectorTest, ResizeKeepsBothButtonsAtTheRightEdgeAndTheSampleFill
         const QRect color = colorButton()->geometry();
         EXPECT_EQ(back, QRect(width - 37, 0, 37, 30)) << width;
         EXPECT_EQ(color, QRect(back.left() - 2 - 37, 0, 37, 30)) << width;
-        if (color.left() >= 0)
+        if (color.left() >= 0) {
             EXPECT_EQ(text()->geometry(), QRect(0, 0, color.left(), 30)) << width;
+        }
     }
     // Too narrow for the sample: that step is skipped, the sample keeps its last place, and
     // nothing is reported (TearDown).
