@@ -181,7 +181,7 @@ private:
         if (!config)
             return nullptr;
         std::string fingerprint = watchedState(config);
-        if (!mFingerprint.empty() && fingerprint != mFingerprint) {
+        if (!loadedFromCurrentName(config) || (!mFingerprint.empty() && fingerprint != mFingerprint)) {
             FcInitReinitialize();
             config = FcConfigGetCurrent();
             if (!config)
@@ -190,6 +190,23 @@ private:
         }
         mFingerprint = std::move(fingerprint);
         return config;
+    }
+
+    // Whether the configuration was loaded from the file fontconfig would load now: someone else
+    // in the process (the toolkit) may have loaded it before FONTCONFIG_FILE was set.
+    static bool loadedFromCurrentName(FcConfig* aConfig)
+    {
+        FcChar8* wanted = FcConfigFilename(nullptr);
+        if (!wanted)
+            return true;
+        bool found = false;
+        if (FcStrList* files = FcConfigGetConfigFiles(aConfig)) {
+            while (FcChar8* file = FcStrListNext(files))
+                found = found || std::strcmp(reinterpret_cast<const char*>(file), reinterpret_cast<const char*>(wanted)) == 0;
+            FcStrListDone(files);
+        }
+        FcStrFree(wanted);
+        return found;
     }
 
     static void addFolders(std::string& aOut, FcStrList* aFolders)

@@ -2,9 +2,12 @@
 #include "ui/fonts/FontListSearch.h"
 #include "ui/fonts/FontSampleGeometry.h"
 #include "ui/fonts/miCommon.h"
+#include "ui/fonts/miFont.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLocale>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 namespace {
@@ -136,4 +139,35 @@ TEST(SampleGeometryTest, HeightRuleCentreAndBaseline)
     // Halves go to the even neighbour: 37.5 / 15 = 2.5, 52.5 / 15 = 3.5.
     EXPECT_EQ(ComputeSampleGeometry(75, 150, 15, 15, 10).TextX, 2);
     EXPECT_EQ(ComputeSampleGeometry(105, 150, 15, 15, 10).TextX, 4); // 3.5
+}
+
+TEST(UnicodeTextOutTest, DrawsEveryCodeUnitWithThePaintersFontAndNothingForEmptyText)
+{
+    QImage image(120, 60, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(30);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    EXPECT_EQ(miFont::UnicodeTextOut(painter, 10, 40, QString()), 0);
+    EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::white));
+    QImage blank = image.copy();
+    painter.end();
+    EXPECT_EQ(image, blank);
+
+    painter.begin(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    // U+0473 lies outside code page 1251; the face has it.
+    EXPECT_NE(miFont::UnicodeTextOut(painter, 60, 40, QString(QChar(0x473)), miFont::TextAlign::CenterBaseline), 0);
+    painter.end();
+    QRect inked;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                inked |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(inked.isEmpty());
+    EXPECT_NEAR(inked.center().x(), 60, 2);
+    EXPECT_LE(inked.bottom(), 40);
 }
