@@ -85,7 +85,7 @@ TEST_F(FontDialogTest, ControlsSitAtTheirTwipPositionsInTabOrder)
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Шрифт"));
 
     QStringList order;
-    run(dialog, [&](LuFontSelectorFrm& aDialog) {
+    run(dialog, [&](LuFontSelectorFrm&) {
         EXPECT_EQ(QApplication::focusWidget(), faceText());
         // The colour selector's own buttons and sample take the focus in its place.
         auto* color = control<LuColorSelector>("theColor");
