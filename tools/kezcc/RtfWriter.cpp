@@ -1,0 +1,299 @@
+#include "RtfWriter.h"
+
+#include <cstring>
+#include <string>
+
+namespace kezcc {
+namespace {
+
+struct Rgb {
+    int red, green, blue;
+};
+
+// The sixteen colours a colour index names, in index order from 1.
+constexpr std::array<Rgb, 16> kPalette = {{{0, 0, 0},
+                                            {0, 0, 255},
+                                            {0, 255, 0},
+                                            {0, 255, 255},
+                                            {255, 0, 255},
+                                            {255, 0, 0},
+                                            {255, 255, 0},
+                                            {255, 255, 255},
+                                            {0, 0, 128},
+                                            {0, 128, 0},
+                                            {0, 128, 128},
+                                            {128, 0, 128},
+                                            {128, 64, 0},
+                                            {128, 128, 0},
+                                            {128, 128, 128},
+                                            {192, 192, 192}}};
+
+constexpr std::int32_t kDefaultHalfPoints = 24;
+constexpr std::int32_t kLargestSize = 1638;
+constexpr std::size_t kBufferSize = std::size_t(1) << 20;
+// The most one character or one run start can add to the buffer.
+constexpr std::size_t kHeadroom = 512;
+
+bool isPaletteIndex(std::int32_t aIndex) { return aIndex >= 1 && aIndex <= std::int32_t(kPalette.size()); }
+
+std::string number(std::int64_t aValue) { return std::to_string(aValue); }
+
+// Escapes text of the header (face names): 7-bit, everything else as \uN?.
+std::string escapeHeaderText(const QString& aText)
+{
+    std::string out;
+    for (const QChar c : aText) {
+        const char16_t unit = c.unicode();
+        if (unit == u'\\' || unit == u'{' || unit == u'}') {
+            out += '\\';
+            out += char(unit);
+        } else if (unit >= 0x20 && unit < 0x7F) {
+            out += char(unit);
+        } else if (unit >= 0xA0) {
+            out += "\\u" + number(std::int16_t(unit)) + '?';
+        }
+    }
+    return out;
+}
+
+std::string header(const std::array<RtfFont, kFontCount>& aFonts)
+{
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\uc1\n{\\fonttbl\n";
+    for (int i = 0; i < kFontCount; ++i) {
+        // ";" ends an entry of the font table, so it cannot be part of a face name.
+        QString face = aFonts[i].face;
+        face.remove(QLatin1Char(';'));
+        if (face.trimmed().isEmpty())
+            face = QStringLiteral("Times New Roman");
+        rtf += "{\\f" + number(i) + "\\fnil\\fcharset" + number(aFonts[i].charset) + ' ' + escapeHeaderText(face) +
+               ";}\n";
+    }
+    rtf += "}\n{\\colortbl;";
+    for (const Rgb& colour : kPalette)
+        rtf += "\\red" + number(colour.red) + "\\green" + number(colour.green) + "\\blue" + number(colour.blue) + ';';
+    rtf += "}\n\\pard\n";
+    return rtf;
+}
+
+// "\plain" and the font's settings: every run states its whole formatting.
+std::vector<char> runStart(int aFontIndex, const RtfFont& aFont, bool aHidden)
+{
+    const std::int32_t halfPoints =
+        aFont.size >= 1 && aFont.size <= kLargestSize ? aFont.size * 2 : kDefaultHalfPoints;
+    std::string start = "\\plain\\f" + number(aFontIndex) + "\\fs" + number(halfPoints);
+    if (aFont.bold)
+        start += "\\b";
+    if (aFont.italic)
+        start += "\\i";
+    if (isPaletteIndex(aFont.foreColorIndex))
+        start += "\\cf" + number(aFont.foreColorIndex);
+    if (isPaletteIndex(aFont.backColorIndex))
+        start += "\\highlight" + number(aFont.backColorIndex);
+    if (aHidden)
+        start += "\\v";
+    start += ' ';
+    return {start.begin(), start.end()};
+}
+
+// Where the ROOS fonts draw the pre-reform letters and the stress mark: on the places of 1251
+// letters Russian does not use.
+char32_t roosPlace(char32_t aCharacter)
+{
+    switch (aCharacter) {
+    case 0x0462: return 0x040B; // Ѣ -> Ћ
+    case 0x0463: return 0x045B; // ѣ -> ћ
+    case 0x0472: return 0x040C; // Ѳ -> Ќ
+    case 0x0473: return 0x045C; // ѳ -> ќ
+    case 0x0474: return 0x040F; // Ѵ -> Џ
+    case 0x0475: return 0x045F; // ѵ -> џ
+    case 0x0301: return 0x045A; // stress mark -> њ
+    default: return aCharacter;
+    }
+}
+
+constexpr char kHex[] = "0123456789abcdef";
+
+} // namespace
+
+bool isCombiningMark(char32_t aCharacter)
+{
+    return (aCharacter >= 0x0300 && aCharacter <= 0x036F) || (aCharacter >= 0x0483 && aCharacter <= 0x0489) ||
+           (aCharacter >= 0x1AB0 && aCharacter <= 0x1AFF) || (aCharacter >= 0x1DC0 && aCharacter <= 0x1DFF) ||
+           (aCharacter >= 0x20D0 && aCharacter <= 0x20FF) || (aCharacter >= 0x2DE0 && aCharacter <= 0x2DFF) ||
+           (aCharacter >= 0xA66F && aCharacter <= 0xA67D) || (aCharacter >= 0xFE20 && aCharacter <= 0xFE2F);
+}
+
+TextClass scriptOf(char32_t aCharacter)
+{
+    if (aCharacter < 0x80) {
+        const char32_t folded = aCharacter | 0x20;
+        return folded >= u'a' && folded <= u'z' ? TextClass::Latin : TextClass::Russian;
+    }
+    if ((aCharacter >= 0x0370 && aCharacter <= 0x03FF) || (aCharacter >= 0x1F00 && aCharacter <= 0x1FFF))
+        return TextClass::Greek;
+    if ((aCharacter >= 0x00C0 && aCharacter <= 0x024F && aCharacter != 0x00D7 && aCharacter != 0x00F7) ||
+        aCharacter == 0x00AA || aCharacter == 0x00BA || (aCharacter >= 0x1E00 && aCharacter <= 0x1EFF))
+        return TextClass::Latin;
+    return TextClass::Russian;
+}
+
+RtfWriter::RtfWriter(const std::array<RtfFont, kFontCount>& aFonts, int aRusMode, int aGreekMode, ByteSink& aSink)
+    : mSink(aSink), mBuffer(kBufferSize + kHeadroom)
+{
+    mOut = mBuffer.data();
+    mLimit = mBuffer.data() + kBufferSize;
+    mRunStart[int(TextClass::Russian)] = runStart(FontIndex::Russian, aFonts[FontIndex::Russian], false);
+    mRunStart[int(TextClass::Greek)] = runStart(FontIndex::Greek, aFonts[FontIndex::Greek], false);
+    mRunStart[int(TextClass::Latin)] = runStart(FontIndex::Latin, aFonts[FontIndex::Latin], false);
+    mRunStart[int(TextClass::Error)] = runStart(FontIndex::Error, aFonts[FontIndex::Error], false);
+    mRunStart[int(TextClass::HiddenNonSupport)] = runStart(FontIndex::NonSupport, aFonts[FontIndex::NonSupport], true);
+    mRunStart[int(TextClass::VisibleNonSupport)] = runStart(FontIndex::NonSupport, aFonts[FontIndex::NonSupport], false);
+    mPath.fill(Path::Unicode);
+    mPath[int(TextClass::Russian)] = aRusMode == 2 ? Path::Unicode : Path::CodePage1251;
+    mPath[int(TextClass::Greek)] = aGreekMode == 0 ? Path::CodePage1253 : Path::Unicode;
+    mRoos = aRusMode == 1;
+    const std::string start = header(aFonts);
+    append(start.data(), start.size());
+}
+
+void RtfWriter::append(const char* aBytes, std::size_t aSize)
+{
+    while (aSize > 0) {
+        makeRoom();
+        const std::size_t piece = std::min(aSize, kHeadroom);
+        std::memcpy(mOut, aBytes, piece);
+        mOut += piece;
+        aBytes += piece;
+        aSize -= piece;
+    }
+}
+
+inline void RtfWriter::makeRoom()
+{
+    if (mOut >= mLimit) {
+        mSink.write(mBuffer.data(), std::size_t(mOut - mBuffer.data()));
+        mOut = mBuffer.data();
+    }
+}
+
+void RtfWriter::switchTo(TextClass aClass)
+{
+    const std::vector<char>& start = mRunStart[int(aClass)];
+    append(start.data(), start.size());
+    mCurrent = aClass;
+    mHaveRun = true;
+    mCurrentPath = mPath[int(aClass)];
+    mEncoder = mCurrentPath == Path::CodePage1251 ? &m1251 : mCurrentPath == Path::CodePage1253 ? &m1253 : nullptr;
+    mRoosNow = mRoos && aClass == TextClass::Russian;
+}
+
+void RtfWriter::endLine()
+{
+    append("\\par\n", 5);
+    mLineOpen = false;
+}
+
+inline void RtfWriter::putUnit(std::int32_t aUnit)
+{
+    // \u takes a signed 16-bit number; "?" is what a reader without Unicode shows.
+    *mOut++ = '\\';
+    *mOut++ = 'u';
+    std::int32_t value = std::int16_t(aUnit);
+    if (value < 0) {
+        *mOut++ = '-';
+        value = -value;
+    }
+    char digits[6];
+    int count = 0;
+    do {
+        digits[count++] = char('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    while (count > 0)
+        *mOut++ = digits[--count];
+    *mOut++ = '?';
+}
+
+inline void RtfWriter::putUnicode(char32_t aCharacter)
+{
+    if (aCharacter >= 0x10000) {
+        const char32_t offset = aCharacter - 0x10000;
+        putUnit(std::int32_t(0xD800 + (offset >> 10)));
+        putUnit(std::int32_t(0xDC00 + (offset & 0x3FF)));
+    } else {
+        putUnit(std::int32_t(aCharacter));
+    }
+}
+
+inline void RtfWriter::put(char32_t aCharacter)
+{
+    makeRoom();
+    mLineOpen = true;
+    if (aCharacter < 0x80) {
+        if (aCharacter == u'\\' || aCharacter == u'{' || aCharacter == u'}') {
+            *mOut++ = '\\';
+            *mOut++ = char(aCharacter);
+        } else if (aCharacter == u'\t') {
+            std::memcpy(mOut, "\\tab ", 5);
+            mOut += 5;
+        } else {
+            *mOut++ = char(aCharacter);
+        }
+        return;
+    }
+    if (mEncoder) {
+        const char32_t character = mRoosNow ? roosPlace(aCharacter) : aCharacter;
+        if (const std::uint8_t byte = mEncoder->byteOf(character)) {
+            mOut[0] = '\\';
+            mOut[1] = '\'';
+            mOut[2] = kHex[byte >> 4];
+            mOut[3] = kHex[byte & 0xF];
+            mOut += 4;
+            return;
+        }
+    }
+    putUnicode(aCharacter);
+}
+
+void RtfWriter::text(const char32_t* aText, std::size_t aSize)
+{
+    for (std::size_t i = 0; i < aSize; ++i) {
+        const char32_t c = aText[i];
+        if (c == u'\n') {
+            endLine();
+            continue;
+        }
+        TextClass textClass;
+        if (c == u' ' || isCombiningMark(c))
+            textClass = mHaveRun && mCurrent <= TextClass::Latin ? mCurrent : TextClass::Russian;
+        else
+            textClass = scriptOf(c);
+        if (textClass != mCurrent || !mHaveRun)
+            switchTo(textClass);
+        put(c);
+    }
+}
+
+void RtfWriter::fragment(TextClass aClass, const char32_t* aText, std::size_t aSize)
+{
+    for (std::size_t i = 0; i < aSize; ++i) {
+        if (aText[i] == u'\n') {
+            endLine();
+            continue;
+        }
+        if (aClass != mCurrent || !mHaveRun)
+            switchTo(aClass);
+        put(aText[i]);
+    }
+}
+
+void RtfWriter::finish()
+{
+    if (mLineOpen)
+        endLine();
+    append("}\n", 2);
+    mSink.write(mBuffer.data(), std::size_t(mOut - mBuffer.data()));
+    mOut = mBuffer.data();
+}
+
+} // namespace kezcc
