@@ -40,7 +40,7 @@ QByteArray encodeRussian(const QString& aText, bool aDos866)
 }
 
 const QString kRussianSample = QStringLiteral(
-    "Блажен муж, который не ходит на совет нечестивых {и} не стоит на пути грешных\\\r\n"
+    "Блажен муж, который не ходит на совет нечестивых и не стоит на пути грешных\\\r\n"
     "Съешь же ещё этих мягких французских булок, да выпей чаю. ЁЛКА и ёжик\r\n"
     "\r\n"
     "Щука\tи ЭХО: ЮЛА, ЯМА, ФЪЫЬ.\r\n");
@@ -115,7 +115,7 @@ protected:
 TEST_F(KezccTest, SourcesInEveryEncodingBecomeRtfWithTheSameText)
 {
     options.RussText().ForeColorIndex = 6;
-    const QString slavonic = QStringLiteral("Ἐν ἀρχῇ ἦν ὁ λόγος\nВъ началѣ бѣ слово ѳ ѵ ꙗ\n\U0001D11E {x}\n");
+    const QString slavonic = QStringLiteral("Ἐν ἀρχῇ ἦν ὁ λόγος\nВъ началѣ бѣ слово ѳ ѵ ꙗ\n\U0001D11E x\n");
     const struct {
         QByteArray bytes;
         qint32 encoding; // 0 detects

@@ -1,6 +1,8 @@
 #include "EncodingDetection.h"
 #include "CodePages.h"
 
+#include <cstring>
+
 namespace kezcc {
 namespace {
 
@@ -65,12 +67,33 @@ void EncodingDetector::feed(const char* aBytes, std::size_t aSize)
 {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(aBytes);
     const Weights& table = weights();
-    for (std::size_t i = 0; i < aSize; ++i) {
-        const std::uint8_t byte = bytes[i];
-        if (mHeadSize < mHead.size())
-            mHead[mHeadSize++] = byte;
-        if (byte < 0x80 && mPending == 0)
+    for (std::size_t i = 0; i < aSize && mHeadSize < mHead.size(); ++i)
+        mHead[mHeadSize++] = bytes[i];
+    std::size_t i = 0;
+    while (i < aSize) {
+        // Runs of ASCII outside a sequence change nothing: skip them eight bytes at a time.
+        if (mPending == 0) {
+            while (i + 8 <= aSize) {
+                std::uint64_t word;
+                std::memcpy(&word, bytes + i, 8);
+                if (word & 0x8080808080808080ull)
+                    break;
+                i += 8;
+            }
+            while (i < aSize && bytes[i] < 0x80)
+                ++i;
+            if (i == aSize)
+                break;
+        }
+        const std::uint8_t byte = bytes[i++];
+        // A whole two-byte sequence at once: the common case of Cyrillic or Greek in UTF-8.
+        if (mPending == 0 && byte >= 0xC2 && byte <= 0xDF && i < aSize && (bytes[i] & 0xC0) == 0x80) {
+            mScore1251 += table.of1251[byte] + table.of1251[bytes[i]];
+            mScore866 += table.of866[byte] + table.of866[bytes[i]];
+            ++mValid;
+            ++i;
             continue;
+        }
         mScore1251 += table.of1251[byte];
         mScore866 += table.of866[byte];
         feedByte(byte);

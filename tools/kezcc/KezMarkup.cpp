@@ -1,9 +1,11 @@
 #include "KezMarkup.h"
 
+#include <array>
+
 namespace kezcc {
 namespace {
 
-bool isSpecial(char32_t aCharacter)
+bool isSpecialSlow(char32_t aCharacter)
 {
     switch (aCharacter) {
     case u'\\':
@@ -18,6 +20,18 @@ bool isSpecial(char32_t aCharacter)
         return false;
     }
 }
+
+struct SpecialTable {
+    std::array<bool, 128> is{};
+    SpecialTable()
+    {
+        for (char32_t c = 0; c < 128; ++c)
+            is[c] = isSpecialSlow(c);
+    }
+};
+const SpecialTable kSpecial;
+
+inline bool isSpecial(char32_t aCharacter) { return aCharacter < 128 && kSpecial.is[aCharacter]; }
 
 bool isEscapable(char32_t aCharacter) { return isSpecial(aCharacter) || aCharacter == u'>'; }
 

@@ -326,23 +326,18 @@ Outcome convertFile(const Request& aRequest)
     const auto writer = std::make_unique<RtfWriter>(aRequest.fonts, aRequest.rusMode, aRequest.greekMode, sink);
     KezMarkup markup(aRequest.markup, *writer);
     SourceDecoder decoder(detection.encoding);
-    std::u32string text;
-    text.reserve(kChunk + 1);
+    std::vector<char32_t> text(kChunk + 2);
     for (;;) {
         const ssize_t got = readFully(source.fd, bytes.data(), bytes.size());
         if (got < 0)
             return readFailure(aRequest.source, errno);
         if (got == 0)
             break;
-        text.clear();
-        decoder.decode(bytes.data(), std::size_t(got), text);
-        markup.feed(text.data(), text.size());
+        markup.feed(text.data(), decoder.decode(bytes.data(), std::size_t(got), text.data()));
         if (sink.error() != 0)
             break;
     }
-    text.clear();
-    decoder.finish(text);
-    markup.feed(text.data(), text.size());
+    markup.feed(text.data(), decoder.finish(text.data()));
     markup.finish();
     writer->finish();
 

@@ -1,6 +1,7 @@
 #include "RtfWriter.h"
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace kezcc {
@@ -32,7 +33,10 @@ constexpr std::int32_t kDefaultHalfPoints = 24;
 constexpr std::int32_t kLargestSize = 1638;
 constexpr std::size_t kBufferSize = std::size_t(1) << 20;
 // The most one character or one run start can add to the buffer.
-constexpr std::size_t kHeadroom = 512;
+constexpr std::size_t kHeadroom = 4096;
+// Characters written between two checks for room: each adds at most 16 bytes, a run start ~100.
+constexpr std::size_t kBlock = 32;
+constexpr std::size_t kLargestPiece = 512;
 
 bool isPaletteIndex(std::int32_t aIndex) { return aIndex >= 1 && aIndex <= std::int32_t(kPalette.size()); }
 
@@ -113,6 +117,17 @@ char32_t roosPlace(char32_t aCharacter)
 
 constexpr char kHex[] = "0123456789abcdef";
 
+// "\'hh" of every byte, ready to store.
+struct ByteEscapes {
+    std::array<std::array<char, 4>, 256> of{};
+    ByteEscapes()
+    {
+        for (int byte = 0; byte < 256; ++byte)
+            of[byte] = {'\\', '\'', kHex[byte >> 4], kHex[byte & 0xF]};
+    }
+};
+const ByteEscapes kByteEscapes;
+
 } // namespace
 
 bool isCombiningMark(char32_t aCharacter)
@@ -160,7 +175,7 @@ void RtfWriter::append(const char* aBytes, std::size_t aSize)
 {
     while (aSize > 0) {
         makeRoom();
-        const std::size_t piece = std::min(aSize, kHeadroom);
+        const std::size_t piece = std::min(aSize, kLargestPiece);
         std::memcpy(mOut, aBytes, piece);
         mOut += piece;
         aBytes += piece;
@@ -227,8 +242,6 @@ inline void RtfWriter::putUnicode(char32_t aCharacter)
 
 inline void RtfWriter::put(char32_t aCharacter)
 {
-    makeRoom();
-    mLineOpen = true;
     if (aCharacter < 0x80) {
         if (aCharacter == u'\\' || aCharacter == u'{' || aCharacter == u'}') {
             *mOut++ = '\\';
@@ -244,10 +257,7 @@ inline void RtfWriter::put(char32_t aCharacter)
     if (mEncoder) {
         const char32_t character = mRoosNow ? roosPlace(aCharacter) : aCharacter;
         if (const std::uint8_t byte = mEncoder->byteOf(character)) {
-            mOut[0] = '\\';
-            mOut[1] = '\'';
-            mOut[2] = kHex[byte >> 4];
-            mOut[3] = kHex[byte & 0xF];
+            std::memcpy(mOut, kByteEscapes.of[byte].data(), 4);
             mOut += 4;
             return;
         }
@@ -255,22 +265,45 @@ inline void RtfWriter::put(char32_t aCharacter)
     putUnicode(aCharacter);
 }
 
+namespace {
+
+// Per BMP character: its script class, or kFollows for those that continue the run before them.
+constexpr std::uint8_t kFollows = 0xFF;
+
+const std::array<std::uint8_t, 0x10000>& classTable()
+{
+    static const auto table = [] {
+        auto classes = std::make_unique<std::array<std::uint8_t, 0x10000>>();
+        for (char32_t c = 0; c < 0x10000; ++c)
+            (*classes)[c] = c == u' ' || isCombiningMark(c) ? kFollows : std::uint8_t(scriptOf(c));
+        return classes;
+    }();
+    return *table;
+}
+
+} // namespace
+
 void RtfWriter::text(const char32_t* aText, std::size_t aSize)
 {
-    for (std::size_t i = 0; i < aSize; ++i) {
-        const char32_t c = aText[i];
-        if (c == u'\n') {
-            endLine();
-            continue;
+    const auto& classes = classTable();
+    std::size_t i = 0;
+    while (i < aSize) {
+        makeRoom();
+        const std::size_t blockEnd = std::min(aSize, i + kBlock);
+        for (; i < blockEnd; ++i) {
+            const char32_t c = aText[i];
+            if (c == u'\n') {
+                endLine();
+                continue;
+            }
+            std::uint8_t textClass = c < 0x10000 ? classes[c] : std::uint8_t(TextClass::Russian);
+            if (textClass == kFollows)
+                textClass = std::uint8_t(mHaveRun && mCurrent <= TextClass::Latin ? mCurrent : TextClass::Russian);
+            if (TextClass(textClass) != mCurrent || !mHaveRun)
+                switchTo(TextClass(textClass));
+            mLineOpen = true;
+            put(c);
         }
-        TextClass textClass;
-        if (c == u' ' || isCombiningMark(c))
-            textClass = mHaveRun && mCurrent <= TextClass::Latin ? mCurrent : TextClass::Russian;
-        else
-            textClass = scriptOf(c);
-        if (textClass != mCurrent || !mHaveRun)
-            switchTo(textClass);
-        put(c);
     }
 }
 
@@ -283,6 +316,8 @@ void RtfWriter::fragment(TextClass aClass, const char32_t* aText, std::size_t aS
         }
         if (aClass != mCurrent || !mHaveRun)
             switchTo(aClass);
+        makeRoom();
+        mLineOpen = true;
         put(aText[i]);
     }
 }

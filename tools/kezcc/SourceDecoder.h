@@ -4,7 +4,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 // Turns the source's bytes, fed in pieces of any size, into the text the converter works on:
 // Unicode code points with every line end as '\n', and without control characters (C0 other than
@@ -16,18 +15,18 @@ class SourceDecoder {
 public:
     explicit SourceDecoder(TextEncoding aEncoding);
 
-    // Appends the text of these bytes to aText; a sequence cut by the end of the piece waits for
-    // the next one.
-    void decode(const char* aBytes, std::size_t aSize, std::u32string& aText);
-    // The end of the source: a sequence still cut is one undecodable piece.
-    void finish(std::u32string& aText);
+    // Writes the text of these bytes to aText, which has room for aSize + 2 characters, and
+    // returns how many it wrote; a sequence cut by the end of the piece waits for the next one.
+    std::size_t decode(const char* aBytes, std::size_t aSize, char32_t* aText);
+    // The end of the source: a sequence still cut is one undecodable piece (room for 1).
+    std::size_t finish(char32_t* aText);
 
     std::int64_t undecodable() const { return mUndecodable; }
 
 private:
-    void put(char32_t aCharacter, std::u32string& aText);
-    void decodeUtf8(const std::uint8_t* aBytes, std::size_t aSize, std::u32string& aText);
-    void decodeUtf16(const std::uint8_t* aBytes, std::size_t aSize, std::u32string& aText);
+    char32_t* put(char32_t aCharacter, char32_t* aOut);
+    char32_t* decodeUtf8(const std::uint8_t* aBytes, std::size_t aSize, char32_t* aText);
+    char32_t* decodeUtf16(const std::uint8_t* aBytes, std::size_t aSize, char32_t* aText);
 
     TextEncoding mEncoding;
     std::array<char32_t, 256> mSingleByte{};
