@@ -270,12 +270,23 @@ namespace {
 // Per BMP character: its script class, or kFollows for those that continue the run before them.
 constexpr std::uint8_t kFollows = 0xFF;
 
+// Spaces, digits, punctuation and combining marks belong to no script: they stay in the font of
+// the text around them, so "Verbum, et" is one Latin run.
+bool followsRun(char32_t aCharacter)
+{
+    if (aCharacter < 0x80)
+        return scriptOf(aCharacter) != TextClass::Latin && aCharacter >= u' ';
+    return (aCharacter >= 0xA0 && aCharacter <= 0xBF && aCharacter != 0xAA && aCharacter != 0xBA) ||
+           aCharacter == 0xD7 || aCharacter == 0xF7 || (aCharacter >= 0x2000 && aCharacter <= 0x206F) ||
+           isCombiningMark(aCharacter);
+}
+
 const std::array<std::uint8_t, 0x10000>& classTable()
 {
     static const auto table = [] {
         auto classes = std::make_unique<std::array<std::uint8_t, 0x10000>>();
         for (char32_t c = 0; c < 0x10000; ++c)
-            (*classes)[c] = c == u' ' || isCombiningMark(c) ? kFollows : std::uint8_t(scriptOf(c));
+            (*classes)[c] = followsRun(c) ? kFollows : std::uint8_t(scriptOf(c));
         return classes;
     }();
     return *table;

@@ -37,8 +37,8 @@ inline constexpr int NonSupport = 8;
 enum class TextClass : std::uint8_t { Russian, Greek, Latin, Error, HiddenNonSupport, VisibleNonSupport };
 inline constexpr int kTextClassCount = 6;
 
-// The script class of a letter of plain text: Greek and Coptic and Greek Extended are Greek,
-// Latin letters are Latin, everything else Russian.
+// The script class of a character: Greek and Coptic and Greek Extended are Greek, Latin letters
+// are Latin, everything else Russian.
 TextClass scriptOf(char32_t aCharacter);
 // Combining marks take the class of the letter they follow.
 bool isCombiningMark(char32_t aCharacter);
@@ -56,7 +56,8 @@ public:
     // Unicode; aGreekMode 0 writes Greek in code page 1253 where it fits, 1 as Unicode.
     RtfWriter(const std::array<RtfFont, kFontCount>& aFonts, int aRusMode, int aGreekMode, ByteSink& aSink);
 
-    // Plain text: each letter in the font of its script; a space continues the run before it.
+    // Plain text: each letter in the font of its script; spaces, digits, punctuation and
+    // combining marks continue the run before them (Russian at the start).
     void text(const char32_t* aText, std::size_t aSize);
     // A fragment set wholly in one class's font.
     void fragment(TextClass aClass, const char32_t* aText, std::size_t aSize);
