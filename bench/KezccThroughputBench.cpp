@@ -28,7 +28,7 @@ extern char** environ;
 namespace {
 
 constexpr qint64 kSourceBytes = 100 * 1000 * 1000;
-constexpr int kRuns = 3;
+constexpr int kRuns = 5;
 
 using Clock = std::chrono::steady_clock;
 

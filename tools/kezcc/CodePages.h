@@ -18,6 +18,8 @@ public:
     {
         return aCharacter < mBytes.size() ? mBytes[aCharacter] : 0;
     }
+    // The whole table, indexed by BMP character.
+    const std::uint8_t* bytes() const { return mBytes.data(); }
 
 private:
     std::array<std::uint8_t, 0x10000> mBytes{};

@@ -294,6 +294,43 @@ const std::array<std::uint8_t, 0x10000>& classTable()
 
 } // namespace
 
+namespace {
+
+// ASCII written as itself: everything printable but the three RTF specials.
+struct PlainAscii {
+    std::array<bool, 128> is{};
+    PlainAscii()
+    {
+        for (char32_t c = 0x20; c < 0x7F; ++c)
+            is[c] = c != u'\\' && c != u'{' && c != u'}';
+    }
+};
+const PlainAscii kPlainAscii;
+
+// \uN? for a BMP character, into a local pointer (no member is touched).
+inline char* writeUnit(char* aOut, std::int32_t aUnit)
+{
+    *aOut++ = '\\';
+    *aOut++ = 'u';
+    std::int32_t value = std::int16_t(aUnit);
+    if (value < 0) {
+        *aOut++ = '-';
+        value = -value;
+    }
+    char digits[6];
+    int count = 0;
+    do {
+        digits[count++] = char('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    while (count > 0)
+        *aOut++ = digits[--count];
+    *aOut++ = '?';
+    return aOut;
+}
+
+} // namespace
+
 void RtfWriter::text(const char32_t* aText, std::size_t aSize)
 {
     const auto& classes = classTable();
@@ -301,20 +338,55 @@ void RtfWriter::text(const char32_t* aText, std::size_t aSize)
     while (i < aSize) {
         makeRoom();
         const std::size_t blockEnd = std::min(aSize, i + kBlock);
-        for (; i < blockEnd; ++i) {
-            const char32_t c = aText[i];
-            if (c == u'\n') {
-                endLine();
-                continue;
+        // The common case in locals: characters that stay in the current run and need no run
+        // start, line end or ROOS place. Stores through the output pointer cannot then make the
+        // compiler reload the writer's members.
+        if (mHaveRun) {
+            char* out = mOut;
+            const std::uint8_t current = std::uint8_t(mCurrent);
+            const bool spacesFollow = mCurrent <= TextClass::Latin;
+            const std::uint8_t* codePage = mEncoder && !mRoosNow ? mEncoder->bytes() : nullptr;
+            const bool unicodeOnly = mEncoder == nullptr;
+            for (; i < blockEnd; ++i) {
+                const char32_t c = aText[i];
+                if (c >= 0x10000)
+                    break;
+                const std::uint8_t textClass = classes[c];
+                if (textClass != current && !(textClass == kFollows && spacesFollow))
+                    break;
+                if (c < 0x80) {
+                    if (!kPlainAscii.is[c])
+                        break;
+                    *out++ = char(c);
+                } else if (codePage && codePage[c]) {
+                    std::memcpy(out, kByteEscapes.of[codePage[c]].data(), 4);
+                    out += 4;
+                } else if (unicodeOnly || codePage) {
+                    out = writeUnit(out, std::int32_t(c));
+                } else {
+                    break;
+                }
             }
-            std::uint8_t textClass = c < 0x10000 ? classes[c] : std::uint8_t(TextClass::Russian);
-            if (textClass == kFollows)
-                textClass = std::uint8_t(mHaveRun && mCurrent <= TextClass::Latin ? mCurrent : TextClass::Russian);
-            if (TextClass(textClass) != mCurrent || !mHaveRun)
-                switchTo(TextClass(textClass));
-            mLineOpen = true;
-            put(c);
+            if (out != mOut) {
+                mOut = out;
+                mLineOpen = true;
+            }
+            if (i == blockEnd)
+                continue;
         }
+        // Everything else, one character at a time.
+        const char32_t c = aText[i++];
+        if (c == u'\n') {
+            endLine();
+            continue;
+        }
+        std::uint8_t textClass = c < 0x10000 ? classes[c] : std::uint8_t(TextClass::Russian);
+        if (textClass == kFollows)
+            textClass = std::uint8_t(mHaveRun && mCurrent <= TextClass::Latin ? mCurrent : TextClass::Russian);
+        if (TextClass(textClass) != mCurrent || !mHaveRun)
+            switchTo(TextClass(textClass));
+        mLineOpen = true;
+        put(c);
     }
 }
 
