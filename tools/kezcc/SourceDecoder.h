@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Turns the source's bytes, fed in pieces of any size, into the text the converter works on:
 // Unicode code points with every line end as '\n', and without control characters (C0 other than
@@ -20,6 +21,20 @@ public:
     std::size_t decode(const char* aBytes, std::size_t aSize, char32_t* aText);
     // The end of the source: a sequence still cut is one undecodable piece (room for 1).
     std::size_t finish(char32_t* aText);
+
+    // The same, appending to a string, for callers without a buffer of their own.
+    void decode(const char* aBytes, std::size_t aSize, std::u32string& aText)
+    {
+        const std::size_t start = aText.size();
+        aText.resize(start + aSize + 2);
+        aText.resize(start + decode(aBytes, aSize, aText.data() + start));
+    }
+    void finish(std::u32string& aText)
+    {
+        const std::size_t start = aText.size();
+        aText.resize(start + 1);
+        aText.resize(start + finish(aText.data() + start));
+    }
 
     std::int64_t undecodable() const { return mUndecodable; }
 
