@@ -2,9 +2,12 @@
 // grammar and the RTF runs it produces, read back with the tests' own RTF reader.
 #include "EncodingDetection.h"
 #include "KezMarkup.h"
+#include "KezccConversion.h"
 #include "RtfWriter.h"
 #include "SourceDecoder.h"
 
+#include "options/TLuKezOptions.h"
+#include "runner/ExternalData.h"
 #include "support/RtfReading.h"
 
 #include <gtest/gtest.h>
@@ -299,5 +302,65 @@ TEST(KezccRtf, ModesChooseTheCodePageOrTheUnicodePath)
         const Rendered out = render(text, {}, c.rusMode, c.greekMode);
         EXPECT_EQ(out.reading.text, c.read + u"\n"_qs);
         EXPECT_EQ(out.reading.codePageEscapes, c.codePageBytes);
+    }
+}
+
+TEST(KezccRequest, DamagedRecordsAreRefusedWithAWordedReason)
+{
+    TLuKezOptions options;
+    options.FillWithDefaults();
+    options.RusMode = 2;
+    options.NSModeVariants = 3;
+    miKezConverterRunner::ExternalRecord good{};
+    miKezConverterRunner::SaveAllToExternal(good.data(), options, u"/t/a.kez"_qs, u"/t/a.rtf"_qs);
+    const auto record = [&](qint32 aOffset, qint32 aValue) {
+        QByteArray bytes(reinterpret_cast<const char*>(good.data()), qsizetype(good.size()));
+        if (aOffset >= 0)
+            ExternalData::WriteInt32(reinterpret_cast<uchar*>(bytes.data()), aOffset, aValue);
+        return bytes;
+    };
+    using namespace ExternalData;
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* reason; // empty: accepted
+    } cases[] = {
+        {"whole", record(-1, 0), ""},
+        {"short", record(-1, 0).left(kRecordSize - 1), "размер 7655 байт"},
+        {"signature", record(Offset::Signature, 1), "сигнатура"},
+        {"version", record(Offset::Version, 2), "версия 2"},
+        {"size field", record(Offset::Size, 100), "указан размер 100"},
+        {"face count", record(Offset::GreekText, 63), "имени шрифта"},
+        {"negative path count", record(Offset::SourcePath, -1), "исходному файлу"},
+        {"output path count", record(Offset::OutputPath, 1023), "выходному файлу"},
+        {"encoding", record(Offset::SourceEncoding, 3), "SourceEncoding = 3"},
+        {"Russian mode", record(Offset::RusMode, 3), "RusMode = 3"},
+        {"Greek mode", record(Offset::GreekMode, -1), "GreekMode = -1"},
+        {"error mode", record(Offset::ErrorMode, 2), "ErrorMode = 2"},
+        {"construct mode", record(Offset::NSModeCommands, 4), "NSModeCommands = 4"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Request request;
+        const std::optional<Outcome> problem = readRequest(c.bytes, request);
+        if (*c.reason == '\0') {
+            ASSERT_FALSE(problem.has_value()) << problem->message.toStdString();
+            EXPECT_EQ(request.source, u"/t/a.kez"_qs);
+            EXPECT_EQ(request.output, u"/t/a.rtf"_qs);
+            EXPECT_EQ(request.rusMode, 2);
+            EXPECT_EQ(request.markup.variants, 3);
+            EXPECT_EQ(request.fonts[FontIndex::Error].backColorIndex, 5);
+            EXPECT_TRUE(request.fonts[FontIndex::Error].bold);
+            continue;
+        }
+        ASSERT_TRUE(problem.has_value());
+        EXPECT_EQ(problem->code, ResultCode::MalformedRequest);
+        EXPECT_TRUE(problem->message.startsWith(u"Блок параметров конвертации повреждён: "_qs));
+        EXPECT_TRUE(problem->message.contains(QString::fromUtf8(c.reason))) << problem->message.toStdString();
+        // Whatever the request, the reply is a whole record carrying the code and the reason.
+        const QByteArray reply = makeReply(c.bytes, *problem);
+        ASSERT_EQ(reply.size(), kRecordSize);
+        EXPECT_EQ(ReadInt32(reinterpret_cast<const uchar*>(reply.constData()), Offset::ResultCode),
+                  ResultCode::MalformedRequest);
     }
 }

@@ -48,6 +48,18 @@ const QString kRussianSample = QStringLiteral(
     "\r\n"
     "Щука\tи ЭХО: ЮЛА, ЯМА, ФЪЫЬ.\r\n");
 
+QByteArray utf16(const QString& aText, bool aBigEndian)
+{
+    QByteArray bytes;
+    for (const QChar c : aText) {
+        const char16_t unit = c.unicode();
+        const char high = char(unit >> 8), low = char(unit & 0xFF);
+        bytes += aBigEndian ? high : low;
+        bytes += aBigEndian ? low : high;
+    }
+    return bytes;
+}
+
 QString normalised(QString aText)
 {
     aText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -139,6 +151,10 @@ TEST_F(KezccTest, SourcesInEveryEncodingBecomeRtfWithTheSameText)
         {encodeRussian(kRussianSample, false), 0, normalised(kRussianSample)},
         {encodeRussian(kRussianSample, true), 0, normalised(kRussianSample)},
         {QByteArray("\xEF\xBB\xBF") + slavonic.toUtf8(), 0, slavonic},
+        // A byte-order mark wins over the option.
+        {QByteArray("\xEF\xBB\xBF") + slavonic.toUtf8(), 1, slavonic},
+        {QByteArray("\xFF\xFE") + utf16(slavonic, false), 2, slavonic},
+        {QByteArray("\xFE\xFF") + utf16(slavonic, true), 0, slavonic},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.encoding);
