@@ -115,6 +115,28 @@ char32_t roosPlace(char32_t aCharacter)
     }
 }
 
+// \uN? for a BMP character, into a local pointer (no member is touched).
+inline char* writeUnit(char* aOut, std::int32_t aUnit)
+{
+    *aOut++ = '\\';
+    *aOut++ = 'u';
+    std::int32_t value = std::int16_t(aUnit);
+    if (value < 0) {
+        *aOut++ = '-';
+        value = -value;
+    }
+    char digits[6];
+    int count = 0;
+    do {
+        digits[count++] = char('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    while (count > 0)
+        *aOut++ = digits[--count];
+    *aOut++ = '?';
+    return aOut;
+}
+
 constexpr char kHex[] = "0123456789abcdef";
 
 // "\'hh" of every byte, ready to store.
@@ -208,26 +230,7 @@ void RtfWriter::endLine()
     mLineOpen = false;
 }
 
-inline void RtfWriter::putUnit(std::int32_t aUnit)
-{
-    // \u takes a signed 16-bit number; "?" is what a reader without Unicode shows.
-    *mOut++ = '\\';
-    *mOut++ = 'u';
-    std::int32_t value = std::int16_t(aUnit);
-    if (value < 0) {
-        *mOut++ = '-';
-        value = -value;
-    }
-    char digits[6];
-    int count = 0;
-    do {
-        digits[count++] = char('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    while (count > 0)
-        *mOut++ = digits[--count];
-    *mOut++ = '?';
-}
+inline void RtfWriter::putUnit(std::int32_t aUnit) { mOut = writeUnit(mOut, aUnit); }
 
 inline void RtfWriter::putUnicode(char32_t aCharacter)
 {
@@ -306,28 +309,6 @@ struct PlainAscii {
     }
 };
 const PlainAscii kPlainAscii;
-
-// \uN? for a BMP character, into a local pointer (no member is touched).
-inline char* writeUnit(char* aOut, std::int32_t aUnit)
-{
-    *aOut++ = '\\';
-    *aOut++ = 'u';
-    std::int32_t value = std::int16_t(aUnit);
-    if (value < 0) {
-        *aOut++ = '-';
-        value = -value;
-    }
-    char digits[6];
-    int count = 0;
-    do {
-        digits[count++] = char('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    while (count > 0)
-        *aOut++ = digits[--count];
-    *aOut++ = '?';
-    return aOut;
-}
 
 } // namespace
 
