@@ -79,7 +79,7 @@ QImage titlePicture()
     p.setRenderHint(QPainter::Antialiasing);
     drawFoliage(p, 11, QColor(22, 70, 30), 22);
     // Darken the middle so the lettering stands out.
-    QRadialGradient veil(QPointF(96, 92), 90);
+    QRadialGradient veil(QPointF(110, 92), 110);
     veil.setColorAt(0, QColor(0, 0, 0, 190));
     veil.setColorAt(1, QColor(0, 0, 0, 40));
     p.fillRect(image.rect(), veil);
@@ -95,17 +95,14 @@ QImage titlePicture()
         font.setItalic(true);
         QPainterPath path;
         const int width = QFontMetrics(font).horizontalAdvance(text);
-        path.addText((kSide - width) / 2.0, baseline, font, text);
+        // Left of centre: the product name is laid over the tile's right edge.
+        path.addText(80 - width / 2.0, baseline, font, text);
         p.setPen(QPen(QColor(60, 35, 5), 1.4));
         p.setBrush(gold);
         p.drawPath(path);
     };
-    letter(QStringLiteral("KEZ"), 40, 96);
-    letter(QStringLiteral("→ RTF"), 18, 140);
-    // A thin gold frame.
-    p.setPen(QPen(QColor(200, 150, 40), 2));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(4, 4, kSide - 8, kSide - 8));
+    letter(QStringLiteral("KEZ"), 36, 70);
+    letter(QStringLiteral("→ RTF"), 16, 108);
     return image;
 }
 } // namespace

@@ -42,7 +42,12 @@ protected:
     QComboBox* list(const char* aName) { return child<QComboBox>(aName); }
     LuFontSelector* fontSelector(const char* aName) { return child<LuFontSelector>(aName); }
     LuColorSelector* colourSelector(const char* aName) { return child<LuColorSelector>(aName); }
-    void click(const char* aName) { QTest::mouseClick(child<QWidget>(aName), Qt::LeftButton); }
+    // Near the left edge: option buttons and check boxes take clicks on their box and text only.
+    void click(const char* aName)
+    {
+        QWidget* control = child<QWidget>(aName);
+        QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(6, control->height() / 2));
+    }
 
     // Runs Execute; aWhileShown acts as the user would and must end the dialog.
     bool execute(std::function<void()> aWhileShown)
