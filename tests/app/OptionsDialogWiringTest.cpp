@@ -6,6 +6,7 @@
 #include "ui/options/OptionsTestSupport.h"
 
 #include <QComboBox>
+#include <QPushButton>
 #include <QFile>
 
 using namespace OptionsTestSupport;
@@ -43,7 +44,19 @@ TEST_F(OptionsDialogWiring, OkWritesEveryValueUnderTheMainKey)
 
     // Read back with defaults unlike every expected value, so a value not written shows.
     TLuKezOptions defaults, stored;
-    defaults.FillWithDefaults();
+    FillDistinct(defaults);
+    for (qint32 TLuKezOptions::*number :
+         {&TLuKezOptions::SourceEncoding, &TLuKezOptions::CSDigitMode, &TLuKezOptions::CSSpaceOutMode,
+          &TLuKezOptions::RusMode, &TLuKezOptions::GreekMode, &TLuKezOptions::ErrorMode,
+          &TLuKezOptions::NSModeSpecComm, &TLuKezOptions::NSModeCommands, &TLuKezOptions::NSModeFunction,
+          &TLuKezOptions::NSModeVariants, &TLuKezOptions::FtnBottomImpl, &TLuKezOptions::FtnBottomBack,
+          &TLuKezOptions::FtnMarginImpl, &TLuKezOptions::FtnMarginBack})
+        defaults.*number = expected.*number == 0 ? 1 : 0;
+    for (const FontField& field : kFontFields) {
+        TOptionsFont& font = field.Font(defaults);
+        font.FillWith(font.Face + QStringLiteral(" default"), font.Size + 50, !font.Bold, !font.Italic,
+                      (font.ForeColorIndex + 1) % 17, (font.BackColorIndex + 1) % 17);
+    }
     stored.ReadFromRegistry(platform::kHKeyCurrentUser, miKezConverterMain::kMainKey, defaults);
     // The two page-0 choices live only while the program runs.
     stored.IsDirectPipe = expected.IsDirectPipe;
