@@ -149,7 +149,11 @@ QString LuColorSelector::Caption() const
 
 void LuColorSelector::SetCaption(const QString& aValue)
 {
-    PassOn(kModule, "Let-Caption", [&] { theText->setText(aValue); });
+    PassOn(kModule, "Let-Caption", [&] {
+        theText->setText(aValue);
+        // A sample wider than the box shows its beginning.
+        theText->setCursorPosition(0);
+    });
 }
 
 bool LuColorSelector::Enabled() const
