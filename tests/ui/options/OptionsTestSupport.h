@@ -76,12 +76,13 @@ inline void ExpectSameOptions(TLuKezOptions& aActual, TLuKezOptions& aExpected)
         EXPECT_TRUE(field.Font(aActual) == field.Font(aExpected)) << field.Name;
 }
 
-// Runs aWhileShown once the modal dialog found by aFind is on screen. aWhileShown must end the
-// dialog; should it not, the dialog is closed after a while so that the test fails, not hangs.
-inline void WhenModalShown(std::function<QDialog*()> aFind, std::function<void(QDialog&)> aWhileShown)
+// Runs aWhileShown once the modal dialog found by aFind is on screen (looking again every 10 ms,
+// aTriesLeft times). aWhileShown must end the dialog; should it not, the dialog is closed after a
+// while so that the test fails, not hangs.
+inline void WhenModalShown(std::function<QDialog*()> aFind, std::function<void(QDialog&)> aWhileShown,
+                           int aTriesLeft = 500)
 {
-    auto attempt = std::make_shared<std::function<void(int)>>();
-    *attempt = [=](int aTriesLeft) {
+    QTimer::singleShot(aTriesLeft == 500 ? 0 : 10, [aFind, aWhileShown, aTriesLeft] {
         QDialog* dialog = aFind();
         if (dialog && dialog->isVisible()) {
             aWhileShown(*dialog);
@@ -92,12 +93,11 @@ inline void WhenModalShown(std::function<QDialog*()> aFind, std::function<void(Q
                 }
             });
         } else if (aTriesLeft > 0) {
-            QTimer::singleShot(10, [attempt, aTriesLeft] { (*attempt)(aTriesLeft - 1); });
+            WhenModalShown(aFind, aWhileShown, aTriesLeft - 1);
         } else {
             ADD_FAILURE() << "the dialog never showed";
         }
-    };
-    QTimer::singleShot(0, [attempt] { (*attempt)(500); });
+    });
 }
 
 // The visible top-level dialog of the given kind.
