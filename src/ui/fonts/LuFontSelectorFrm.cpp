@@ -54,6 +54,19 @@ void PaintEditor(QWidget* aControl, const QColor& aText, const QColor& aBase)
     aControl->setPalette(palette);
 }
 
+// The list's one selected item, or null.
+QListWidgetItem* SelectedItem(const QListWidget* aList)
+{
+    const QList<QListWidgetItem*> selected = aList->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+int SelectedRow(const QListWidget* aList)
+{
+    QListWidgetItem* item = SelectedItem(aList);
+    return item ? aList->row(item) : -1;
+}
+
 QStringList ItemTexts(const QListWidget* aList)
 {
     QStringList texts;
@@ -172,13 +185,13 @@ LuFontSelectorFrm::LuFontSelectorFrm(QWidget* aParent)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     connect(theFaceText, &QLineEdit::textChanged, this, [this] { theFaceText_Change(); });
-    connect(theFaceList, &QListWidget::currentRowChanged, this, [this] { theFaceList_Click(); });
+    connect(theFaceList, &QListWidget::itemSelectionChanged, this, [this] { theFaceList_Click(); });
     connect(theBold, &QCheckBox::toggled, this, [this] { theBold_Click(); });
     connect(theItalic, &QCheckBox::toggled, this, [this] { theItalic_Click(); });
     connect(theColor, &LuColorSelector::Change, this, [this] { theColor_Change(); });
     connect(theOnlyAppropriate, &QCheckBox::toggled, this, [this] { theOnlyAppropriate_Click(); });
     connect(theSizeText, &QLineEdit::textChanged, this, [this] { theSizeText_Change(); });
-    connect(theSizeList, &QListWidget::currentRowChanged, this, [this] { theSizeList_Click(); });
+    connect(theSizeList, &QListWidget::itemSelectionChanged, this, [this] { theSizeList_Click(); });
     connect(theOK, &QPushButton::clicked, this, [this] { theOK_Click(); });
     connect(theCancel, &QPushButton::clicked, this, [this] { theCancel_Click(); });
 
@@ -389,7 +402,7 @@ void LuFontSelectorFrm::RefreshExample()
 void LuFontSelectorFrm::selectFaceRow(int aRow)
 {
     // The flag only where the change raises the click, so that no later click is swallowed.
-    mFaceListSuppressed = theFaceList->currentRow() != aRow;
+    mFaceListSuppressed = SelectedRow(theFaceList) != aRow;
     if (aRow < 0)
         theFaceList->setCurrentRow(-1, QItemSelectionModel::Clear);
     else
@@ -399,7 +412,7 @@ void LuFontSelectorFrm::selectFaceRow(int aRow)
 
 void LuFontSelectorFrm::selectSizeRow(int aRow)
 {
-    mSizeListSuppressed = theSizeList->currentRow() != aRow;
+    mSizeListSuppressed = SelectedRow(theSizeList) != aRow;
     if (aRow < 0)
         theSizeList->setCurrentRow(-1, QItemSelectionModel::Clear);
     else
@@ -469,8 +482,8 @@ void LuFontSelectorFrm::theFaceList_Click()
             mFaceListSuppressed = false;
             return;
         }
-        QListWidgetItem* item = theFaceList->currentItem();
-        if (!item || !item->isSelected())
+        QListWidgetItem* item = SelectedItem(theFaceList);
+        if (!item)
             return;
         mFaceTextSuppressed = theFaceText->text() != item->text();
         theFaceText->setText(item->text());
@@ -507,8 +520,8 @@ void LuFontSelectorFrm::theSizeList_Click()
             mSizeListSuppressed = false;
             return;
         }
-        QListWidgetItem* item = theSizeList->currentItem();
-        if (!item || !item->isSelected())
+        QListWidgetItem* item = SelectedItem(theSizeList);
+        if (!item)
             return;
         mSizeTextSuppressed = theSizeText->text() != item->text();
         theSizeText->setText(item->text());
