@@ -1,6 +1,7 @@
 #include "platform/FontEnumeration.h"
 #include "platform/Services.h"
 #include "platform/posix/FontSignatureCache.h"
+#include "platform/posix/FontTableReader.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -9,10 +10,15 @@
 #include FT_TRUETYPE_IDS_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -20,51 +26,13 @@
 #include <utility>
 #include <vector>
 
-// fontconfig lists the font files (from its own cache); FreeType reads from each face what
-// GDI would report: the family name of the name table and the OS/2 coverage words. What was
-// read from a file is kept, in memory and in the user's cache folder, while the file keeps its
-// size and modification time.
+// fontconfig lists the font files (from its own cache); each face's table directory, 'name' and
+// 'OS/2' tables give what GDI would report: the family name of the name table and the OS/2
+// coverage words. FreeType opens only the faces those bytes leave in doubt. What was read from a
+// file is kept, in memory and in the user's cache folder, while the file keeps its size and
+// modification time.
 namespace platform {
 namespace {
-
-void appendUtf8(std::string& aOut, char32_t aCode)
-{
-    if (aCode < 0x80) {
-        aOut += char(aCode);
-    } else if (aCode < 0x800) {
-        aOut += char(0xC0 | (aCode >> 6));
-        aOut += char(0x80 | (aCode & 0x3F));
-    } else if (aCode < 0x10000) {
-        aOut += char(0xE0 | (aCode >> 12));
-        aOut += char(0x80 | ((aCode >> 6) & 0x3F));
-        aOut += char(0x80 | (aCode & 0x3F));
-    } else {
-        aOut += char(0xF0 | (aCode >> 18));
-        aOut += char(0x80 | ((aCode >> 12) & 0x3F));
-        aOut += char(0x80 | ((aCode >> 6) & 0x3F));
-        aOut += char(0x80 | (aCode & 0x3F));
-    }
-}
-
-// Name-table strings of the Windows platform are UTF-16, big-endian.
-std::string utf16BigEndianToUtf8(const FT_Byte* aBytes, FT_UInt aLength)
-{
-    std::string out;
-    for (FT_UInt i = 0; i + 1 < aLength; i += 2) {
-        char32_t code = char32_t(aBytes[i] << 8 | aBytes[i + 1]);
-        if (code >= 0xD800 && code < 0xDC00 && i + 3 < aLength) {
-            const char32_t low = char32_t(aBytes[i + 2] << 8 | aBytes[i + 3]);
-            if (low >= 0xDC00 && low < 0xE000) {
-                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            }
-        }
-        if (code >= 0xD800 && code < 0xE000)
-            code = 0xFFFD;
-        appendUtf8(out, code);
-    }
-    return out;
-}
 
 // The family entry (name ID 1) of the Windows platform, US English preferred; empty when the
 // face has none.
@@ -82,9 +50,9 @@ std::string windowsFamilyName(FT_Face aFace)
             name.encoding_id != TT_MS_ID_UCS_4)
             continue;
         if (name.language_id == TT_MS_LANGID_ENGLISH_UNITED_STATES)
-            return utf16BigEndianToUtf8(name.string, name.string_len);
+            return posix::utf16BigEndianToUtf8(name.string, name.string_len);
         if (!anyLanguage)
-            anyLanguage = utf16BigEndianToUtf8(name.string, name.string_len);
+            anyLanguage = posix::utf16BigEndianToUtf8(name.string, name.string_len);
     }
     return anyLanguage.value_or(std::string());
 }
@@ -127,6 +95,48 @@ CachedFace stampOf(const char* aPath)
     return stamp;
 }
 
+// One font file, open while its faces are read.
+class FontFile final : public posix::FontBytes {
+public:
+    explicit FontFile(const std::string& aPath) : mFd(::open(aPath.c_str(), O_RDONLY | O_CLOEXEC))
+    {
+        struct stat info;
+        if (mFd >= 0 && ::fstat(mFd, &info) == 0)
+            mSize = std::uint64_t(info.st_size);
+    }
+    ~FontFile() override
+    {
+        if (mFd >= 0)
+            ::close(mFd);
+    }
+    FontFile(const FontFile&) = delete;
+    FontFile& operator=(const FontFile&) = delete;
+
+    bool isOpen() const { return mFd >= 0; }
+    std::uint64_t size() const override { return mSize; }
+
+    bool read(std::uint64_t aOffset, std::size_t aLength, std::uint8_t* aOut) const override
+    {
+        if (mFd < 0 || aOffset > mSize || aLength > mSize - aOffset)
+            return false;
+        while (aLength > 0) {
+            const ssize_t n = ::pread(mFd, aOut, aLength, off_t(aOffset));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false; // shortened meanwhile
+            aOut += n;
+            aOffset += std::uint64_t(n);
+            aLength -= size_t(n);
+        }
+        return true;
+    }
+
+private:
+    int mFd;
+    std::uint64_t mSize = 0;
+};
+
 class PosixFontEnumeration final : public FontEnumeration {
 public:
     ~PosixFontEnumeration() override
@@ -158,9 +168,31 @@ public:
         }
         std::unordered_map<std::string, CachedFace> seen;
         bool changed = false;
-        result.reserve(size_t(listed->nfont));
-        for (int i = 0; i < listed->nfont; ++i)
-            if (std::optional<EnumeratedFont> font = read(listed->fonts[i], seen, changed))
+        // The faces of one file (a collection) are read together, the file opened once; the
+        // records keep fontconfig's order.
+        const int count = listed->nfont;
+        const size_t total = count > 0 ? size_t(count) : 0;
+        std::vector<std::string> files(total);
+        std::vector<int> order(total);
+        for (int i = 0; i < count; ++i) {
+            files[size_t(i)] = stringOf(listed->fonts[i], FC_FILE);
+            order[size_t(i)] = i;
+        }
+        std::stable_sort(order.begin(), order.end(),
+                         [&](int aLeft, int aRight) { return files[size_t(aLeft)] < files[size_t(aRight)]; });
+        std::vector<std::optional<EnumeratedFont>> fonts(total);
+        for (size_t first = 0; first < order.size();) {
+            const std::string& file = files[size_t(order[first])];
+            const CachedFace stamp = stampOf(file.c_str());
+            std::unique_ptr<FontFile> opened;
+            for (; first < order.size() && files[size_t(order[first])] == file; ++first) {
+                const int i = order[first];
+                fonts[size_t(i)] = read(listed->fonts[i], file, stamp, opened, seen, changed);
+            }
+        }
+        result.reserve(total);
+        for (std::optional<EnumeratedFont>& font : fonts)
+            if (font)
                 result.push_back(std::move(*font));
         FcFontSetDestroy(listed);
         // Files no longer listed drop out.
@@ -231,14 +263,14 @@ private:
         return state;
     }
 
-    std::optional<EnumeratedFont> read(FcPattern* aPattern, std::unordered_map<std::string, CachedFace>& aSeen,
-                                       bool& aChanged) const
+    std::optional<EnumeratedFont> read(FcPattern* aPattern, const std::string& aFile, const CachedFace& aStamp,
+                                       std::unique_ptr<FontFile>& aOpened,
+                                       std::unordered_map<std::string, CachedFace>& aSeen, bool& aChanged) const
     {
-        const std::string file = stringOf(aPattern, FC_FILE);
         int index = 0;
         FcPatternGetInteger(aPattern, FC_INDEX, 0, &index);
         // Named instances of a variable font (index above 0xFFFF) belong to its family already.
-        if (file.empty() || index < 0 || index > 0xFFFF)
+        if (aFile.empty() || index < 0 || index > 0xFFFF)
             return std::nullopt;
         const std::string format = stringOf(aPattern, FC_FONTFORMAT);
         FcBool outline = FcFalse;
@@ -249,25 +281,42 @@ private:
             return font;
         }
 
-        std::string key = posix::faceKey(file, index);
-        CachedFace stamp = stampOf(file.c_str());
-        if (auto known = mCache.find(key); known != mCache.end() && known->second.size == stamp.size &&
-                                           known->second.modifiedNs == stamp.modifiedNs) {
+        std::string key = posix::faceKey(aFile, index);
+        if (auto known = mCache.find(key); known != mCache.end() && known->second.size == aStamp.size &&
+                                           known->second.modifiedNs == aStamp.modifiedNs) {
             aSeen.emplace(key, known->second);
             return known->second.font;
         }
-        std::optional<EnumeratedFont> font = readFace(file, index);
+        if (!aOpened)
+            aOpened = std::make_unique<FontFile>(aFile);
+        std::optional<EnumeratedFont> font = readFace(*aOpened, aFile, index);
         if (!font)
             return std::nullopt;
         if (font->face.empty())
             font->face = stringOf(aPattern, FC_FAMILY);
-        stamp.font = *font;
-        aSeen.emplace(std::move(key), std::move(stamp));
+        CachedFace entry = aStamp;
+        entry.font = *font;
+        aSeen.emplace(std::move(key), std::move(entry));
         aChanged = true;
         return font;
     }
 
-    std::optional<EnumeratedFont> readFace(const std::string& aFile, int aIndex) const
+    // Straight from the file's tables where they settle it; FreeType where they do not.
+    std::optional<EnumeratedFont> readFace(const FontFile& aOpened, const std::string& aFile, int aIndex) const
+    {
+        if (aOpened.isOpen()) {
+            if (std::optional<posix::SfntFace> sfnt = posix::readSfntFace(aOpened, aIndex)) {
+                EnumeratedFont font;
+                font.face = std::move(sfnt->face);
+                font.trueType = true;
+                font.signature = sfnt->signature;
+                return font;
+            }
+        }
+        return readFaceWithFreeType(aFile, aIndex);
+    }
+
+    std::optional<EnumeratedFont> readFaceWithFreeType(const std::string& aFile, int aIndex) const
     {
         if (!mFreeType && FT_Init_FreeType(&mFreeType) != 0) {
             mFreeType = nullptr;
