@@ -168,6 +168,32 @@ TEST_F(FontEnumerationTest, FileRewrittenInPlaceIsReadAgain)
     EXPECT_EQ(fonts[0].signature.codePages[0], 1u << 3);
 }
 
+TEST_F(FontEnumerationTest, FilesCutShortOrOverwrittenWithGarbageAreLeftOut)
+{
+    TempFolder root;
+    fs::create_directories(root.path / "fonts");
+    const fs::path cut = root.path / "fonts" / "cut.ttf";
+    const fs::path garbage = root.path / "fonts" / "garbage.otf";
+    fs::copy_file(kFontDir / "files" / "sample-roos.ttf", cut);
+    fs::copy_file(kFontDir / "files" / "test-otf.otf", garbage);
+    fs::copy_file(kFontDir / "files" / "test-greek.ttf", root.path / "fonts" / "greek.ttf");
+    std::ofstream(root.path / "fonts.conf") << configFor(root.path / "fonts", root.path / "cache");
+    useConfig(root.path / "fonts.conf");
+    ASSERT_EQ(enumerate().size(), 3u);
+
+    // Rewritten in place, the folder unchanged: fontconfig still lists both as before.
+    const std::string whole = readText(cut);
+    std::ofstream(cut, std::ios::binary | std::ios::trunc) << whole.substr(0, 40);
+    std::string noise(readText(garbage).size(), '\0');
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 131 + 7) % 251);
+    std::ofstream(garbage, std::ios::binary | std::ios::trunc) << noise;
+
+    const std::vector<EnumeratedFont> fonts = enumerate();
+    ASSERT_EQ(fonts.size(), 1u);
+    EXPECT_EQ(fonts[0].face, "Test Greek");
+}
+
 // What a new process enumerates: the faces font_list writes.
 std::string facesInNewProcess(const fs::path& aOut)
 {
