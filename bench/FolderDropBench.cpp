@@ -140,11 +140,11 @@ DropTimes measureFiles(const QString& aMode, const QStringList& aPaths)
         settle(list);
         return watch.stop(form);
     }
-    std::unique_ptr<Stopwatch> watch;
-    if (aMode == QStringLiteral("enter"))
-        watch = std::make_unique<Stopwatch>();
+    const Stopwatch entering;
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &enter);
+    if (aMode == QStringLiteral("enter"))
+        return entering.stop(form);
     if (aMode == QStringLiteral("move")) {
         constexpr int kMoves = 200;
         const Stopwatch moves;
@@ -157,12 +157,11 @@ DropTimes measureFiles(const QString& aMode, const QStringList& aPaths)
         times.cpuMs /= kMoves;
         return times;
     }
-    if (!watch)
-        watch = std::make_unique<Stopwatch>();
+    const Stopwatch dropping;
     QDropEvent release(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &release);
     settle(list);
-    return watch->stop(form);
+    return dropping.stop(form);
 }
 
 int measureFilesOnce(const QString& aMode, const QString& aWarmUp, const QString& aFolder, int aCount)

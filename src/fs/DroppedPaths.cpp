@@ -38,9 +38,11 @@ QStringList DroppedPaths::LocalPathsOf(const QMimeData* aData)
 
 QString DroppedPaths::LocalPathOf(const QUrl& aUrl)
 {
-    if (platform::pathSeparator() == '/' && aUrl.host().isEmpty()) {
+    QString path = QDir::toNativeSeparators(aUrl.toLocalFile());
+    // Qt decodes what is no UTF-8 to the replacement character; only such a path needs its bytes.
+    if (platform::pathSeparator() == '/' && path.contains(QChar::ReplacementCharacter) && aUrl.host().isEmpty()) {
         const QByteArray bytes = QByteArray::fromPercentEncoding(aUrl.path(QUrl::FullyEncoded).toLatin1());
         return QString::fromStdU16String(platform::decodeFileName(std::string_view(bytes.constData(), bytes.size())));
     }
-    return QDir::toNativeSeparators(aUrl.toLocalFile());
+    return path;
 }

@@ -6,7 +6,7 @@
 
 #include <set>
 #include <string_view>
-#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 using mErrorHandling::PassOn;
@@ -180,24 +180,25 @@ QList<bool> AreFolderNames(const QStringList& aPaths)
                    QStringView(aPaths[runEnd]).left(cut) == parent)
                 ++runEnd;
 
+            // A listing names every entry of the folder, links followed: a name it does not show
+            // as a folder is none, whether a file, something else or nothing at all.
             platform::FolderListing listing;
             platform::FindFailure failure;
-            std::unordered_map<std::u16string_view, quint32> listed;
-            if (runEnd - runStart >= kPathsWorthAListing && cut > 0 &&
-                platform::service<platform::FolderSearch>().list(parent.toString().toStdU16String(),
-                                                                 platform::FindInfo::Basic, listing,
-                                                                 failure) == platform::FindStatus::Found) {
-                listed.reserve(listing.count());
-                for (std::size_t i = 0; i < listing.count(); ++i)
-                    listed.emplace(listing.name(i), listing.attributes(i));
-            }
+            // Where names are compared without regard to case, a listing's spelling may differ.
+            const bool listed = runEnd - runStart >= kPathsWorthAListing && cut > 0 && !platform::fileNamesIgnoreCase() &&
+                                platform::service<platform::FolderSearch>().list(
+                                    parent.toString().toStdU16String(), platform::FindInfo::Basic,
+                                    platform::FindScope::FoldersOnly, listing, failure) == platform::FindStatus::Found;
+            std::unordered_set<std::u16string_view> subfolders;
+            for (std::size_t i = 0; i < listing.count(); ++i)
+                subfolders.insert(listing.name(i));
             for (qsizetype i = runStart; i < runEnd; ++i) {
                 const QString& path = aPaths[i];
-                const auto found = listed.find(
-                    std::u16string_view(reinterpret_cast<const char16_t*>(path.constData()) + cut, path.size() - cut));
-                // What the listing leaves out (pipes, or a name it never saw) is asked for.
-                folders[i] = found != listed.end() ? (found->second & Attribute::Directory) != 0
-                                                   : platform::isFolderName(path.toStdU16String());
+                if (!listed)
+                    folders[i] = platform::isFolderName(path.toStdU16String());
+                else if (!subfolders.empty())
+                    folders[i] = subfolders.contains(std::u16string_view(
+                        reinterpret_cast<const char16_t*>(path.constData()) + cut, std::size_t(path.size() - cut)));
             }
             runStart = runEnd;
         }

@@ -63,35 +63,40 @@ void appendUtf8(std::string& aOut, char32_t aCode)
 std::u16string decodeFileName(std::string_view aBytes)
 {
     std::u16string name;
-    name.reserve(aBytes.size());
+    appendDecodedFileName(name, aBytes);
+    return name;
+}
+
+void appendDecodedFileName(std::u16string& aName, std::string_view aBytes)
+{
+    aName.reserve(aName.size() + aBytes.size());
     const auto* at = reinterpret_cast<const unsigned char*>(aBytes.data());
     const auto* const end = at + aBytes.size();
     while (at != end) {
         const size_t length = validSequence(at, size_t(end - at));
         switch (length) {
         case 0:
-            name += char16_t(kEscapeBase + *at);
+            aName += char16_t(kEscapeBase + *at);
             ++at;
             continue;
         case 1:
-            name += char16_t(at[0]);
+            aName += char16_t(at[0]);
             break;
         case 2:
-            name += char16_t(((at[0] & 0x1F) << 6) | (at[1] & 0x3F));
+            aName += char16_t(((at[0] & 0x1F) << 6) | (at[1] & 0x3F));
             break;
         case 3:
-            name += char16_t(((at[0] & 0x0F) << 12) | ((at[1] & 0x3F) << 6) | (at[2] & 0x3F));
+            aName += char16_t(((at[0] & 0x0F) << 12) | ((at[1] & 0x3F) << 6) | (at[2] & 0x3F));
             break;
         default: {
             const char32_t code =
                 ((at[0] & 0x07) << 18) | ((at[1] & 0x3F) << 12) | ((at[2] & 0x3F) << 6) | (at[3] & 0x3F);
-            name += char16_t(0xD800 + ((code - 0x10000) >> 10));
-            name += char16_t(0xDC00 + ((code - 0x10000) & 0x3FF));
+            aName += char16_t(0xD800 + ((code - 0x10000) >> 10));
+            aName += char16_t(0xDC00 + ((code - 0x10000) & 0x3FF));
         }
         }
         at += length;
     }
-    return name;
 }
 
 std::string encodeFileName(std::u16string_view aName)

@@ -9,6 +9,8 @@
 namespace platform {
 
 std::u16string decodeFileName(std::string_view aBytes);
+// The same, appended to aName.
+void appendDecodedFileName(std::u16string& aName, std::string_view aBytes);
 
 // The inverse of decodeFileName. A lone surrogate outside U+DC80..U+DCFF (which no decoded name
 // holds) is written as the three bytes its code point would take, so nothing is dropped.

@@ -1,8 +1,8 @@
 #include "platform/FolderSearch.h"
+#include "platform/FileNameCodec.h"
 #include "platform/Services.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace platform {
 namespace {
@@ -12,25 +12,6 @@ char16_t upperForOrder(char16_t aUnit)
     if (aUnit < 0x80)
         return aUnit >= u'a' && aUnit <= u'z' ? char16_t(aUnit - (u'a' - u'A')) : aUnit;
     return upperCaseForNameOrder(aUnit);
-}
-
-// Negative, 0 or positive, unit by unit in upper case (as NTFS orders a folder).
-int compareIgnoringCase(std::u16string_view aFirst, std::u16string_view aSecond)
-{
-    const std::size_t common = std::min(aFirst.size(), aSecond.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        const char16_t a = aFirst[i];
-        const char16_t b = aSecond[i];
-        if (a == b)
-            continue;
-        const char16_t upperA = upperForOrder(a);
-        const char16_t upperB = upperForOrder(b);
-        if (upperA != upperB)
-            return upperA < upperB ? -1 : 1;
-    }
-    if (aFirst.size() != aSecond.size())
-        return aFirst.size() < aSecond.size() ? -1 : 1;
-    return 0;
 }
 
 } // namespace
@@ -51,6 +32,13 @@ void FolderListing::add(std::u16string_view aName, std::uint32_t aAttributes)
     mNames.append(aName);
 }
 
+void FolderListing::addEncoded(std::string_view aBytes, std::uint32_t aAttributes)
+{
+    const std::size_t offset = mNames.size();
+    appendDecodedFileName(mNames, aBytes);
+    mEntries.push_back(Entry{std::uint32_t(offset), std::uint32_t(mNames.size() - offset), aAttributes});
+}
+
 void FolderListing::clear()
 {
     mNames.clear();
@@ -61,18 +49,23 @@ void FolderListing::clear()
 
 void FolderListing::sortByName()
 {
-    std::sort(mEntries.begin(), mEntries.end(), [this](const Entry& aFirst, const Entry& aSecond) {
-        const std::u16string_view first = std::u16string_view(mNames).substr(aFirst.offset, aFirst.length);
-        const std::u16string_view second = std::u16string_view(mNames).substr(aSecond.offset, aSecond.length);
-        const int order = compareIgnoringCase(first, second);
-        return order != 0 ? order < 0 : first < second;
+    // Every name in upper case once, rather than again in each comparison.
+    std::u16string upper(mNames.size(), u'\0');
+    std::transform(mNames.begin(), mNames.end(), upper.begin(), upperForOrder);
+    std::sort(mEntries.begin(), mEntries.end(), [&](const Entry& aFirst, const Entry& aSecond) {
+        const std::u16string_view first = std::u16string_view(upper).substr(aFirst.offset, aFirst.length);
+        const std::u16string_view second = std::u16string_view(upper).substr(aSecond.offset, aSecond.length);
+        if (first != second)
+            return first < second;
+        return std::u16string_view(mNames).substr(aFirst.offset, aFirst.length) <
+               std::u16string_view(mNames).substr(aSecond.offset, aSecond.length);
     });
     mNext = 0;
 }
 
 FindStatus findFirst(const std::u16string& aFolder, FindInfo aInfo, FolderListing& aListing, FindFailure& aFailure)
 {
-    const FindStatus status = service<FolderSearch>().list(aFolder, aInfo, aListing, aFailure);
+    const FindStatus status = service<FolderSearch>().list(aFolder, aInfo, FindScope::Everything, aListing, aFailure);
     if (status == FindStatus::Found)
         aListing.sortByName();
     return status;

@@ -44,6 +44,8 @@ public:
 
     // For the backends.
     void add(std::u16string_view aName, std::uint32_t aAttributes);
+    // A name as the POSIX file system gives it, decoded as FileNameCodec.h says.
+    void addEncoded(std::string_view aBytes, std::uint32_t aAttributes);
     void setIdentity(FolderIdentity aIdentity) { mIdentity = aIdentity; }
     void clear();
     // By name, letters compared as one case, as the usual Windows file systems keep a folder;
@@ -74,6 +76,10 @@ struct FindFailure {
 // would cost a call of its own per entry (POSIX), as FindFirstFileEx leaves out short names.
 enum class FindInfo { Basic, Full };
 
+// Which entries a listing holds: all, or the folders alone (FindExSearchLimitToDirectories),
+// which spares the POSIX backend the names of the files.
+enum class FindScope { Everything, FoldersOnly };
+
 class FolderSearch {
 public:
     virtual ~FolderSearch() = default;
@@ -81,8 +87,8 @@ public:
     // FindFirstFile on aFolder\*: reads every entry of the folder into aListing (cleared first)
     // in the platform's order. NoFolder when the path does not exist or names no folder; Failed
     // with aFailure filled when the folder cannot be read.
-    virtual FindStatus list(const std::u16string& aFolder, FindInfo aInfo, FolderListing& aListing,
-                            FindFailure& aFailure) const = 0;
+    virtual FindStatus list(const std::u16string& aFolder, FindInfo aInfo, FindScope aScope,
+                            FolderListing& aListing, FindFailure& aFailure) const = 0;
 
     // GetFileAttributes: the path's attributes (links followed), or FileAttribute::Invalid.
     virtual std::uint32_t attributesOf(const std::u16string& aPath) const = 0;

@@ -90,6 +90,23 @@ TEST_F(FolderSearchTest, FoldersFilesAndHiddenEntriesCarryTheirAttributes)
     EXPECT_EQ(list(root.path), expected);
 }
 
+TEST_F(FolderSearchTest, ALimitedSearchListsTheFoldersAlone)
+{
+    fs::create_directories(root.path / "one");
+    fs::create_directories(root.path / "two");
+    touch(root.path / "file.kez");
+    makeHidden(root.path, "h.kez");
+    FolderListing listing;
+    FindFailure failure;
+    ASSERT_EQ(service<FolderSearch>().list(u16path(root.path), FindInfo::Basic, FindScope::FoldersOnly, listing, failure),
+              FindStatus::Found);
+    listing.sortByName();
+    ASSERT_EQ(listing.count(), 2u);
+    EXPECT_EQ(listing.name(0), u"one");
+    EXPECT_EQ(listing.name(1), u"two");
+    EXPECT_EQ(listing.attributes(1), FileAttribute::Directory);
+}
+
 TEST_F(FolderSearchTest, FullInformationTellsReadOnlyFiles)
 {
     touch(root.path / "locked.kez");

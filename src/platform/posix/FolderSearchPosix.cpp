@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <clocale>
 #include <cwctype>
+#include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -83,7 +84,7 @@ FindStatus failed(FindFailure& aFailure, int aError)
 
 class PosixFolderSearch final : public FolderSearch {
 public:
-    FindStatus list(const std::u16string& aFolder, FindInfo aInfo, FolderListing& aListing,
+    FindStatus list(const std::u16string& aFolder, FindInfo aInfo, FindScope aScope, FolderListing& aListing,
                     FindFailure& aFailure) const override
     {
         aListing.clear();
@@ -104,20 +105,19 @@ public:
             ::close(fd);
             return failed(aFailure, error);
         }
-        std::u16string name;
         for (;;) {
             errno = 0;
             const dirent* entry = ::readdir(folder);
             if (!entry)
                 break;
-            if (isDotOrDotDot(entry->d_name))
+            if (isDotOrDotDot(entry->d_name) || (aScope == FindScope::FoldersOnly && entry->d_type == DT_REG))
                 continue;
             std::uint32_t attributes = kindOf(fd, *entry, aInfo);
-            if (attributes == 0)
+            if (attributes == 0 || (aScope == FindScope::FoldersOnly && !(attributes & FileAttribute::Directory)))
                 continue;
             if (entry->d_name[0] == '.')
                 attributes |= FileAttribute::Hidden;
-            aListing.add(decodeFileName(entry->d_name), attributes);
+            aListing.addEncoded(entry->d_name, attributes);
         }
         const int error = errno;
         ::closedir(folder);
@@ -159,10 +159,17 @@ bool fileNamesIgnoreCase() { return false; }
 
 char16_t upperCaseForNameOrder(char16_t aUnit)
 {
-    if (aUnit >= 0xD800 && aUnit <= 0xDFFF)
-        return aUnit;
-    const wint_t upper = ::towupper_l(wint_t(aUnit), unicodeLocale());
-    return upper <= 0xFFFF ? char16_t(upper) : aUnit;
+    // Built once: a sort asks for every unit of every name.
+    static const std::vector<char16_t> table = [] {
+        std::vector<char16_t> upper(0x10000);
+        const locale_t locale = unicodeLocale();
+        for (std::uint32_t unit = 0; unit < upper.size(); ++unit) {
+            const wint_t mapped = unit >= 0xD800 && unit <= 0xDFFF ? unit : ::towupper_l(wint_t(unit), locale);
+            upper[unit] = mapped <= 0xFFFF ? char16_t(mapped) : char16_t(unit);
+        }
+        return upper;
+    }();
+    return table[aUnit];
 }
 
 template <>

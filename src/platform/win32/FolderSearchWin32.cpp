@@ -44,7 +44,7 @@ FolderIdentity identityOf(const std::wstring& aFolder)
 
 class Win32FolderSearch final : public FolderSearch {
 public:
-    FindStatus list(const std::u16string& aFolder, FindInfo, FolderListing& aListing,
+    FindStatus list(const std::u16string& aFolder, FindInfo, FindScope aScope, FolderListing& aListing,
                     FindFailure& aFailure) const override
     {
         aListing.clear();
@@ -64,8 +64,11 @@ public:
             pattern += L'\\';
         pattern += L'*';
         WIN32_FIND_DATAW found;
-        const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-                                               nullptr, FIND_FIRST_EX_LARGE_FETCH);
+        const bool foldersOnly = aScope == FindScope::FoldersOnly;
+        const HANDLE search =
+            FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                             foldersOnly ? FindExSearchLimitToDirectories : FindExSearchNameMatch, nullptr,
+                             FIND_FIRST_EX_LARGE_FETCH);
         if (search == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
             // A drive's root folder has no "." or ".." and may hold nothing at all.
@@ -73,7 +76,9 @@ public:
                 return failed(aFailure, error);
         } else {
             do {
-                if (isDotOrDotDot(found.cFileName))
+                // Limiting the search to folders is only advice to the file system.
+                if (isDotOrDotDot(found.cFileName) ||
+                    (foldersOnly && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)))
                     continue;
                 const std::wstring_view name(found.cFileName);
                 aListing.add(std::u16string(name.begin(), name.end()), found.dwFileAttributes & kKnownAttributes);
