@@ -197,6 +197,17 @@ TEST_F(FolderSearchTest, LinksCountAsWhatTheyLeadToPipesAreNotListed)
     EXPECT_EQ(list(root.path), expected);
 }
 
+TEST_F(FolderSearchTest, ANameTooLongFailsWithTheSystemsWordsEvenForTheSuperuser)
+{
+    FolderListing listing;
+    FindFailure failure;
+    EXPECT_EQ(findFirst(u16path(root.path / std::string(300, 'x')), FindInfo::Basic, listing, failure),
+              FindStatus::Failed);
+    EXPECT_FALSE(failure.accessDenied);
+    EXPECT_EQ(failure.error, ENAMETOOLONG);
+    EXPECT_EQ(failure.description, "Слишком длинное имя файла (ошибка " + std::to_string(ENAMETOOLONG) + ")");
+}
+
 TEST_F(FolderSearchTest, AFolderThatCannotBeReadFailsWithTheSystemsWords)
 {
     if (::geteuid() == 0)
