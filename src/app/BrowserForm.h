@@ -1,4 +1,5 @@
 #pragma once
+#include "app/MessageLog.h"
 #include "common/KeyedCollection.h"
 
 #include <QWidget>
@@ -15,13 +16,14 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 class QToolButton;
+class BatchRun;
 class TBrowserOptions;
 class WrappingCheckBox;
 
 // The main window: the list of source files, where the results go, the run button and the log.
 // Its operations are split by concern: BrowserForm.cpp (window, states, update lock),
-// BrowserFormSources.cpp (the source list), BrowserFormRun.cpp (the conversion run and the log),
-// BrowserFormSettings.cpp (the remembered settings).
+// BrowserFormSources.cpp (the source list), BrowserFormRun.cpp (wiring of the conversion run and
+// the log, which live in BatchRun and MessageLog), BrowserFormSettings.cpp (the remembered settings).
 class BrowserForm : public QWidget {
     Q_OBJECT
 public:
@@ -37,7 +39,7 @@ public:
     const KeyedCollection& SourceFiles() const { return SrcFiles; }
 
     // The message log as the program wrote it (line ends as CR LF).
-    const QString& LogText() const { return mLogText; }
+    const QString& LogText() const { return mLog.Text(); }
 
     // Window state and update lock.
     void SetBusy(bool aBusy);
@@ -66,7 +68,8 @@ public:
     QString GetOutFileName(const QString& aFileName);
     void AddMessage(const QString& aMessageText);
 
-    // Event handlers, named as the design names them.
+private slots:
+    // Event handlers.
     void Form_Load();
     void Form_QueryUnload();
     void theDestDirSame_Click();
@@ -84,6 +87,8 @@ public:
     void theRunConverting_Click();
     void theConvertImmediately_Click();
     void theConvertionStartTimer_Timer();
+    void ShowLogAppended(const QString& aShown, qsizetype aDropFromFront);
+    void ShowRunProgress(qint32 aCurrent, qint32 aTotal);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -93,22 +98,23 @@ protected:
 private:
     void CreateControls();
     void ConnectEvents();
+    void CreateRun();
     void PaintDestDirBackground(bool aEnabled);
+    void KeepTabOnChosenDestination();
+    bool ConfirmEndConverter(const QString& aFile);
 
-    // State, in the design's order.
     KeyedCollection SrcFiles;
     qint32 UpdateLockCount = 0;
     bool RefreshPending = false;
     bool Busy = false;
-    bool StopRequested = false;
-    qint32 SucceededCount = 0;
-    qint32 FailedCount = 0;
 
     bool mHelpShown = false;
     bool mCentred = false;
-    QString mLogText;
+    MessageLog mLog;
+    BatchRun* mRun = nullptr;
+    QString mCaption;
 
-    // Controls, named as in the layout table.
+    // Controls.
     QLabel* Label1;
     QListWidget* theSrcList;
     QPushButton* theAddSrcFile;

@@ -7,6 +7,7 @@
 #include "platform/Services.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 using mErrorHandling::PassOn;
 using mErrorHandling::TopLevel;
@@ -25,10 +26,13 @@ void showMessageBox(const QString& aTitle, const QString& aText)
     box.exec();
 }
 
-MessagePresenter& messagePresenter()
+bool askWithMessageBox(const QString& aTitle, const QString& aText)
 {
-    static MessagePresenter presenter = showMessageBox;
-    return presenter;
+    QMessageBox box(QMessageBox::Question, aTitle, aText);
+    QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+    box.setDefaultButton(box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole));
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 void CreateAndReadKezOptions()
@@ -101,6 +105,24 @@ void ReleaseOptions()
 {
     gKez.reset();
     gBrowser.reset();
+}
+
+MessagePresenter& messagePresenter()
+{
+    static MessagePresenter presenter = showMessageBox;
+    return presenter;
+}
+
+QuestionPresenter& questionPresenter()
+{
+    static QuestionPresenter presenter = askWithMessageBox;
+    return presenter;
+}
+
+bool AskQuestion(const QString& aTitle, const QString& aText)
+{
+    const QuestionPresenter& presenter = questionPresenter();
+    return presenter ? presenter(aTitle, aText) : askWithMessageBox(aTitle, aText);
 }
 
 void SetMessagePresenter(MessagePresenter aPresenter)
