@@ -231,6 +231,7 @@ TEST_F(BrowserFormRun, TheLogKeepsExactlyTheLast32760Characters)
     }
     EXPECT_EQ(form->LogText(), written.right(32760));
     auto* log = child<QPlainTextEdit>("theConvertResults");
+    EXPECT_EQ(log->toPlainText(), QString(form->LogText()).replace(kCrLf, QStringLiteral("\n")));
     EXPECT_EQ(log->textCursor().position(), log->document()->characterCount() - 1);
 }
 
