@@ -7,10 +7,12 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 using mErrorHandling::PassOn;
 
@@ -64,8 +66,6 @@ BatchRun::BatchRun(MessageLog& aLog, Window aWindow, QObject* aParent)
 {
 }
 
-BatchRun::~BatchRun() = default;
-
 void BatchRun::Run()
 {
     PassOn(kModule, "ConvertCurrentSrcList", [&] {
@@ -83,11 +83,17 @@ void BatchRun::Run()
         mSinceEvents.start();
         mSucceeded = 0;
         mFailed = 0;
+        mWaiting = std::make_unique<WaitingThread>();
         miKezConverterRunner::SetConverterWaiter(
             [this](const std::function<void()>& aWaitForEnd) { WaitKeepingEventsFlowing(aWaitForEnd); });
         const struct EndWaiter {
-            ~EndWaiter() { miKezConverterRunner::SetConverterWaiter({}); }
-        } endWaiter;
+            std::unique_ptr<WaitingThread>& waiting;
+            ~EndWaiter()
+            {
+                miKezConverterRunner::SetConverterWaiter({});
+                waiting.reset();
+            }
+        } endWaiter{mWaiting};
 
         qint32 done = 0;
         // Files dropped or cleared meanwhile change the list: read it afresh each time.
@@ -162,32 +168,85 @@ void BatchRun::ProcessEventsWhenDue()
         ProcessEvents();
 }
 
+// One thread for a whole run that waits for each converter in turn: starting a thread per file
+// would cost more than the rest of the window's work for that file.
+class BatchRun::WaitingThread {
+public:
+    WaitingThread() : mThread([this] { Serve(); }) {}
+    ~WaitingThread()
+    {
+        {
+            const std::lock_guard lock(mMutex);
+            mQuit = true;
+        }
+        mChanged.notify_all();
+        mThread.join();
+    }
+    WaitingThread(const WaitingThread&) = delete;
+    WaitingThread& operator=(const WaitingThread&) = delete;
+
+    // Runs aWait there; once it has returned, Finished answers true and aLoop is asked to quit.
+    void Begin(const std::function<void()>& aWait, QEventLoop* aLoop)
+    {
+        {
+            const std::lock_guard lock(mMutex);
+            mWait = &aWait;
+            mLoop = aLoop;
+            mDone = false;
+        }
+        mChanged.notify_all();
+    }
+    // Waits at most aMs for the end of the current wait.
+    bool FinishedWithin(qint64 aMs)
+    {
+        std::unique_lock lock(mMutex);
+        return mChanged.wait_for(lock, std::chrono::milliseconds(aMs), [this] { return mDone; });
+    }
+    void Finish()
+    {
+        std::unique_lock lock(mMutex);
+        mChanged.wait(lock, [this] { return mDone; });
+    }
+
+private:
+    void Serve()
+    {
+        std::unique_lock lock(mMutex);
+        while (true) {
+            mChanged.wait(lock, [this] { return mQuit || mWait; });
+            if (mQuit)
+                return;
+            const std::function<void()>* wait = std::exchange(mWait, nullptr);
+            lock.unlock();
+            (*wait)();
+            lock.lock();
+            mDone = true;
+            // Under the lock: the loop outlives the wait it was given for.
+            QMetaObject::invokeMethod(mLoop, &QEventLoop::quit, Qt::QueuedConnection);
+            mChanged.notify_all();
+        }
+    }
+
+    std::mutex mMutex;
+    std::condition_variable mChanged;
+    const std::function<void()>* mWait = nullptr;
+    QEventLoop* mLoop = nullptr;
+    bool mDone = true;
+    bool mQuit = false;
+    std::thread mThread;
+};
+
 void BatchRun::WaitKeepingEventsFlowing(const std::function<void()>& aWaitForEnd)
 {
-    std::mutex mutex;
-    std::condition_variable ended;
-    bool done = false;
     QEventLoop loop;
-    std::thread waiting([&] {
-        aWaitForEnd();
-        {
-            const std::lock_guard lock(mutex);
-            done = true;
-        }
-        ended.notify_one();
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
+    mWaiting->Begin(aWaitForEnd, &loop);
     // A quick conversion ends before events are due: no event processing for it at all.
-    const qint64 due = qMax<qint64>(0, kEventIntervalMs - mSinceEvents.elapsed());
-    bool finished;
-    {
-        std::unique_lock lock(mutex);
-        finished = ended.wait_for(lock, std::chrono::milliseconds(due), [&] { return done; });
-    }
-    if (!finished) {
+    if (!mWaiting->FinishedWithin(qMax<qint64>(0, kEventIntervalMs - mSinceEvents.elapsed()))) {
         mWindow.beforeEvents();
         loop.exec();
         mSinceEvents.restart();
     }
-    waiting.join();
+    mWaiting->Finish();
 }
+
+BatchRun::~BatchRun() = default;

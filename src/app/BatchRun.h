@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class MessageLog;
@@ -56,6 +57,7 @@ signals:
     void Progress(qint32 aCurrent, qint32 aTotal);
 
 private:
+    class WaitingThread;
     void WaitKeepingEventsFlowing(const std::function<void()>& aWaitForEnd);
     void ProcessEventsWhenDue();
     void ProcessEvents();
@@ -68,4 +70,5 @@ private:
     qint32 mSucceeded = 0;
     qint32 mFailed = 0;
     QElapsedTimer mSinceEvents;
+    std::unique_ptr<WaitingThread> mWaiting;
 };

@@ -362,6 +362,8 @@ void BrowserForm::SetBusy(bool aBusy)
 {
     PassOn(kModule, "SetBusy", [&] {
         Busy = aBusy;
+        if (!aBusy)
+            ShowPendingLog();
         theRunConverting->setText(aBusy ? QStringLiteral("Стоп!") : QStringLiteral("Конвертировать!"));
         RefreshControls();
         // Paint the new state before the run goes on.

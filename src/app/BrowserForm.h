@@ -102,6 +102,7 @@ private:
     void PaintDestDirBackground(bool aEnabled);
     void KeepTabOnChosenDestination();
     bool ConfirmEndConverter(const QString& aFile);
+    void ShowPendingLog();
 
     KeyedCollection SrcFiles;
     qint32 UpdateLockCount = 0;
@@ -111,6 +112,8 @@ private:
     bool mHelpShown = false;
     bool mCentred = false;
     MessageLog mLog;
+    QString mLogPending;            // appended to the log, not yet to its box
+    qsizetype mLogPendingDrop = 0;  // characters to drop from the front of the box
     BatchRun* mRun = nullptr;
     QString mCaption;
 

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 using mErrorHandling::PassOn;
@@ -38,7 +39,10 @@ void BrowserForm::CreateRun()
     // A removed line leaves the list's layout to a zero timer, which runs only after the paint
     // that the same event processing brings: without this the list is painted blank for the
     // rest of the run.
-    window.beforeEvents = [this] { theSrcList->doItemsLayout(); };
+    window.beforeEvents = [this] {
+        theSrcList->doItemsLayout();
+        ShowPendingLog();
+    };
     window.confirmEndConverter = [this](const QString& aFile) { return ConfirmEndConverter(aFile); };
     mRun = new BatchRun(mLog, std::move(window), this);
     connect(&mLog, &MessageLog::Appended, this, &BrowserForm::ShowLogAppended);
@@ -64,14 +68,36 @@ void BrowserForm::AddMessage(const QString& aMessageText)
 
 void BrowserForm::ShowLogAppended(const QString& aShown, qsizetype aDropFromFront)
 {
-    QTextCursor cursor(theConvertResults->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(aShown);
-    if (aDropFromFront > 0) {
-        cursor.setPosition(0);
-        cursor.setPosition(int(aDropFromFront), QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
+    // During a run the log box catches up only when the window's events run: laying out each
+    // line as it comes costs more than the rest of the window's work for a file.
+    mLogPending += aShown;
+    mLogPendingDrop += aDropFromFront;
+    if (!IsBusy())
+        ShowPendingLog();
+}
+
+void BrowserForm::ShowPendingLog()
+{
+    if (mLogPending.isEmpty() && mLogPendingDrop == 0)
+        return;
+    QTextDocument* document = theConvertResults->document();
+    QTextCursor cursor(document);
+    const qsizetype shown = document->characterCount() - 1;
+    if (mLogPendingDrop >= shown) {
+        // Everything shown goes: only the end of what is pending stays.
+        document->clear();
+        cursor.insertText(mLogPending.mid(mLogPendingDrop - shown));
+    } else {
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(mLogPending);
+        if (mLogPendingDrop > 0) {
+            cursor.setPosition(0);
+            cursor.setPosition(int(mLogPendingDrop), QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+        }
     }
+    mLogPending.clear();
+    mLogPendingDrop = 0;
     theConvertResults->moveCursor(QTextCursor::End);
     theConvertResults->ensureCursorVisible();
 }

@@ -235,6 +235,23 @@ TEST_F(BrowserFormRun, TheLogKeepsExactlyTheLast32760Characters)
     EXPECT_EQ(log->textCursor().position(), log->document()->characterCount() - 1);
 }
 
+// During a run the box catches up in steps; afterwards it shows exactly the log.
+TEST_F(BrowserFormRun, AfterARunThatOverflowsTheLogItsBoxShowsExactlyTheLog)
+{
+    // Nearly full before the run, so that the run's own lines push the old ones out.
+    for (int i = 0; i < 1300; ++i)
+        form->AddMessage(QStringLiteral("Старое сообщение %1").arg(i));
+    QStringList names;
+    for (int i = 0; i < 40; ++i) // events run during the 21st
+        names << QStringLiteral("%1%2 %3.kez").arg(i).arg(i == 20 ? " sleep120" : "").arg(QString(60, QChar(0x0436)));
+    addSources(names);
+    run();
+    EXPECT_EQ(form->LogText().size(), 32760);
+    auto* log = child<QPlainTextEdit>("theConvertResults");
+    EXPECT_EQ(log->toPlainText(), QString(form->LogText()).replace(kCrLf, QStringLiteral("\n")));
+    EXPECT_EQ(log->textCursor().position(), log->document()->characterCount() - 1);
+}
+
 TEST_F(BrowserFormRun, ADropStartsTheRunFromTheTimerNotAtOnce)
 {
     tick("theConvertImmediately", true);
