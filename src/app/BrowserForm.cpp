@@ -32,6 +32,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <exception>
+
 using miGraph::placeTwips;
 using mErrorHandling::PassOn;
 using mErrorHandling::TopLevel;
@@ -297,6 +299,16 @@ void BrowserForm::Form_QueryUnload()
 
 void BrowserForm::LockUpdate() { ++UpdateLockCount; }
 
+BrowserForm::UpdateLock::~UpdateLock() noexcept(false)
+{
+    if (std::uncaught_exceptions() == mUnwinding) {
+        mForm.UnlockUpdate();
+        return;
+    }
+    // Already failing: release the lock without the refresh it may owe, which could fail too.
+    --mForm.UpdateLockCount;
+}
+
 bool BrowserForm::IsUpdateLocked() const { return UpdateLockCount > 0; }
 
 void BrowserForm::UnlockUpdate()
@@ -325,7 +337,7 @@ void BrowserForm::RefreshControls()
             RefreshPending = true;
             return;
         }
-        LockUpdate();
+        const UpdateLock lock(*this);
         if (Busy) {
             const bool fixed = theDestDirFixed->isChecked();
             for (QWidget* control : std::initializer_list<QWidget*>{theAddSrcFile, theDeleteSrcFile, theSrcOnlyKez,
@@ -354,7 +366,6 @@ void BrowserForm::RefreshControls()
             theConvertImmediately->setEnabled(true);
         }
         RefreshPending = false;
-        UnlockUpdate();
     });
 }
 

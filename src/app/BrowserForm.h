@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <exception>
+
 class QButtonGroup;
 class QCheckBox;
 class QLabel;
@@ -47,6 +49,20 @@ public:
     void LockUpdate();
     void UnlockUpdate();
     bool IsUpdateLocked() const;
+
+    // The update lock for a scope: released however the scope ends, so that a failure can
+    // never leave every later refresh deferred for good.
+    class UpdateLock {
+    public:
+        explicit UpdateLock(BrowserForm& aForm) : mForm(aForm) { mForm.LockUpdate(); }
+        ~UpdateLock() noexcept(false);
+        UpdateLock(const UpdateLock&) = delete;
+        UpdateLock& operator=(const UpdateLock&) = delete;
+
+    private:
+        BrowserForm& mForm;
+        int mUnwinding = std::uncaught_exceptions();
+    };
 
     // Remembered settings.
     void DistributeValues(TBrowserOptions& aOptions);

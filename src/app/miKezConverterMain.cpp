@@ -1,6 +1,7 @@
 #include "app/miKezConverterMain.h"
 #include "app/BrowserForm.h"
 #include "app/TBrowserOptions.h"
+#include "errors/KezError.h"
 #include "errors/mErrorHandling.h"
 #include "options/TLuKezOptions.h"
 #include "platform/ExecutableSearch.h"
@@ -90,14 +91,14 @@ void CreateAndReadOptions()
 TLuKezOptions& gKezOptions()
 {
     if (!gKez)
-        mErrorHandling::RaiseError(91, QStringLiteral("Параметры конвертации ещё не загружены."));
+        mErrorHandling::RaiseError(KezErrorNumber::ObjectNotSet, QStringLiteral("Параметры конвертации ещё не загружены."));
     return *gKez;
 }
 
 TBrowserOptions& gBrowserOptions()
 {
     if (!gBrowser)
-        mErrorHandling::RaiseError(91, QStringLiteral("Параметры главного окна ещё не загружены."));
+        mErrorHandling::RaiseError(KezErrorNumber::ObjectNotSet, QStringLiteral("Параметры главного окна ещё не загружены."));
     return *gBrowser;
 }
 
