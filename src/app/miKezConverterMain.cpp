@@ -126,9 +126,4 @@ bool AskQuestion(const QString& aTitle, const QString& aText)
     return presenter ? presenter(aTitle, aText) : askWithMessageBox(aTitle, aText);
 }
 
-void SetMessagePresenter(MessagePresenter aPresenter)
-{
-    messagePresenter() = aPresenter ? std::move(aPresenter) : MessagePresenter(showMessageBox);
-}
-
 } // namespace miKezConverterMain

@@ -31,7 +31,6 @@ void ReleaseOptions();
 // (through ScopedOverride).
 using MessagePresenter = std::function<void(const QString& aTitle, const QString& aText)>;
 MessagePresenter& messagePresenter();
-void SetMessagePresenter(MessagePresenter aPresenter);
 
 // How a yes-or-no question is put to the user: a message box with "Да" and "Нет" in the program.
 using QuestionPresenter = std::function<bool(const QString& aTitle, const QString& aText)>;
