@@ -1,5 +1,6 @@
 // The main window: its controls, its idle and busy states and the update lock.
 #include "app/BrowserForm.h"
+#include "app/BatchRun.h"
 #include "app/TBrowserOptions.h"
 #include "app/WrappingCheckBox.h"
 #include "app/miKezConverterMain.h"
@@ -18,6 +19,7 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -32,6 +34,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <exception>
+
 using miGraph::placeTwips;
 using mErrorHandling::PassOn;
 using mErrorHandling::TopLevel;
@@ -40,6 +44,8 @@ namespace {
 constexpr const char* kModule = "BrowserForm";
 constexpr int kClientWidthTwips = 8445;
 constexpr int kClientHeightTwips = 6405;
+// How long after a drop the run starts when files are converted at once.
+constexpr int kConvertionStartDelayMs = 250;
 
 template <class Control>
 Control* named(Control* aControl, const char* aName)
@@ -55,12 +61,14 @@ BrowserForm::BrowserForm(QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("BrowserForm"));
-    setWindowTitle(QStringLiteral("Конвертер из KEZ в RTF"));
+    mCaption = QStringLiteral("Конвертер из KEZ в RTF");
+    setWindowTitle(mCaption);
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
     setFont(FormFont());
     setFixedSize(miGraph::TwipsToPixelsX(kClientWidthTwips), miGraph::TwipsToPixelsY(kClientHeightTwips));
 
     CreateControls();
+    CreateRun();
     ConnectEvents();
     Form_Load();
 }
@@ -77,6 +85,7 @@ void BrowserForm::CreateControls()
     theSrcList->setAcceptDrops(true);
     theSrcList->viewport()->setAcceptDrops(true);
     theSrcList->viewport()->installEventFilter(this);
+    theSrcList->installEventFilter(this);
     placeTwips(theSrcList, 60, 300, 6675, 1620);
 
     theAddSrcFile = named(new QPushButton(QStringLiteral("Добавить ..."), this), "theAddSrcFile");
@@ -138,7 +147,8 @@ void BrowserForm::CreateControls()
     placeTwips(theConvertResults, 60, 3780, 8355, 2595);
 
     theConvertionStartTimer = named(new QTimer(this), "theConvertionStartTimer");
-    theConvertionStartTimer->setInterval(250);
+    theConvertionStartTimer->setSingleShot(true);
+    theConvertionStartTimer->setInterval(kConvertionStartDelayMs);
 
     mnListPopup = named(new QMenu(this), "mnListPopup");
     mnClearList = named(mnListPopup->addAction(QStringLiteral("Очистить")), "mnClearList");
@@ -158,6 +168,15 @@ void BrowserForm::CreateControls()
     setTabOrder(theRunConverting, theConvertImmediately);
     setTabOrder(theConvertImmediately, theConvertResults);
     setTabOrder(theConvertResults, theSrcList);
+    // The window opens ready for the first thing a user does: adding files.
+    theAddSrcFile->setFocus();
+}
+
+void BrowserForm::KeepTabOnChosenDestination()
+{
+    // Tab enters a group of option buttons at the chosen one; the arrows move within it.
+    theDestDirSame->setFocusPolicy(theDestDirSame->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    theDestDirFixed->setFocusPolicy(theDestDirFixed->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 void BrowserForm::ConnectEvents()
@@ -165,27 +184,37 @@ void BrowserForm::ConnectEvents()
     // Setting a value from code raises these just as a click does; the update lock defers the
     // refreshes they ask for.
     connect(theDestDirSame, &QRadioButton::toggled, this, [this](bool on) {
+        KeepTabOnChosenDestination();
         if (on)
             theDestDirSame_Click();
     });
     connect(theDestDirFixed, &QRadioButton::toggled, this, [this](bool on) {
+        KeepTabOnChosenDestination();
         if (on)
             theDestDirFixed_Click();
     });
-    connect(theSrcOnlyKez, &QCheckBox::toggled, this, [this] { theSrcOnlyKez_Click(); });
-    connect(theSrcList, &QListWidget::itemSelectionChanged, this, [this] { theSrcList_Click(); });
-    connect(theConvertImmediately, &QCheckBox::toggled, this, [this] { theConvertImmediately_Click(); });
-    connect(theAddSrcFile, &QPushButton::clicked, this, [this] { theAddSrcFile_Click(); });
-    connect(theDeleteSrcFile, &QPushButton::clicked, this, [this] { theDeleteSrcFile_Click(); });
-    connect(theSelectFolder, &QToolButton::clicked, this, [this] { theSelectFolder_Click(); });
-    connect(theOptions, &QPushButton::clicked, this, [this] { theOptions_Click(); });
-    connect(theRunConverting, &QPushButton::clicked, this, [this] { theRunConverting_Click(); });
-    connect(mnClearList, &QAction::triggered, this, [this] { mnClearList_Click(); });
-    connect(theConvertionStartTimer, &QTimer::timeout, this, [this] { theConvertionStartTimer_Timer(); });
+    KeepTabOnChosenDestination();
+    connect(theSrcOnlyKez, &QCheckBox::toggled, this, &BrowserForm::theSrcOnlyKez_Click);
+    connect(theSrcList, &QListWidget::itemSelectionChanged, this, &BrowserForm::theSrcList_Click);
+    connect(theConvertImmediately, &QCheckBox::toggled, this, &BrowserForm::theConvertImmediately_Click);
+    connect(theAddSrcFile, &QPushButton::clicked, this, &BrowserForm::theAddSrcFile_Click);
+    connect(theDeleteSrcFile, &QPushButton::clicked, this, &BrowserForm::theDeleteSrcFile_Click);
+    connect(theSelectFolder, &QToolButton::clicked, this, &BrowserForm::theSelectFolder_Click);
+    connect(theOptions, &QPushButton::clicked, this, &BrowserForm::theOptions_Click);
+    connect(theRunConverting, &QPushButton::clicked, this, &BrowserForm::theRunConverting_Click);
+    connect(mnClearList, &QAction::triggered, this, &BrowserForm::mnClearList_Click);
+    connect(theConvertionStartTimer, &QTimer::timeout, this, &BrowserForm::theConvertionStartTimer_Timer);
 }
 
 bool BrowserForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == theSrcList && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        // The key does what the button does, and only when the button could be pressed.
+        if (!IsBusy() && theDeleteSrcFile->isEnabled())
+            theDeleteSrcFile_Click();
+        return true;
+    }
     if (watched != theSrcList->viewport())
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
@@ -262,7 +291,7 @@ void BrowserForm::closeEvent(QCloseEvent* event)
     // The close is never cancelled; a failure while saving is shown, not fatal. A run in
     // progress stops after the file being converted.
     if (Busy)
-        StopRequested = true;
+        mRun->RequestClose();
     TopLevel(kModule, "QueryUnload", [&] { Form_QueryUnload(); });
     event->accept();
 }
@@ -277,6 +306,16 @@ void BrowserForm::Form_QueryUnload()
 }
 
 void BrowserForm::LockUpdate() { ++UpdateLockCount; }
+
+BrowserForm::UpdateLock::~UpdateLock() noexcept(false)
+{
+    if (std::uncaught_exceptions() == mUnwinding) {
+        mForm.UnlockUpdate();
+        return;
+    }
+    // Already failing: release the lock without the refresh it may owe, which could fail too.
+    --mForm.UpdateLockCount;
+}
 
 bool BrowserForm::IsUpdateLocked() const { return UpdateLockCount > 0; }
 
@@ -306,7 +345,7 @@ void BrowserForm::RefreshControls()
             RefreshPending = true;
             return;
         }
-        LockUpdate();
+        const UpdateLock lock(*this);
         if (Busy) {
             const bool fixed = theDestDirFixed->isChecked();
             for (QWidget* control : std::initializer_list<QWidget*>{theAddSrcFile, theDeleteSrcFile, theSrcOnlyKez,
@@ -335,7 +374,6 @@ void BrowserForm::RefreshControls()
             theConvertImmediately->setEnabled(true);
         }
         RefreshPending = false;
-        UnlockUpdate();
     });
 }
 
@@ -343,6 +381,8 @@ void BrowserForm::SetBusy(bool aBusy)
 {
     PassOn(kModule, "SetBusy", [&] {
         Busy = aBusy;
+        if (!aBusy)
+            ShowPendingLog();
         theRunConverting->setText(aBusy ? QStringLiteral("Стоп!") : QStringLiteral("Конвертировать!"));
         RefreshControls();
         // Paint the new state before the run goes on.

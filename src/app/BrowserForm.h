@@ -1,9 +1,12 @@
 #pragma once
+#include "app/MessageLog.h"
 #include "common/KeyedCollection.h"
 #include "fs/DroppedPaths.h"
 #include "fs/mFileSystem.h"
 
 #include <QWidget>
+
+#include <exception>
 
 class QButtonGroup;
 class QCheckBox;
@@ -17,13 +20,14 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 class QToolButton;
+class BatchRun;
 class TBrowserOptions;
 class WrappingCheckBox;
 
 // The main window: the list of source files, where the results go, the run button and the log.
 // Its operations are split by concern: BrowserForm.cpp (window, states, update lock),
-// BrowserFormSources.cpp (the source list), BrowserFormRun.cpp (the conversion run and the log),
-// BrowserFormSettings.cpp (the remembered settings).
+// BrowserFormSources.cpp (the source list), BrowserFormRun.cpp (wiring of the conversion run and
+// the log, which live in BatchRun and MessageLog), BrowserFormSettings.cpp (the remembered settings).
 class BrowserForm : public QWidget {
     Q_OBJECT
 public:
@@ -39,7 +43,7 @@ public:
     const KeyedCollection& SourceFiles() const { return SrcFiles; }
 
     // The message log as the program wrote it (line ends as CR LF).
-    const QString& LogText() const { return mLogText; }
+    const QString& LogText() const { return mLog.Text(); }
 
     // Window state and update lock.
     void SetBusy(bool aBusy);
@@ -47,6 +51,20 @@ public:
     void LockUpdate();
     void UnlockUpdate();
     bool IsUpdateLocked() const;
+
+    // The update lock for a scope: released however the scope ends, so that a failure can
+    // never leave every later refresh deferred for good.
+    class UpdateLock {
+    public:
+        explicit UpdateLock(BrowserForm& aForm) : mForm(aForm) { mForm.LockUpdate(); }
+        ~UpdateLock() noexcept(false);
+        UpdateLock(const UpdateLock&) = delete;
+        UpdateLock& operator=(const UpdateLock&) = delete;
+
+    private:
+        BrowserForm& mForm;
+        int mUnwinding = std::uncaught_exceptions();
+    };
 
     // Remembered settings.
     void DistributeValues(TBrowserOptions& aOptions);
@@ -68,7 +86,8 @@ public:
     QString GetOutFileName(const QString& aFileName);
     void AddMessage(const QString& aMessageText);
 
-    // Event handlers, named as the design names them.
+private slots:
+    // Event handlers.
     void Form_Load();
     void Form_QueryUnload();
     void theDestDirSame_Click();
@@ -88,6 +107,8 @@ public:
     void theRunConverting_Click();
     void theConvertImmediately_Click();
     void theConvertionStartTimer_Timer();
+    void ShowLogAppended(const QString& aShown, qsizetype aDropFromFront);
+    void ShowRunProgress(qint32 aCurrent, qint32 aTotal);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -97,23 +118,27 @@ protected:
 private:
     void CreateControls();
     void ConnectEvents();
+    void CreateRun();
     void PaintDestDirBackground(bool aEnabled);
+    void KeepTabOnChosenDestination();
+    bool ConfirmEndConverter(const QString& aFile);
+    void ShowPendingLog();
 
-    // State, in the design's order.
     KeyedCollection SrcFiles{mFileSystem::FileNameCase()};
     qint32 UpdateLockCount = 0;
     bool RefreshPending = false;
     bool Busy = false;
-    bool StopRequested = false;
-    qint32 SucceededCount = 0;
-    qint32 FailedCount = 0;
 
     bool mHelpShown = false;
     bool mCentred = false;
-    QString mLogText;
     DroppedPaths mDraggedPaths;
+    MessageLog mLog;
+    QString mLogPending;            // appended to the log, not yet to its box
+    qsizetype mLogPendingDrop = 0;  // characters to drop from the front of the box
+    BatchRun* mRun = nullptr;
+    QString mCaption;
 
-    // Controls, named as in the layout table.
+    // Controls.
     QLabel* Label1;
     QListWidget* theSrcList;
     QPushButton* theAddSrcFile;

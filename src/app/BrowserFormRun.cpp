@@ -1,19 +1,20 @@
-// The conversion run over the source list, and the message log.
+// The main window's side of the conversion run and the message log: both live in BatchRun and
+// MessageLog; here they are wired to the controls.
+#include "app/BatchRun.h"
 #include "app/BrowserForm.h"
 #include "app/OutputFileName.h"
 #include "app/WrappingCheckBox.h"
 #include "app/miKezConverterMain.h"
 #include "errors/mErrorHandling.h"
-#include "options/TLuKezOptions.h"
 #include "platform/ExecutableSearch.h"
-#include "runner/miKezConverterRunner.h"
 
-#include <QCoreApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 using mErrorHandling::PassOn;
@@ -21,64 +22,36 @@ using mErrorHandling::TopLevel;
 
 namespace {
 constexpr const char* kModule = "BrowserForm";
-constexpr qsizetype kLogLimit = 32760;
-const QString kCrLf = QStringLiteral("\r\n");
 } // namespace
 
-void BrowserForm::ConvertCurrentSrcList()
+void BrowserForm::CreateRun()
 {
-    PassOn(kModule, "ConvertCurrentSrcList", [&] {
-        SetBusy(true);
-        try {
-            StopRequested = false;
-            SucceededCount = 0;
-            FailedCount = 0;
-            // Files dropped or cleared between two files change SrcFiles; read it afresh each time.
-            while (!SrcFiles.IsEmpty()) {
-                const QString file = SrcFiles.First();
-                DoConvertion(file);
-                RemoveSrcFile(file);
-                QCoreApplication::processEvents();
-                if (StopRequested)
-                    break;
-            }
-            const qint32 processed = SucceededCount + FailedCount;
-            if (processed > 1) {
-                AddMessage(QStringLiteral("Обработано файлов: %1, успешно: %2, с ошибками: %3")
-                               .arg(processed)
-                               .arg(SucceededCount)
-                               .arg(FailedCount));
-                if (StopRequested)
-                    AddMessage(QStringLiteral("Обработка прервана пользователем."));
-            }
-        } catch (...) {
-            // A failure ends the run, but must not leave the window stuck in its busy state.
-            try {
-                SetBusy(false);
-            } catch (...) {
-            }
-            throw;
-        }
-        SetBusy(false);
-    });
+    BatchRun::Window window;
+    window.setBusy = [this](bool aBusy) { SetBusy(aBusy); };
+    window.firstFile = [this]() -> std::optional<QString> {
+        if (SrcFiles.IsEmpty())
+            return std::nullopt;
+        return SrcFiles.First();
+    };
+    window.waitingCount = [this] { return SrcFiles.Count(); };
+    window.convert = [this](const QString& aFile) { DoConvertion(aFile); };
+    window.remove = [this](const QString& aFile) { RemoveSrcFile(aFile); };
+    // A removed line leaves the list's layout to a zero timer, which runs only after the paint
+    // that the same event processing brings: without this the list is painted blank for the
+    // rest of the run.
+    window.beforeEvents = [this] {
+        theSrcList->doItemsLayout();
+        ShowPendingLog();
+    };
+    window.confirmEndConverter = [this](const QString& aFile) { return ConfirmEndConverter(aFile); };
+    mRun = new BatchRun(mLog, std::move(window), this);
+    connect(&mLog, &MessageLog::Appended, this, &BrowserForm::ShowLogAppended);
+    connect(mRun, &BatchRun::Progress, this, &BrowserForm::ShowRunProgress);
 }
 
-void BrowserForm::DoConvertion(const QString& aFileName)
-{
-    PassOn(kModule, "DoConvertion", [&] {
-        const QString outFile = GetOutFileName(aFileName);
-        qint32 resultCode = 0;
-        QString message;
-        if (miKezConverterRunner::RunConverter(miKezConverterMain::gKezOptions(), aFileName, outFile, 0, resultCode,
-                                               message)) {
-            AddMessage(QStringLiteral("Успешно: ") + aFileName + QStringLiteral(" -> ") + outFile);
-            ++SucceededCount;
-        } else {
-            AddMessage(QStringLiteral("Ошибка: ") + aFileName + QStringLiteral(" -> ") + outFile + kCrLf + message);
-            ++FailedCount;
-        }
-    });
-}
+void BrowserForm::ConvertCurrentSrcList() { mRun->Run(); }
+
+void BrowserForm::DoConvertion(const QString& aFileName) { mRun->ConvertFile(aFileName, GetOutFileName(aFileName)); }
 
 QString BrowserForm::GetOutFileName(const QString& aFileName)
 {
@@ -90,25 +63,68 @@ QString BrowserForm::GetOutFileName(const QString& aFileName)
 
 void BrowserForm::AddMessage(const QString& aMessageText)
 {
-    PassOn(kModule, "AddMessage", [&] {
-        mLogText += aMessageText;
-        mLogText += kCrLf;
-        if (mLogText.size() > kLogLimit)
-            mLogText.remove(0, mLogText.size() - kLogLimit);
-        // The widget keeps its own line ends; the log as written stays in mLogText.
-        QString shown = mLogText;
-        shown.replace(kCrLf, QStringLiteral("\n"));
-        theConvertResults->setPlainText(shown);
-        theConvertResults->moveCursor(QTextCursor::End);
-        theConvertResults->ensureCursorVisible();
-    });
+    PassOn(kModule, "AddMessage", [&] { mLog.Add(aMessageText); });
+}
+
+void BrowserForm::ShowLogAppended(const QString& aShown, qsizetype aDropFromFront)
+{
+    // During a run the log box catches up only when the window's events run: laying out each
+    // line as it comes costs more than the rest of the window's work for a file.
+    mLogPending += aShown;
+    mLogPendingDrop += aDropFromFront;
+    if (!IsBusy())
+        ShowPendingLog();
+}
+
+void BrowserForm::ShowPendingLog()
+{
+    if (mLogPending.isEmpty() && mLogPendingDrop == 0)
+        return;
+    QTextDocument* document = theConvertResults->document();
+    QTextCursor cursor(document);
+    const qsizetype shown = document->characterCount() - 1;
+    if (mLogPendingDrop >= shown) {
+        // Everything shown goes: only the end of what is pending stays.
+        document->clear();
+        cursor.insertText(mLogPending.mid(mLogPendingDrop - shown));
+    } else {
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(mLogPending);
+        if (mLogPendingDrop > 0) {
+            cursor.setPosition(0);
+            cursor.setPosition(int(mLogPendingDrop), QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+        }
+    }
+    mLogPending.clear();
+    mLogPendingDrop = 0;
+    theConvertResults->moveCursor(QTextCursor::End);
+    theConvertResults->ensureCursorVisible();
+}
+
+void BrowserForm::ShowRunProgress(qint32 aCurrent, qint32 aTotal)
+{
+    if (aTotal == 0) {
+        setWindowTitle(mCaption);
+        return;
+    }
+    setWindowTitle(QStringLiteral("%1 из %2 — %3").arg(aCurrent).arg(aTotal).arg(mCaption));
+}
+
+bool BrowserForm::ConfirmEndConverter(const QString& aFile)
+{
+    return miKezConverterMain::AskQuestion(
+        QStringLiteral("Конвертер не отвечает"),
+        QStringLiteral("Конвертер всё ещё обрабатывает файл\r\n%1\r\n\r\n"
+                       "Прервать его работу? Этот файл не будет сконвертирован.")
+            .arg(aFile));
 }
 
 void BrowserForm::theRunConverting_Click()
 {
     TopLevel(kModule, "theRunConverting_Click", [&] {
         if (IsBusy())
-            StopRequested = true;
+            mRun->RequestStop();
         else
             ConvertCurrentSrcList();
     });
@@ -126,8 +142,7 @@ void BrowserForm::theConvertionStartTimer_Timer()
 {
     TopLevel(kModule, "theConvertionStartTimer_Timer", [&] {
         theConvertionStartTimer->stop();
-        // A run in progress converts the dropped files itself; a second run nested inside it
-        // would only reset its counters.
+        // A run in progress converts the dropped files itself.
         if (!IsBusy())
             ConvertCurrentSrcList();
     });

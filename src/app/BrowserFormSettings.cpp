@@ -13,20 +13,15 @@ using mErrorHandling::PassOn;
 void BrowserForm::DistributeValues(TBrowserOptions& aOptions)
 {
     PassOn("BrowserForm", "DistributeValues", [&] {
-        LockUpdate();
-        try {
+        {
+            const UpdateLock lock(*this);
             theSrcOnlyKez->setChecked(aOptions.SrcOnlyKez);
             theDestDirSame->setChecked(aOptions.DestPlace == 0);
             theDestDirFixed->setChecked(aOptions.DestPlace == 1);
             theDestDir->setText(aOptions.DestFolder);
             theConvertImmediately->setChecked(aOptions.ConvertImmediately);
-        } catch (...) {
-            // A lock left held would defer every later refresh for good.
-            --UpdateLockCount;
-            throw;
+            RefreshControls();
         }
-        RefreshControls();
-        UnlockUpdate();
     });
 }
 

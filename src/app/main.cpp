@@ -2,9 +2,13 @@
 #include "app/QtTranslations.h"
 #include "app/miKezConverterMain.h"
 #include "errors/ErrorForm.h"
+#include "platform/EndRequests.h"
+#include "platform/Services.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QPointer>
+#include <QSessionManager>
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,10 +42,28 @@ int main(int argc, char** argv)
     InstallQtTranslations(application);
     ErrorForm::InstallAsPresenter();
 
+    // A logout, a closed terminal or `kill` end the program as its close button does, so the
+    // settings are saved whatever ends it. Requests come on another thread: hand them over.
+    QPointer<BrowserForm> shown;
+    bool endedEarly = false;
+    const auto closeNormally = [&shown, &endedEarly] {
+        if (shown)
+            shown->close();
+        else
+            endedEarly = true;
+    };
+    platform::service<platform::EndRequests>().listen(
+        [&application, closeNormally] { QMetaObject::invokeMethod(&application, closeNormally, Qt::QueuedConnection); });
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &application,
+                     [closeNormally](QSessionManager&) { closeNormally(); });
+
     std::unique_ptr<BrowserForm> window = miKezConverterMain::Main();
     if (!window)
         return 0;
-    const int result = QApplication::exec();
+    shown = window.get();
+    // Asked to end while starting: close as usual, without waiting for events.
+    const int result = endedEarly ? (window->close(), 0) : QApplication::exec();
+    platform::service<platform::EndRequests>().listen({});
     window.reset();
     miKezConverterMain::ReleaseOptions();
     return result;

@@ -1,12 +1,14 @@
 #include "app/miKezConverterMain.h"
 #include "app/BrowserForm.h"
 #include "app/TBrowserOptions.h"
+#include "errors/KezError.h"
 #include "errors/mErrorHandling.h"
 #include "options/TLuKezOptions.h"
 #include "platform/ExecutableSearch.h"
 #include "platform/Services.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 using mErrorHandling::PassOn;
 using mErrorHandling::TopLevel;
@@ -25,10 +27,13 @@ void showMessageBox(const QString& aTitle, const QString& aText)
     box.exec();
 }
 
-MessagePresenter& messagePresenter()
+bool askWithMessageBox(const QString& aTitle, const QString& aText)
 {
-    static MessagePresenter presenter = showMessageBox;
-    return presenter;
+    QMessageBox box(QMessageBox::Question, aTitle, aText);
+    QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+    box.setDefaultButton(box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole));
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 void CreateAndReadKezOptions()
@@ -86,14 +91,14 @@ void CreateAndReadOptions()
 TLuKezOptions& gKezOptions()
 {
     if (!gKez)
-        mErrorHandling::RaiseError(91, QStringLiteral("Параметры конвертации ещё не загружены."));
+        mErrorHandling::RaiseError(KezErrorNumber::ObjectNotSet, QStringLiteral("Параметры конвертации ещё не загружены."));
     return *gKez;
 }
 
 TBrowserOptions& gBrowserOptions()
 {
     if (!gBrowser)
-        mErrorHandling::RaiseError(91, QStringLiteral("Параметры главного окна ещё не загружены."));
+        mErrorHandling::RaiseError(KezErrorNumber::ObjectNotSet, QStringLiteral("Параметры главного окна ещё не загружены."));
     return *gBrowser;
 }
 
@@ -103,9 +108,22 @@ void ReleaseOptions()
     gBrowser.reset();
 }
 
-void SetMessagePresenter(MessagePresenter aPresenter)
+MessagePresenter& messagePresenter()
 {
-    messagePresenter() = aPresenter ? std::move(aPresenter) : MessagePresenter(showMessageBox);
+    static MessagePresenter presenter = showMessageBox;
+    return presenter;
+}
+
+QuestionPresenter& questionPresenter()
+{
+    static QuestionPresenter presenter = askWithMessageBox;
+    return presenter;
+}
+
+bool AskQuestion(const QString& aTitle, const QString& aText)
+{
+    const QuestionPresenter& presenter = questionPresenter();
+    return presenter ? presenter(aTitle, aText) : askWithMessageBox(aTitle, aText);
 }
 
 } // namespace miKezConverterMain

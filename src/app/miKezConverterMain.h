@@ -27,8 +27,14 @@ TBrowserOptions& gBrowserOptions();
 // Releases both settings objects (the end of the program; tests start afresh with it).
 void ReleaseOptions();
 
-// How the missing-converter message is shown: a message box in the program, a recorder in tests.
+// How the missing-converter message is shown: a message box in the program, a recorder in tests
+// (through ScopedOverride).
 using MessagePresenter = std::function<void(const QString& aTitle, const QString& aText)>;
-void SetMessagePresenter(MessagePresenter aPresenter);
+MessagePresenter& messagePresenter();
+
+// How a yes-or-no question is put to the user: a message box with "Да" and "Нет" in the program.
+using QuestionPresenter = std::function<bool(const QString& aTitle, const QString& aText)>;
+QuestionPresenter& questionPresenter();
+bool AskQuestion(const QString& aTitle, const QString& aText);
 
 } // namespace miKezConverterMain

@@ -32,6 +32,9 @@ inline constexpr qint32 OutOfMemory = 7;
 inline constexpr qint32 SubscriptOutOfRange = 9;
 inline constexpr qint32 InvalidArgument = 5;
 inline constexpr qint32 FileNotFound = 53;
+inline constexpr qint32 PermissionDenied = 70;
+inline constexpr qint32 PathFileAccessError = 75;
 inline constexpr qint32 PathNotFound = 76;
+inline constexpr qint32 ObjectNotSet = 91;
 inline constexpr qint32 Internal = 51;
 } // namespace KezErrorNumber

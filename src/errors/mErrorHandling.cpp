@@ -15,12 +15,6 @@ QString& programNameOverride()
     return name;
 }
 
-Presenter& presenter()
-{
-    static Presenter current;
-    return current;
-}
-
 const QString kCrLf = QStringLiteral("\r\n");
 
 } // namespace
@@ -133,6 +127,12 @@ void ReportError(const QString& aModule, const QString& aProcedure, const std::f
         } catch (...) {
         }
     }
+}
+
+Presenter& presenter()
+{
+    static Presenter current;
+    return current;
 }
 
 void SetPresenter(Presenter aPresenter) { presenter() = std::move(aPresenter); }

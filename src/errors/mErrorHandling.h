@@ -47,8 +47,10 @@ void ReportError(const QString& aModule, const QString& aProcedure,
                  const QString& aLocation = {}, const QString& aDescription = {},
                  const QString& aDetails = {});
 
-// Shows a report: the error window in the program, a recorder in tests.
+// Shows a report: the error window in the program, a recorder in tests (through ScopedOverride
+// on presenter()).
 using Presenter = std::function<void(const QString& aMessage, const QString& aSource, qint32 aErrorCode)>;
+Presenter& presenter();
 void SetPresenter(Presenter aPresenter);
 
 template <class Body>

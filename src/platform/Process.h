@@ -3,12 +3,13 @@
 #include <string>
 
 // Child processes, shaped after CreateProcess (window hidden), OpenProcess, SetPriorityClass,
-// GetPriorityClass, WaitForSingleObject, GetExitCodeProcess and CloseHandle.
+// GetPriorityClass, WaitForSingleObject, GetExitCodeProcess, TerminateProcess and CloseHandle.
 namespace platform {
 
 using ProcessHandle = std::uintptr_t;   // 0 = none
 
 namespace ProcessAccess {
+inline constexpr std::uint32_t Terminate = 0x0001;          // PROCESS_TERMINATE
 inline constexpr std::uint32_t SetInformation = 0x0200;     // PROCESS_SET_INFORMATION
 inline constexpr std::uint32_t QueryInformation = 0x0400;   // PROCESS_QUERY_INFORMATION
 inline constexpr std::uint32_t Synchronize = 0x00100000;    // SYNCHRONIZE
@@ -62,6 +63,11 @@ public:
     // The exit code, or kStillActive while the process runs. A POSIX process ended by a signal
     // reports 128 + the signal's number.
     virtual bool exitCode(ProcessHandle process, std::uint32_t& code) = 0;
+
+    // Ends a running process at once, as TerminateProcess does; its exit code becomes exitCode.
+    // False when it has already ended or the handle lacks the right. Safe while another thread
+    // waits for the same process. Needs Terminate.
+    virtual bool terminate(ProcessHandle process, std::uint32_t exitCode) = 0;
 
     virtual bool close(ProcessHandle process) = 0;
 };

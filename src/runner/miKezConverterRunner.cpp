@@ -15,6 +15,19 @@ constexpr const char* kModule = "miKezConverterRunner";
 
 platform::ClipFormat gExternalCBFormat = 0;
 
+ConverterWaiter gWaiter;
+
+// The converter being waited for, and whether it was ended rather than finished.
+struct AwaitedConverter {
+    platform::ProcessHandle handle = 0;
+    bool ended = false;
+};
+AwaitedConverter gAwaited;
+bool gLastWasEnded = false;
+
+// Ended converters report this exit code; nothing reads it but a person looking at the process.
+constexpr std::uint32_t kEndedExitCode = 1;
+
 QString PathTooLongMessage(bool aSource)
 {
     return (aSource ? QStringLiteral("Путь к исходному файлу длиннее %1 символов; такой путь нельзя передать конвертеру.")
@@ -75,6 +88,13 @@ bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QSt
         if (launchFailed) {
             aResultCode = ConverterCodes::kLaunchFailed;
             aMessage = QStringLiteral("Ошибка запуска kezcc.exe: ") + launchFailure;
+            return false;
+        }
+
+        // Whatever an ended converter left on the clipboard is no reply.
+        if (gLastWasEnded) {
+            aResultCode = ExternalData::kNotConfirmed;
+            aMessage = QStringLiteral("Нет подтверждения, что конвертер отработал.");
             return false;
         }
 
@@ -198,6 +218,7 @@ qint32 ExecuteShellCommand(const QString& aCommandLine)
 {
     return PassOn(kModule, "ExecuteShellCommand", [&]() -> qint32 {
         using namespace platform;
+        gLastWasEnded = false;
         Process& process = service<Process>();
         const StartResult started = process.start(aCommandLine.toStdString());
         // 2 is "not found" both as ENOENT and as ERROR_FILE_NOT_FOUND.
@@ -205,16 +226,30 @@ qint32 ExecuteShellCommand(const QString& aCommandLine)
             mErrorHandling::RaiseError(started.error == 2 ? KezErrorNumber::FileNotFound : KezErrorNumber::InvalidArgument,
                                        QString::fromStdString(started.description));
 
-        ProcessHandle handle = process.open(
-            ProcessAccess::Synchronize | ProcessAccess::QueryInformation | ProcessAccess::SetInformation,
-            started.processId);
+        constexpr std::uint32_t kWaitRights =
+            ProcessAccess::Synchronize | ProcessAccess::QueryInformation | ProcessAccess::Terminate;
+        ProcessHandle handle = process.open(kWaitRights | ProcessAccess::SetInformation, started.processId);
         if (handle != 0)
             process.setPriorityClass(handle, PriorityClass::Idle);
         else
-            handle = process.open(ProcessAccess::Synchronize | ProcessAccess::QueryInformation, started.processId);
+            handle = process.open(kWaitRights, started.processId);
         if (handle == 0)
             return 0;
-        process.wait(handle, kInfinite);
+        {
+            gAwaited = AwaitedConverter{handle, false};
+            const struct Forget {
+                ~Forget()
+                {
+                    gLastWasEnded = gAwaited.ended;
+                    gAwaited = AwaitedConverter{};
+                }
+            } forget;
+            const auto waitForEnd = [&process, handle] { process.wait(handle, kInfinite); };
+            if (gWaiter)
+                gWaiter(waitForEnd);
+            else
+                waitForEnd();
+        }
         std::uint32_t code = 0;
         process.exitCode(handle, code);
         process.close(handle);
@@ -232,5 +267,17 @@ platform::ClipFormat GetExternalCBFormat()
 }
 
 void ForgetExternalCBFormat() { gExternalCBFormat = 0; }
+
+void SetConverterWaiter(ConverterWaiter aWaiter) { gWaiter = std::move(aWaiter); }
+
+bool IsConverterRunning() { return gAwaited.handle != 0 && !gAwaited.ended; }
+
+bool EndRunningConverter()
+{
+    if (!IsConverterRunning())
+        return false;
+    gAwaited.ended = platform::service<platform::Process>().terminate(gAwaited.handle, kEndedExitCode);
+    return gAwaited.ended;
+}
 
 } // namespace miKezConverterRunner

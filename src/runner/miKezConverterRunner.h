@@ -8,6 +8,8 @@
 #include <QChar>
 #include <QString>
 
+#include <functional>
+
 class TLuKezOptions;
 
 // Converts one KEZ file into RTF with the external converter: the options and both paths go to
@@ -50,6 +52,19 @@ bool LoadExternalFromHGlobal(platform::HGlobal aHandle, ExternalRecord& aRecord)
 // Runs the command line hidden at idle priority and waits for it without a time-out; returns
 // its exit code. A failure to start is a run-time failure carrying the system's description.
 qint32 ExecuteShellCommand(const QString& aCommandLine);
+
+// How the time passes while the converter runs. aWaitForEnd blocks until the converter has
+// ended; a waiter may run it elsewhere and keep its own events flowing meanwhile, but returns only
+// after it has returned. Without one, the calling thread simply blocks.
+using ConverterWaiter = std::function<void(const std::function<void()>& aWaitForEnd)>;
+void SetConverterWaiter(ConverterWaiter aWaiter);
+
+// True while a converter started by RunConverter has not ended.
+bool IsConverterRunning();
+
+// Ends the converter being waited for (one that hangs), as a second request to stop does; its
+// file then gets the result "not confirmed". False when no converter is running.
+bool EndRunningConverter();
 
 // The converter's clipboard format, registered on first use; 0 while registering fails, in
 // which case the next call tries again.

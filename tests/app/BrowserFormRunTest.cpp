@@ -2,7 +2,11 @@
 #include "fs/FakeOpenFileDialog.h"
 #include "support/DropFiles.h"
 
+#include "common/ScopedOverride.h"
+#include "runner/miKezConverterRunner.h"
+
 #include <QAction>
+#include <QImage>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -61,22 +65,17 @@ protected:
     void run() { click("theRunConverting"); }
     QTimer* startTimer() { return child<QTimer>("theConvertionStartTimer"); }
 
-    // Presses "Стоп!" at the run's first pause after the list has shrunk to aRemaining files,
-    // just as a click made during the conversion before it would be handled there.
-    void pressStopWhenRemaining(qsizetype aRemaining)
-    {
-        atPauseWithRemaining(aRemaining, [this] { run(); });
-    }
-    // Runs aAction at the run's first pause after the list has shrunk to aRemaining files.
-    void atPauseWithRemaining(qsizetype aRemaining, std::function<void()> aAction)
+    // Runs aAction at the first moment the window's events flow while at most aRemaining files
+    // wait, the one being converted included. Slow conversions let events flow during each.
+    void whileConvertingWithRemaining(qsizetype aRemaining, std::function<void()> aAction)
     {
         QMetaObject::invokeMethod(
             form.get(),
             [this, aRemaining, aAction] {
-                if (form->SourceFiles().Count() <= aRemaining)
+                if (miKezConverterRunner::IsConverterRunning() && form->SourceFiles().Count() <= aRemaining)
                     aAction();
                 else
-                    atPauseWithRemaining(aRemaining, aAction);
+                    whileConvertingWithRemaining(aRemaining, aAction);
             },
             Qt::QueuedConnection);
     }
@@ -117,8 +116,8 @@ TEST_F(BrowserFormRun, SeveralFilesEndWithASummaryCountedAfreshForEveryRun)
 
 TEST_F(BrowserFormRun, StopDuringTheSecondOfFiveEndsAfterItWithSummaryAndInterruption)
 {
-    const QStringList files = addSources({"f1.kez", "f2.kez", "f3.kez", "f4.kez", "f5.kez"});
-    pressStopWhenRemaining(3);
+    const QStringList files = addSources({"f1 sleep80.kez", "f2 sleep80.kez", "f3.kez", "f4.kez", "f5.kez"});
+    whileConvertingWithRemaining(4, [this] { run(); });
     run();
     EXPECT_EQ(form->LogText(), success(files[0]) + success(files[1]) + summary(2, 2, 0) +
                                    "Обработка прервана пользователем." + kCrLf);
@@ -128,11 +127,98 @@ TEST_F(BrowserFormRun, StopDuringTheSecondOfFiveEndsAfterItWithSummaryAndInterru
 
 TEST_F(BrowserFormRun, StopDuringTheFirstFileAddsNeitherSummaryNorInterruption)
 {
-    const QStringList files = addSources({"f1.kez", "f2.kez", "f3.kez"});
-    pressStopWhenRemaining(2);
+    const QStringList files = addSources({"f1 sleep80.kez", "f2.kez", "f3.kez"});
+    whileConvertingWithRemaining(3, [this] { run(); });
     run();
     EXPECT_EQ(form->LogText(), success(files[0]));
     EXPECT_EQ(entries(), files.mid(1));
+}
+
+// A stop or a close that is already waiting when a run starts is not lost in the run's start.
+TEST_F(BrowserFormRun, AStopOrCloseQueuedBeforeTheRunLeavesEveryFileInTheList)
+{
+    for (const bool closing : {false, true}) {
+        const QStringList files = addSources({"q1.kez", "q2.kez", "q3.kez"});
+        QMetaObject::invokeMethod(
+            form.get(), [this, closing] { closing ? (void)form->close() : run(); }, Qt::QueuedConnection);
+        run();
+        EXPECT_EQ(entries(), files) << closing;
+        EXPECT_TRUE(form->LogText().isEmpty()) << closing;
+        EXPECT_FALSE(form->IsBusy()) << closing;
+        EXPECT_EQ(QFile::exists(environment.registryFile()), closing) << "a close saves the settings";
+        for (const QString& file : files)
+            form->RemoveSrcFile(file);
+    }
+}
+
+// A converter that never ends holds the run until a second "Стоп!", after a confirmation, ends
+// it; the file is logged as unconfirmed and the run stops. Refused, the file runs its course.
+TEST_F(BrowserFormRun, ASecondStopEndsAHungConverterAfterAConfirmation)
+{
+    const struct {
+        const char* name;
+        bool answer;
+        bool converted;
+    } cases[] = {{"hung sleep600000.kez", true, false}, {"slow sleep700.kez", false, true}};
+    for (const auto& c : cases) {
+        const QStringList files = addSources({QString::fromUtf8(c.name), QStringLiteral("next.kez")});
+        const qsizetype logged = form->LogText().size();
+        QStringList questions;
+        const ScopedOverride<miKezConverterMain::QuestionPresenter> answer(
+            miKezConverterMain::questionPresenter(), [&](const QString& aTitle, const QString& aText) {
+                questions << aTitle + QStringLiteral(": ") + aText;
+                return c.answer;
+            });
+        whileConvertingWithRemaining(2, [this] {
+            run();
+            run();
+        });
+        run();
+        ASSERT_EQ(questions.size(), 1) << c.name;
+        EXPECT_TRUE(questions[0].startsWith(QStringLiteral("Конвертер не отвечает: Конвертер всё ещё обрабатывает файл")));
+        EXPECT_TRUE(questions[0].contains(files[0])) << "names the file";
+        EXPECT_EQ(form->LogText().mid(logged), c.converted ? success(files[0])
+                                               : failure(files[0], QStringLiteral("Нет подтверждения, что конвертер отработал.")));
+        EXPECT_EQ(entries(), files.mid(1)) << "the run stopped";
+        EXPECT_FALSE(form->IsBusy());
+        form->RemoveSrcFile(files[1]);
+    }
+}
+
+// While the converter works the window goes on: its events run, the caption tells how far the
+// run is, and the list still shows the files that wait.
+TEST_F(BrowserFormRun, DuringAConversionTheWindowShowsProgressAndTheWaitingFiles)
+{
+    QStringList names;
+    for (int i = 1; i <= 12; ++i)
+        names << QStringLiteral("p%1 sleep70.kez").arg(i, 2, 10, QLatin1Char('0'));
+    const QStringList files = addSources(names);
+    form->show();
+    const QString caption = form->windowTitle();
+    QString during;
+    QImage shownList;
+    bool converterWasRunning = false;
+    whileConvertingWithRemaining(10, [&] {
+        during = form->windowTitle();
+        converterWasRunning = miKezConverterRunner::IsConverterRunning();
+        shownList = list()->viewport()->grab().toImage();
+        run();
+    });
+    run();
+    EXPECT_TRUE(converterWasRunning) << "events ran while the converter worked";
+    EXPECT_EQ(during, QStringLiteral("3 из 12 — ") + caption);
+    EXPECT_EQ(form->windowTitle(), caption);
+
+    // The top line of the list holds the file being converted: some of its pixels are text.
+    ASSERT_FALSE(shownList.isNull());
+    const QRect line = list()->visualItemRect(list()->item(0));
+    const QColor background = shownList.pixelColor(shownList.width() - 2, line.center().y());
+    int inked = 0;
+    for (int x = line.left(); x < line.right(); ++x)
+        for (int y = line.top(); y <= line.bottom(); ++y)
+            inked += shownList.pixelColor(x, y) != background;
+    EXPECT_GT(inked, 50) << "the list was drawn blank";
+    EXPECT_EQ(entries(), files.mid(3));
 }
 
 TEST_F(BrowserFormRun, TheLogKeepsExactlyTheLast32760Characters)
@@ -145,6 +231,24 @@ TEST_F(BrowserFormRun, TheLogKeepsExactlyTheLast32760Characters)
     }
     EXPECT_EQ(form->LogText(), written.right(32760));
     auto* log = child<QPlainTextEdit>("theConvertResults");
+    EXPECT_EQ(log->toPlainText(), QString(form->LogText()).replace(kCrLf, QStringLiteral("\n")));
+    EXPECT_EQ(log->textCursor().position(), log->document()->characterCount() - 1);
+}
+
+// During a run the box catches up in steps; afterwards it shows exactly the log.
+TEST_F(BrowserFormRun, AfterARunThatOverflowsTheLogItsBoxShowsExactlyTheLog)
+{
+    // Nearly full before the run, so that the run's own lines push the old ones out.
+    for (int i = 0; i < 1300; ++i)
+        form->AddMessage(QStringLiteral("Старое сообщение %1").arg(i));
+    QStringList names;
+    for (int i = 0; i < 40; ++i) // events run during the 21st
+        names << QStringLiteral("%1%2 %3.kez").arg(i).arg(i == 20 ? " sleep120" : "").arg(QString(60, QChar(0x0436)));
+    addSources(names);
+    run();
+    EXPECT_EQ(form->LogText().size(), 32760);
+    auto* log = child<QPlainTextEdit>("theConvertResults");
+    EXPECT_EQ(log->toPlainText(), QString(form->LogText()).replace(kCrLf, QStringLiteral("\n")));
     EXPECT_EQ(log->textCursor().position(), log->document()->characterCount() - 1);
 }
 
@@ -200,8 +304,8 @@ TEST_F(BrowserFormRun, FilesDroppedDuringARunAreConvertedByThatRun)
 
 TEST_F(BrowserFormRun, ClearingTheListDuringARunLeavesItNothingMoreToConvert)
 {
-    const QStringList files = addSources({"f1.kez", "f2.kez", "f3.kez"});
-    atPauseWithRemaining(2, [this] { child<QAction>("mnClearList")->trigger(); });
+    const QStringList files = addSources({"f1 sleep80.kez", "f2.kez", "f3.kez"});
+    whileConvertingWithRemaining(3, [this] { child<QAction>("mnClearList")->trigger(); });
     run();
     EXPECT_EQ(form->LogText(), success(files[0]));
     EXPECT_TRUE(entries().isEmpty());
@@ -211,8 +315,8 @@ TEST_F(BrowserFormRun, ClearingTheListDuringARunLeavesItNothingMoreToConvert)
 
 TEST_F(BrowserFormRun, ClosingTheWindowDuringARunStopsItAfterTheCurrentFile)
 {
-    const QStringList files = addSources({"f1.kez", "f2.kez", "f3.kez"});
-    atPauseWithRemaining(1, [this] { form->close(); });
+    const QStringList files = addSources({"f1.kez", "f2 sleep80.kez", "f3.kez"});
+    whileConvertingWithRemaining(2, [this] { form->close(); });
     run();
     EXPECT_EQ(entries(), files.mid(2));
     EXPECT_TRUE(form->LogText().endsWith(QStringLiteral("Обработка прервана пользователем.\r\n")));

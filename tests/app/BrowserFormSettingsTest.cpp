@@ -1,6 +1,7 @@
 // The main window's remembered settings: loaded at start-up, shown when the window opens,
 // collected and written when it closes.
 #include "app/MainWindowFixture.h"
+#include "common/ScopedOverride.h"
 #include "errors/mErrorHandling.h"
 #include "options/miRegistryTools.h"
 
@@ -25,14 +26,9 @@ QByteArray readAll(const QString& path)
 
 class BrowserFormSettings : public MainWindowTest {
 protected:
-    void SetUp() override
-    {
-        mErrorHandling::SetPresenter([this](const QString& message, const QString&, qint32) { reports << message; });
-    }
     void TearDown() override
     {
         closeWindow();
-        mErrorHandling::SetPresenter({});
         EXPECT_TRUE(reports.isEmpty()) << reports.join(QLatin1Char('\n')).toStdString();
     }
     void closeAndStartAgain()
@@ -43,6 +39,8 @@ protected:
     }
 
     QStringList reports;
+    const ScopedOverride<mErrorHandling::Presenter> recording{
+        mErrorHandling::presenter(), [this](const QString& message, const QString&, qint32) { reports << message; }};
 };
 
 } // namespace

@@ -98,3 +98,67 @@ TEST_F(BrowserFormState, WindowHasItsFixedSizeCaptionLayoutMenusAndTabOrder)
             visited << w->objectName();
     EXPECT_EQ(visited, kControls);
 }
+
+namespace {
+
+class BrowserFormKeyboard : public BrowserFormState {
+protected:
+    void SetUp() override
+    {
+        BrowserFormState::SetUp();
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+    QString focused() const { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); }
+    void press(Qt::Key aKey, Qt::KeyboardModifiers aModifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget(), aKey, aModifiers);
+    }
+};
+
+} // namespace
+
+TEST_F(BrowserFormKeyboard, TheWindowOpensWithTheFocusOnAdd) { EXPECT_EQ(focused(), QStringLiteral("theAddSrcFile")); }
+
+// Tab, either way, enters the destination buttons at the chosen one and leaves at once.
+TEST_F(BrowserFormKeyboard, TabEntersTheDestinationButtonsAtTheChosenOne)
+{
+    const struct {
+        const char* chosen;
+        const char* after; // the folder box only takes part when the fixed folder is chosen
+    } cases[] = {{"theDestDirFixed", "theDestDir"}, {"theDestDirSame", "theOptions"}, {"theDestDirFixed", "theDestDir"}};
+    for (const auto& [chosen, after] : cases) {
+        child<QRadioButton>(chosen)->setChecked(true);
+        child<QWidget>("theSrcOnlyKez")->setFocus();
+        press(Qt::Key_Tab);
+        EXPECT_EQ(focused(), QLatin1String(chosen)) << "forwards";
+        press(Qt::Key_Tab);
+        EXPECT_EQ(focused(), QLatin1String(after)) << "the other button is skipped";
+        child<QWidget>("theOptions")->setFocus();
+        // Back over the folder box and its button when they take part.
+        do
+            press(Qt::Key_Backtab, Qt::ShiftModifier);
+        while (focused() == QLatin1String("theSelectFolder") || focused() == QLatin1String("theDestDir"));
+        EXPECT_EQ(focused(), QLatin1String(chosen)) << "backwards";
+    }
+}
+
+// The Delete key on the list does what "Удалить" does, and nothing when the button could not be pressed.
+TEST_F(BrowserFormKeyboard, DeleteKeyRemovesTheSelectedLinesLikeTheButton)
+{
+    const QStringList files{"/k/a.kez", "/k/b.kez", "/k/c.kez", "/k/d.kez"};
+    for (const QString& file : files)
+        form->AddSrcFile(file);
+    list()->setFocus();
+    list()->setCurrentRow(1);
+    press(Qt::Key_Delete);
+    EXPECT_EQ(lines(), (QStringList{"/k/a.kez", "/k/c.kez", "/k/d.kez"}));
+    EXPECT_EQ(list()->currentRow(), 1) << "the next line is chosen, as after the button";
+    EXPECT_TRUE(list()->item(1)->isSelected());
+
+    form->SetBusy(true);
+    press(Qt::Key_Delete);
+    EXPECT_EQ(lines().size(), 3) << "nothing is removed during a run";
+    form->SetBusy(false);
+}

@@ -1,5 +1,6 @@
 #include "app/BrowserForm.h"
 #include "app/miKezConverterMain.h"
+#include "common/ScopedOverride.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -18,18 +19,19 @@ protected:
         savedCwd = QDir::currentPath();
         qputenv("PATH", QFile::encodeName(pathFolder.path()));
         QDir::setCurrent(cwdFolder.path());
-        miKezConverterMain::SetMessagePresenter([this](const QString& title, const QString& text) {
-            titles << title;
-            texts << text;
-        });
     }
     void TearDown() override
     {
-        miKezConverterMain::SetMessagePresenter({});
         miKezConverterMain::ReleaseOptions();
         QDir::setCurrent(savedCwd);
         qputenv("PATH", savedPath);
     }
+    const ScopedOverride<miKezConverterMain::MessagePresenter> recording{
+        miKezConverterMain::messagePresenter(), [this](const QString& title, const QString& text) {
+            titles << title;
+            texts << text;
+        }};
+
     void putConverterOnPath()
     {
         QFile converter(pathFolder.filePath(QStringLiteral("kezcc")));

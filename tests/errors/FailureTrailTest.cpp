@@ -1,3 +1,4 @@
+#include "common/ScopedOverride.h"
 #include "errors/ErrorReportText.h"
 #include "errors/mErrorHandling.h"
 
@@ -18,17 +19,11 @@ struct Report {
 
 class FailureTrail : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        SetProgramName(QStringLiteral("Prog"));
-        SetPresenter([this](const QString& m, const QString& s, qint32 c) { reports.push_back({m, s, c}); });
-    }
-    void TearDown() override
-    {
-        SetPresenter({});
-        SetProgramName({});
-    }
+    void SetUp() override { SetProgramName(QStringLiteral("Prog")); }
+    void TearDown() override { SetProgramName({}); }
     std::vector<Report> reports;
+    const ScopedOverride<Presenter> recording{
+        presenter(), [this](const QString& m, const QString& s, qint32 c) { reports.push_back({m, s, c}); }};
 };
 
 void ProcedureC() { PassOn("mDeep", "ProcedureC", [] { RaiseError(5, QStringLiteral("Неверный аргумент"), 12); }); }

@@ -51,6 +51,55 @@ TEST_F(ProcessContract, MissingProgramOrEmptyCommandLineIsAStartFailureWithADesc
 #endif
 }
 
+TEST_F(ProcessContract, TerminateEndsAHungProcessWhileAnotherThreadWaitsForIt)
+{
+    const StartResult started = process.start("process_probe hang");
+    ASSERT_TRUE(started.started()) << started.description;
+    const ProcessHandle handle = process.open(
+        ProcessAccess::Synchronize | ProcessAccess::QueryInformation | ProcessAccess::Terminate, started.processId);
+    ASSERT_NE(handle, 0u);
+    EXPECT_EQ(process.wait(handle, 50), kWaitTimeout) << "it hangs";
+
+    std::uint32_t waited = kWaitFailed;
+    std::thread waiter([&] { waited = process.wait(handle, kInfinite); });
+    EXPECT_TRUE(process.terminate(handle, 3));
+    waiter.join();
+    EXPECT_EQ(waited, kWaitObject0);
+    std::uint32_t code = kStillActive;
+    EXPECT_TRUE(process.exitCode(handle, code));
+    EXPECT_EQ(code, 3u) << "the code asked for, not the way it was ended";
+    EXPECT_FALSE(process.terminate(handle, 4)) << "an ended process cannot be ended again";
+    EXPECT_TRUE(process.exitCode(handle, code));
+    EXPECT_EQ(code, 3u);
+    EXPECT_TRUE(process.close(handle));
+}
+
+TEST_F(ProcessContract, TerminateNeedsItsRightAndLeavesAnEndedProcessAlone)
+{
+    Child child("process_probe hang");
+    ASSERT_NE(child.handle, 0u) << child.started.description;
+    EXPECT_FALSE(process.terminate(child.handle, 3)) << "opened without the right to end it";
+    EXPECT_TRUE(child.running());
+    const ProcessHandle ender =
+        process.open(ProcessAccess::Terminate | ProcessAccess::Synchronize, child.started.processId);
+    ASSERT_NE(ender, 0u);
+    EXPECT_TRUE(process.terminate(ender, 3));
+    EXPECT_EQ(child.finish(), std::optional<std::uint32_t>(3));
+    process.close(ender);
+
+    const StartResult quick = process.start("process_probe exit 6");
+    ASSERT_TRUE(quick.started()) << quick.description;
+    const ProcessHandle handle =
+        process.open(ProcessAccess::Synchronize | ProcessAccess::QueryInformation | ProcessAccess::Terminate,
+                     quick.processId);
+    ASSERT_EQ(process.wait(handle, kInfinite), kWaitObject0);
+    EXPECT_FALSE(process.terminate(handle, 3));
+    std::uint32_t code = 0;
+    EXPECT_TRUE(process.exitCode(handle, code));
+    EXPECT_EQ(code, 6u);
+    process.close(handle);
+}
+
 #ifndef _WIN32
 TEST_F(ProcessContract, CommandLineIsSplitOnBlanksWithoutAShell)
 {

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace miKezConverterRunner;
@@ -249,7 +250,7 @@ public:
     platform::ProcessHandle open(std::uint32_t aAccess, std::uint32_t aProcessId) override
     {
         calls.push_back("open " + std::to_string(aAccess) + " " + std::to_string(aProcessId));
-        return (aAccess == 0x100600 ? refuseFullAccess : refuseAnyAccess) ? 0 : 77;
+        return (aAccess == 0x100601 ? refuseFullAccess : refuseAnyAccess) ? 0 : 77;
     }
     bool setPriorityClass(platform::ProcessHandle aHandle, std::uint32_t aClass) override
     {
@@ -266,6 +267,11 @@ public:
     {
         calls.push_back("exitcode " + std::to_string(aHandle));
         aCode = 9;
+        return true;
+    }
+    bool terminate(platform::ProcessHandle aHandle, std::uint32_t aCode) override
+    {
+        calls.push_back("terminate " + std::to_string(aHandle) + " " + std::to_string(aCode));
         return true;
     }
     bool close(platform::ProcessHandle aHandle) override
@@ -290,9 +296,9 @@ TEST(ExecuteShellCommandTest, StartsLowersToIdleWaitsForeverAndReturnsTheExitCod
         int result;
         std::vector<std::string> calls;
     } cases[] = {
-        {false, false, 9, {"start kezcc -c", "open 1050112 4242", "priority 77 64", tail[0], tail[1], tail[2]}},
-        {true, false, 9, {"start kezcc -c", "open 1050112 4242", "open 1049600 4242", tail[0], tail[1], tail[2]}},
-        {true, true, 0, {"start kezcc -c", "open 1050112 4242", "open 1049600 4242"}},
+        {false, false, 9, {"start kezcc -c", "open 1050113 4242", "priority 77 64", tail[0], tail[1], tail[2]}},
+        {true, false, 9, {"start kezcc -c", "open 1050113 4242", "open 1049601 4242", tail[0], tail[1], tail[2]}},
+        {true, true, 0, {"start kezcc -c", "open 1050113 4242", "open 1049601 4242"}},
     };
     for (const auto& c : cases) {
         ScriptedProcess process;
@@ -302,4 +308,35 @@ TEST(ExecuteShellCommandTest, StartsLowersToIdleWaitsForeverAndReturnsTheExitCod
         EXPECT_EQ(ExecuteShellCommand(QStringLiteral("kezcc -c")), c.result);
         EXPECT_EQ(process.calls, c.calls);
     }
+}
+
+// A converter that never ends is waited for without a time-out until the caller ends it; its
+// file then gets "not confirmed", whatever the converter would have answered.
+TEST_F(RunConverterTest, AHungConverterEndedWhileWaitingGivesNotConfirmed)
+{
+    EXPECT_FALSE(IsConverterRunning());
+    EXPECT_FALSE(EndRunningConverter()) << "nothing to end";
+    bool wasRunning = false;
+    bool ended = false;
+    SetConverterWaiter([&](const std::function<void()>& aWaitForEnd) {
+        std::thread waiting(aWaitForEnd);
+        // Long after a quick converter would have replied.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        wasRunning = IsConverterRunning();
+        ended = EndRunningConverter();
+        waiting.join();
+    });
+    const bool converted = run(QStringLiteral("sleep600000 reply0.kez"));
+    SetConverterWaiter({});
+    EXPECT_TRUE(wasRunning);
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(converted);
+    EXPECT_EQ(code, -1);
+    EXPECT_EQ(message, kNotConfirmed);
+    EXPECT_FALSE(IsConverterRunning());
+    EXPECT_FALSE(QFile::exists(output));
+
+    // The next file is converted as usual.
+    EXPECT_TRUE(run(QStringLiteral("reply0.kez")));
+    EXPECT_EQ(code, 0);
 }

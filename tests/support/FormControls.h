@@ -5,12 +5,24 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
+// A missing control ends the test that asked for it (GoogleTest reports the exception as that
+// test's failure) instead of handing it a null pointer that would bring down the whole executable.
+class MissingControl : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // A form's control by its object name; a missing one fails the test.
 template <class T>
 T* FindControl(const QWidget* aForm, const char* aName)
 {
     T* found = aForm->findChild<T*>(QLatin1String(aName));
-    EXPECT_NE(found, nullptr) << aName;
+    if (!found) {
+        ADD_FAILURE() << "no control named " << aName;
+        throw MissingControl(aName);
+    }
     return found;
 }
 

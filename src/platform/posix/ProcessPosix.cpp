@@ -16,6 +16,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,8 +78,11 @@ std::uint32_t classFor(int nice, bool idleScheduling)
     return PriorityClass::High;
 }
 
-std::uint32_t exitCodeOf(int status)
+std::uint32_t exitCodeOf(int status, const std::optional<std::uint32_t>& terminatedWith)
 {
+    // Ended through terminate: the code asked for, as TerminateProcess gives it.
+    if (terminatedWith && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+        return *terminatedWith;
     if (WIFEXITED(status))
         return std::uint32_t(WEXITSTATUS(status));
     if (WIFSIGNALED(status))
@@ -211,12 +215,29 @@ public:
             return false;
         if (reap(pid, false)) {
             std::lock_guard guard(mMutex);
-            code = exitCodeOf(mChildren[pid].status);
+            code = exitCodeOf(mChildren[pid].status, mChildren[pid].terminatedWith);
             return true;
         }
         if (!isRunning(pid))
             return false;
         code = kStillActive;
+        return true;
+    }
+
+    bool terminate(ProcessHandle process, std::uint32_t exitCode) override
+    {
+        pid_t pid = 0;
+        if (!lookUp(process, ProcessAccess::Terminate, pid))
+            return false;
+        // Reaping happens only under the lock, so an unreaped child still owns its number here.
+        std::lock_guard guard(mMutex);
+        const auto it = mChildren.find(pid);
+        if (it == mChildren.end() || it->second.reaped || reapLocked(pid, it->second))
+            return false;
+        Child& child = it->second;
+        if (::kill(pid, SIGKILL) != 0)
+            return false;
+        child.terminatedWith = exitCode;
         return true;
     }
 
@@ -242,6 +263,7 @@ private:
     struct Child {
         bool reaped = false;
         int status = 0;
+        std::optional<std::uint32_t> terminatedWith;
     };
     struct Opened {
         pid_t pid;
@@ -265,7 +287,8 @@ private:
         return it != mChildren.end() && !it->second.reaped;
     }
 
-    // True once the child has ended (now or before). Blocks without holding the lock.
+    // True once the child has ended (now or before). Blocks without holding the lock, but reaps
+    // only under it: terminate must never signal a number that was already handed back.
     bool reap(pid_t pid, bool block)
     {
         {
@@ -273,21 +296,34 @@ private:
             const auto it = mChildren.find(pid);
             if (it == mChildren.end())
                 return false;
-            if (it->second.reaped)
+            if (it->second.reaped || reapLocked(pid, it->second))
                 return true;
         }
+        if (!block)
+            return false;
+        siginfo_t info{};
+        int result;
+        do {
+            result = ::waitid(P_PID, id_t(pid), &info, WEXITED | WNOWAIT);
+        } while (result < 0 && errno == EINTR);
+        std::lock_guard guard(mMutex);
+        const auto it = mChildren.find(pid);
+        // Another thread may have reaped it meanwhile (ECHILD): its record says so.
+        return it != mChildren.end() && (it->second.reaped || reapLocked(pid, it->second));
+    }
+
+    // Collects an ended child's status without waiting. Call with the lock held.
+    static bool reapLocked(pid_t pid, Child& child)
+    {
         int status = 0;
         pid_t result;
         do {
-            result = ::waitpid(pid, &status, block ? 0 : WNOHANG);
+            result = ::waitpid(pid, &status, WNOHANG);
         } while (result < 0 && errno == EINTR);
-        std::lock_guard guard(mMutex);
-        Child& child = mChildren[pid];
         if (result == pid) {
             child.reaped = true;
             child.status = status;
         }
-        // Another thread may have reaped it meanwhile (ECHILD): its record says so.
         return child.reaped;
     }
 

@@ -90,6 +90,14 @@ public:
         return true;
     }
 
+    bool terminate(ProcessHandle process, std::uint32_t exitCode) override
+    {
+        // An ended process cannot be ended again; say so the same way on every system.
+        if (!process || WaitForSingleObject(toNative(process), 0) == WAIT_OBJECT_0)
+            return false;
+        return TerminateProcess(toNative(process), UINT(exitCode)) != FALSE;
+    }
+
     bool close(ProcessHandle process) override { return process && CloseHandle(toNative(process)) != FALSE; }
 
 private:

@@ -5,11 +5,13 @@
 //   process_probe nice <fifo> <file>       waits until the fifo is written and closed, then writes its
 //                                          nice value
 //   process_probe signal                   ends itself with SIGTERM
+//   process_probe hang                     never ends by itself
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -26,6 +28,10 @@ int main(int argc, char** argv)
     const std::string command = argv[1];
     if (command == "exit" && argc == 3)
         return std::atoi(argv[2]);
+    if (command == "hang") {
+        while (true)
+            std::this_thread::sleep_for(std::chrono::hours(1));
+    }
     if (command == "args" && argc >= 3) {
         std::ofstream out(argv[2], std::ios::binary);
         for (int i = 3; i < argc; ++i)

@@ -1,0 +1,252 @@
+#include "app/BatchRun.h"
+#include "app/MessageLog.h"
+#include "app/miKezConverterMain.h"
+#include "errors/mErrorHandling.h"
+#include "runner/miKezConverterRunner.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+using mErrorHandling::PassOn;
+
+namespace {
+
+constexpr const char* kModule = "BrowserForm";
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The window's busy state for as long as a run lasts, left again however the run ends.
+class BusyWhileRunning {
+public:
+    explicit BusyWhileRunning(const std::function<void(bool)>& aSetBusy) : mSetBusy(aSetBusy) { mSetBusy(true); }
+    ~BusyWhileRunning() noexcept(false)
+    {
+        if (std::uncaught_exceptions() == mUnwinding) {
+            mSetBusy(false);
+            return;
+        }
+        // Already failing: that failure is the one to report.
+        try {
+            mSetBusy(false);
+        } catch (...) {
+        }
+    }
+    BusyWhileRunning(const BusyWhileRunning&) = delete;
+    BusyWhileRunning& operator=(const BusyWhileRunning&) = delete;
+
+private:
+    const std::function<void(bool)>& mSetBusy;
+    int mUnwinding = std::uncaught_exceptions();
+};
+
+// Restores a value when the scope ends.
+template <class T>
+class Restore {
+public:
+    Restore(T& aValue, T aDuring) : mValue(aValue), mSaved(std::exchange(aValue, std::move(aDuring))) {}
+    ~Restore() { mValue = std::move(mSaved); }
+    Restore(const Restore&) = delete;
+    Restore& operator=(const Restore&) = delete;
+
+private:
+    T& mValue;
+    T mSaved;
+};
+
+} // namespace
+
+BatchRun::BatchRun(MessageLog& aLog, Window aWindow, QObject* aParent)
+    : QObject(aParent), mLog(aLog), mWindow(std::move(aWindow))
+{
+}
+
+void BatchRun::Run()
+{
+    PassOn(kModule, "ConvertCurrentSrcList", [&] {
+        if (mRunning)
+            return;
+        const Restore<bool> running(mRunning, true);
+        // A stop left from an earlier run is void; one that arrives while the busy state is being
+        // shown belongs to this run and must survive.
+        mStopRequested = false;
+        const struct EndClosing {
+            bool& closing;
+            ~EndClosing() { closing = false; }
+        } endClosing{mClosing};
+        const BusyWhileRunning busy(mWindow.setBusy);
+        mSinceEvents.start();
+        mSucceeded = 0;
+        mFailed = 0;
+        mWaiting = std::make_unique<WaitingThread>();
+        miKezConverterRunner::SetConverterWaiter(
+            [this](const std::function<void()>& aWaitForEnd) { WaitKeepingEventsFlowing(aWaitForEnd); });
+        const struct EndWaiter {
+            std::unique_ptr<WaitingThread>& waiting;
+            ~EndWaiter()
+            {
+                miKezConverterRunner::SetConverterWaiter({});
+                waiting.reset();
+            }
+        } endWaiter{mWaiting};
+
+        qint32 done = 0;
+        // Files dropped or cleared meanwhile change the list: read it afresh each time.
+        while (!StopRequested()) {
+            const std::optional<QString> file = mWindow.firstFile();
+            if (!file)
+                break;
+            emit Progress(done + 1, qint32(done + mWindow.waitingCount()));
+            mWindow.convert(*file);
+            mWindow.remove(*file);
+            ++done;
+            ProcessEventsWhenDue();
+        }
+        const qint32 processed = mSucceeded + mFailed;
+        if (processed > 1) {
+            mLog.Add(QStringLiteral("Обработано файлов: %1, успешно: %2, с ошибками: %3")
+                         .arg(processed)
+                         .arg(mSucceeded)
+                         .arg(mFailed));
+            if (StopRequested())
+                mLog.Add(QStringLiteral("Обработка прервана пользователем."));
+        }
+        emit Progress(0, 0);
+    });
+}
+
+void BatchRun::ConvertFile(const QString& aFile, const QString& aOutFile)
+{
+    PassOn(kModule, "DoConvertion", [&] {
+        qint32 resultCode = 0;
+        QString message;
+        if (miKezConverterRunner::RunConverter(miKezConverterMain::gKezOptions(), aFile, aOutFile, 0, resultCode,
+                                               message)) {
+            mLog.Add(QStringLiteral("Успешно: ") + aFile + QStringLiteral(" -> ") + aOutFile);
+            ++mSucceeded;
+        } else {
+            mLog.Add(QStringLiteral("Ошибка: ") + aFile + QStringLiteral(" -> ") + aOutFile + kCrLf + message);
+            ++mFailed;
+        }
+    });
+}
+
+void BatchRun::RequestStop()
+{
+    if (!mRunning)
+        return;
+    if (!mStopRequested) {
+        mStopRequested = true;
+        return;
+    }
+    const std::optional<QString> file = mWindow.firstFile();
+    if (miKezConverterRunner::IsConverterRunning() && mWindow.confirmEndConverter(file.value_or(QString())))
+        miKezConverterRunner::EndRunningConverter();
+}
+
+void BatchRun::RequestClose()
+{
+    if (mRunning)
+        mClosing = true;
+}
+
+void BatchRun::ProcessEvents()
+{
+    mWindow.beforeEvents();
+    QCoreApplication::processEvents();
+    mSinceEvents.restart();
+}
+
+void BatchRun::ProcessEventsWhenDue()
+{
+    if (mSinceEvents.elapsed() >= kEventIntervalMs)
+        ProcessEvents();
+}
+
+// One thread for a whole run that waits for each converter in turn: starting a thread per file
+// would cost more than the rest of the window's work for that file.
+class BatchRun::WaitingThread {
+public:
+    WaitingThread() : mThread([this] { Serve(); }) {}
+    ~WaitingThread()
+    {
+        {
+            const std::lock_guard lock(mMutex);
+            mQuit = true;
+        }
+        mChanged.notify_all();
+        mThread.join();
+    }
+    WaitingThread(const WaitingThread&) = delete;
+    WaitingThread& operator=(const WaitingThread&) = delete;
+
+    // Runs aWait there; once it has returned, Finished answers true and aLoop is asked to quit.
+    void Begin(const std::function<void()>& aWait, QEventLoop* aLoop)
+    {
+        {
+            const std::lock_guard lock(mMutex);
+            mWait = &aWait;
+            mLoop = aLoop;
+            mDone = false;
+        }
+        mChanged.notify_all();
+    }
+    // Waits at most aMs for the end of the current wait.
+    bool FinishedWithin(qint64 aMs)
+    {
+        std::unique_lock lock(mMutex);
+        return mChanged.wait_for(lock, std::chrono::milliseconds(aMs), [this] { return mDone; });
+    }
+    void Finish()
+    {
+        std::unique_lock lock(mMutex);
+        mChanged.wait(lock, [this] { return mDone; });
+    }
+
+private:
+    void Serve()
+    {
+        std::unique_lock lock(mMutex);
+        while (true) {
+            mChanged.wait(lock, [this] { return mQuit || mWait; });
+            if (mQuit)
+                return;
+            const std::function<void()>* wait = std::exchange(mWait, nullptr);
+            lock.unlock();
+            (*wait)();
+            lock.lock();
+            mDone = true;
+            // Under the lock: the loop outlives the wait it was given for.
+            QMetaObject::invokeMethod(mLoop, &QEventLoop::quit, Qt::QueuedConnection);
+            mChanged.notify_all();
+        }
+    }
+
+    std::mutex mMutex;
+    std::condition_variable mChanged;
+    const std::function<void()>* mWait = nullptr;
+    QEventLoop* mLoop = nullptr;
+    bool mDone = true;
+    bool mQuit = false;
+    std::thread mThread;
+};
+
+void BatchRun::WaitKeepingEventsFlowing(const std::function<void()>& aWaitForEnd)
+{
+    QEventLoop loop;
+    mWaiting->Begin(aWaitForEnd, &loop);
+    // A quick conversion ends before events are due: no event processing for it at all.
+    if (!mWaiting->FinishedWithin(qMax<qint64>(0, kEventIntervalMs - mSinceEvents.elapsed()))) {
+        mWindow.beforeEvents();
+        loop.exec();
+        mSinceEvents.restart();
+    }
+    mWaiting->Finish();
+}
+
+BatchRun::~BatchRun() = default;
