@@ -1,11 +1,11 @@
 #include "ui/colors/LuColorSelector.h"
 
 #include "errors/mErrorHandling.h"
+#include "ui/EditorColors.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/LuColorSelectorFrm.h"
 #include "ui/colors/miGraph.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -38,16 +38,6 @@ QFont SampleFont()
     font.setPointSizeF(8.25);
     font.setBold(true);
     return font;
-}
-
-void PaintSample(QLineEdit* aText, const QColor& aForeground, const QColor& aBackground)
-{
-    QPalette palette = aText->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::Text, aForeground);
-        palette.setColor(group, QPalette::Base, aBackground);
-    }
-    aText->setPalette(palette);
 }
 
 } // namespace
@@ -184,12 +174,10 @@ void LuColorSelector::RefreshControls()
 {
     PassOn(kModule, "RefreshControls", [&] {
         theText->setEnabled(mEnabled);
-        if (mEnabled) {
-            PaintSample(theText, ToQColor(Color()), ToQColor(Back()));
-        } else {
-            const QPalette system = QApplication::palette();
-            PaintSample(theText, system.color(QPalette::Dark), system.color(QPalette::Button));
-        }
+        if (mEnabled)
+            PaintEditor(theText, ToQColor(Color()), ToQColor(Back()));
+        else
+            PaintEditorSystemColors(theText, false);
         theSelectColor->setEnabled(mEnabled && mColorEnabled);
         theSelectBack->setEnabled(mEnabled && mBackEnabled);
     });

@@ -1,12 +1,12 @@
 #include "ui/fonts/LuFontSelector.h"
 
 #include "errors/mErrorHandling.h"
+#include "ui/EditorColors.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/miGraph.h"
 #include "ui/fonts/DecodeCharRefs.h"
 #include "ui/fonts/LuFontSelectorFrm.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -29,16 +29,6 @@ const QString kStateFore = QStringLiteral("StateFore");
 const QString kStateBack = QStringLiteral("StateBack");
 
 const QString kDefaultExampleText = QStringLiteral("Образец");
-
-void PaintText(QLineEdit* aText, const QColor& aForeground, const QColor& aBackground)
-{
-    QPalette palette = aText->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::Text, aForeground);
-        palette.setColor(group, QPalette::Base, aBackground);
-    }
-    aText->setPalette(palette);
-}
 
 } // namespace
 
@@ -137,7 +127,7 @@ void LuFontSelector::RefreshText()
             description += QStringLiteral(", Italic");
         theText->setText(description);
         theText->setCursorPosition(0);
-        PaintText(theText, ToQColor(miColor::ColorIndexToColor(mFont->ForeColorIndex)),
+        PaintEditor(theText, ToQColor(miColor::ColorIndexToColor(mFont->ForeColorIndex)),
                   ToQColor(miColor::BackIndexToColor(mFont->BackColorIndex)));
     });
 }
@@ -145,13 +135,9 @@ void LuFontSelector::RefreshText()
 void LuFontSelector::RefreshEnabled()
 {
     PassOn(kModule, "RefreshEnabled", [&] {
-        const QPalette system = QApplication::palette();
         theText->setEnabled(mEnabled);
         theSelect->setEnabled(mEnabled);
-        if (mEnabled)
-            PaintText(theText, system.color(QPalette::Active, QPalette::Text), system.color(QPalette::Active, QPalette::Base));
-        else
-            PaintText(theText, system.color(QPalette::Active, QPalette::Dark), system.color(QPalette::Active, QPalette::Button));
+        PaintEditorSystemColors(theText, mEnabled);
     });
 }
 

@@ -1,6 +1,7 @@
 #include "ui/fonts/LuFontSelectorFrm.h"
 
 #include "errors/mErrorHandling.h"
+#include "ui/EditorColors.h"
 #include "ui/FormFont.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/LuColorSelector.h"
@@ -42,16 +43,6 @@ LuFontSelectorFrm::ModalHook& modalHook()
 {
     static LuFontSelectorFrm::ModalHook hook;
     return hook;
-}
-
-void PaintEditor(QWidget* aControl, const QColor& aText, const QColor& aBase)
-{
-    QPalette palette = aControl->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::Text, aText);
-        palette.setColor(group, QPalette::Base, aBase);
-    }
-    aControl->setPalette(palette);
 }
 
 // The list's one selected item, or null.
@@ -315,19 +306,11 @@ bool LuFontSelectorFrm::Validate()
 void LuFontSelectorFrm::SetBeginStateOf(QWidget* aControl, qint32 aState, bool aIsEditor)
 {
     TopLevel(kModule, "SetBeginStateOf", [&] {
-        const QPalette system = QApplication::palette();
-        if (aState == 0) {
+        if (aState == 0 || aState == 1) {
             aControl->setVisible(true);
-            aControl->setEnabled(true);
+            aControl->setEnabled(aState == 0);
             if (aIsEditor)
-                PaintEditor(aControl, system.color(QPalette::Active, QPalette::Text),
-                            system.color(QPalette::Active, QPalette::Base));
-        } else if (aState == 1) {
-            aControl->setVisible(true);
-            aControl->setEnabled(false);
-            if (aIsEditor)
-                PaintEditor(aControl, system.color(QPalette::Active, QPalette::Dark),
-                            system.color(QPalette::Active, QPalette::Button));
+                PaintEditorSystemColors(aControl, aState == 0);
         } else {
             aControl->setVisible(false);
         }
