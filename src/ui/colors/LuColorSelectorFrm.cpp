@@ -1,7 +1,7 @@
 #include "ui/colors/LuColorSelectorFrm.h"
 
 #include "errors/mErrorHandling.h"
-#include "ui/FormFont.h"
+#include "ui/FormSetup.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/PaletteImages.h"
 #include "ui/colors/miColor.h"
@@ -54,10 +54,8 @@ QLabel* PictureBox(QWidget* aParent, const QString& aName)
 LuColorSelectorFrm::LuColorSelectorFrm(QWidget* aParent)
     : QDialog(aParent, Qt::Tool | Qt::FramelessWindowHint)
 {
-    setObjectName(QStringLiteral("LuColorSelectorFrm"));
+    SetUpForm(this, QStringLiteral("LuColorSelectorFrm"), kFormWidth, kFormHeight);
     setWindowModality(Qt::ApplicationModal);
-    setFont(FormFont());
-    setFixedSize(miGraph::TwipsToPixelsX(kFormWidth), miGraph::TwipsToPixelsY(kFormHeight));
     FillWith(this, palette().color(QPalette::ToolTipBase), palette().color(QPalette::ToolTipText));
 
     Shape1 = new QFrame(this);

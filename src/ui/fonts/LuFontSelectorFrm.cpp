@@ -2,7 +2,7 @@
 
 #include "errors/mErrorHandling.h"
 #include "ui/EditorColors.h"
-#include "ui/FormFont.h"
+#include "ui/FormSetup.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/LuColorSelector.h"
 #include "ui/colors/miGraph.h"
@@ -77,10 +77,8 @@ void LuFontSelectorFrm::SetModalHook(ModalHook aHook) { modalHook() = std::move(
 LuFontSelectorFrm::LuFontSelectorFrm(QWidget* aParent)
     : QDialog(aParent)
 {
-    setObjectName(QStringLiteral("LuFontSelectorFrm"));
+    SetUpForm(this, QStringLiteral("LuFontSelectorFrm"), 6990, 5085);
     setWindowTitle(QStringLiteral("Шрифт"));
-    setFont(FormFont());
-    setFixedSize(miGraph::TwipsToPixelsX(6990), miGraph::TwipsToPixelsY(5085));
 
     theFaceText = new QLineEdit(this);
     theFaceText->setObjectName(QStringLiteral("theFaceText"));

@@ -1,7 +1,7 @@
 #include "ui/options/KezOptionsFrm.h"
 #include "errors/mErrorHandling.h"
 #include "options/TLuKezOptions.h"
-#include "ui/FormFont.h"
+#include "ui/FormSetup.h"
 #include "ui/colors/LuColorSelector.h"
 #include "ui/colors/miGraph.h"
 #include "ui/fonts/LuFontSelector.h"
@@ -120,18 +120,14 @@ private:
 } // namespace
 
 KezOptionsFrm::KezOptionsFrm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(parent, kFixedDialogFlags)
 {
-    setObjectName(QStringLiteral("KezOptionsFrm"));
-    setWindowTitle(QStringLiteral("Опции конвертации"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
-    setFont(FormFont());
-    setFixedSize(miGraph::TwipsToPixelsX(kClientWidthTwips), miGraph::TwipsToPixelsY(kClientHeightTwips));
+    SetUpAppForm(this, QStringLiteral("KezOptionsFrm"), QStringLiteral("Опции конвертации"), kClientWidthTwips,
+                 kClientHeightTwips);
     CreateControls();
     ConnectEvents();
     // Centred on the screen.
-    move(screen()->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    CentreOn(this, screen()->availableGeometry());
 }
 
 void KezOptionsFrm::CreateControls()

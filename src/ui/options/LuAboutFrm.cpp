@@ -1,6 +1,6 @@
 #include "ui/options/LuAboutFrm.h"
 #include "errors/mErrorHandling.h"
-#include "ui/FormFont.h"
+#include "ui/FormSetup.h"
 #include "ui/colors/miGraph.h"
 
 #include <QEvent>
@@ -45,15 +45,11 @@ QFont labelFont(const QStringList& aFamilies, double aPoints, bool aBold, bool a
 } // namespace
 
 LuAboutFrm::LuAboutFrm(QWidget* aOpener)
-    : QDialog(aOpener, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(aOpener, kFixedDialogFlags)
     , mOpener(aOpener)
 {
-    setObjectName(QStringLiteral("LuAboutFrm"));
-    setWindowTitle(QStringLiteral("О программе"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
-    setFont(FormFont());
-    setFixedSize(miGraph::TwipsToPixelsX(kClientWidthTwips), miGraph::TwipsToPixelsY(kClientHeightTwips));
+    SetUpAppForm(this, QStringLiteral("LuAboutFrm"), QStringLiteral("О программе"), kClientWidthTwips,
+                 kClientHeightTwips);
 
     // Four tiles cover 5760 x 5760 twips; the window shows their upper part.
     for (int i = 0; i < 4; ++i) {
@@ -115,7 +111,6 @@ bool LuAboutFrm::eventFilter(QObject* watched, QEvent* event)
 
 void LuAboutFrm::showEvent(QShowEvent* event)
 {
-    const QRect area = mOpener ? mOpener->frameGeometry() : screen()->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
+    CentreOn(this, mOpener ? mOpener->frameGeometry() : screen()->availableGeometry());
     QDialog::showEvent(event);
 }
