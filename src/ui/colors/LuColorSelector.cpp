@@ -21,8 +21,16 @@ const QString kColorIndex = QStringLiteral("ColorIndex");
 const QString kBackIndex = QStringLiteral("BackIndex");
 const QString kColorEnabled = QStringLiteral("ColorEnabled");
 const QString kBackEnabled = QStringLiteral("BackEnabled");
-const QString kCaption = QStringLiteral("Caption");
 const QString kEnabled = QStringLiteral("Enabled");
+
+const PersistedProperty kPersisted[] = {
+    {kColorIndex, 0},
+    {kBackIndex, 0},
+    {kColorEnabled, true},
+    {kBackEnabled, true},
+    {QStringLiteral("Caption"), QString()},
+    {kEnabled, true},
+};
 
 constexpr int kButtonGapPixels = 2;
 
@@ -233,26 +241,12 @@ void LuColorSelector::UserControl_InitProperties()
 
 void LuColorSelector::UserControl_ReadProperties(const PropertyBag& aBag)
 {
-    PassOn(kModule, "UserControl_ReadProperties", [&] {
-        SetColorIndex(aBag.ReadProperty(kColorIndex, 0).toInt());
-        SetBackIndex(aBag.ReadProperty(kBackIndex, 0).toInt());
-        SetColorEnabled(aBag.ReadProperty(kColorEnabled, true).toBool());
-        SetBackEnabled(aBag.ReadProperty(kBackEnabled, true).toBool());
-        SetCaption(aBag.ReadProperty(kCaption, QString()).toString());
-        SetEnabled(aBag.ReadProperty(kEnabled, true).toBool());
-    });
+    PassOn(kModule, "UserControl_ReadProperties", [&] { ReadPersisted(*this, aBag, kPersisted); });
 }
 
 void LuColorSelector::UserControl_WriteProperties(PropertyBag& aBag) const
 {
-    PassOn(kModule, "UserControl_WriteProperties", [&] {
-        aBag.WriteProperty(kColorIndex, mColorIndex, 0);
-        aBag.WriteProperty(kBackIndex, mBackIndex, 0);
-        aBag.WriteProperty(kColorEnabled, mColorEnabled, true);
-        aBag.WriteProperty(kBackEnabled, mBackEnabled, true);
-        aBag.WriteProperty(kCaption, theText->text(), QString());
-        aBag.WriteProperty(kEnabled, mEnabled, true);
-    });
+    PassOn(kModule, "UserControl_WriteProperties", [&] { WritePersisted(*this, aBag, kPersisted); });
 }
 
 void LuColorSelector::resizeEvent(QResizeEvent* aEvent)

@@ -17,18 +17,21 @@ namespace {
 
 constexpr char kModule[] = "LuFontSelector";
 
-const QString kExampleText = QStringLiteral("ExampleText");
-const QString kAppropriateClass = QStringLiteral("AppropriateClass");
-const QString kOnlyAppropriate = QStringLiteral("OnlyAppropriate");
 const QString kEnabled = QStringLiteral("Enabled");
-const QString kStateFace = QStringLiteral("StateFace");
-const QString kStateSize = QStringLiteral("StateSize");
-const QString kStateBold = QStringLiteral("StateBold");
-const QString kStateItalic = QStringLiteral("StateItalic");
-const QString kStateFore = QStringLiteral("StateFore");
-const QString kStateBack = QStringLiteral("StateBack");
-
 const QString kDefaultExampleText = QStringLiteral("Образец");
+
+const PersistedProperty kPersisted[] = {
+    {QStringLiteral("ExampleText"), kDefaultExampleText},
+    {QStringLiteral("AppropriateClass"), 0},
+    {QStringLiteral("OnlyAppropriate"), true},
+    {kEnabled, true},
+    {QStringLiteral("StateFace"), 0},
+    {QStringLiteral("StateSize"), 0},
+    {QStringLiteral("StateBold"), 0},
+    {QStringLiteral("StateItalic"), 0},
+    {QStringLiteral("StateFore"), 0},
+    {QStringLiteral("StateBack"), 0},
+};
 
 } // namespace
 
@@ -155,30 +158,12 @@ void LuFontSelector::UserControl_InitProperties()
 
 void LuFontSelector::UserControl_ReadProperties(const PropertyBag& aBag)
 {
-    SetExampleText(aBag.ReadProperty(kExampleText, kDefaultExampleText).toString());
-    SetAppropriateClass(aBag.ReadProperty(kAppropriateClass, 0).toInt());
-    SetOnlyAppropriate(aBag.ReadProperty(kOnlyAppropriate, true).toBool());
-    SetEnabled(aBag.ReadProperty(kEnabled, true).toBool());
-    SetStateFace(aBag.ReadProperty(kStateFace, 0).toInt());
-    SetStateSize(aBag.ReadProperty(kStateSize, 0).toInt());
-    SetStateBold(aBag.ReadProperty(kStateBold, 0).toInt());
-    SetStateItalic(aBag.ReadProperty(kStateItalic, 0).toInt());
-    SetStateFore(aBag.ReadProperty(kStateFore, 0).toInt());
-    SetStateBack(aBag.ReadProperty(kStateBack, 0).toInt());
+    ReadPersisted(*this, aBag, kPersisted);
 }
 
 void LuFontSelector::UserControl_WriteProperties(PropertyBag& aBag) const
 {
-    aBag.WriteProperty(kExampleText, mExampleText, kDefaultExampleText);
-    aBag.WriteProperty(kAppropriateClass, mAppropriateClass, 0);
-    aBag.WriteProperty(kOnlyAppropriate, mOnlyAppropriate, true);
-    aBag.WriteProperty(kEnabled, mEnabled, true);
-    aBag.WriteProperty(kStateFace, mStateFace, 0);
-    aBag.WriteProperty(kStateSize, mStateSize, 0);
-    aBag.WriteProperty(kStateBold, mStateBold, 0);
-    aBag.WriteProperty(kStateItalic, mStateItalic, 0);
-    aBag.WriteProperty(kStateFore, mStateFore, 0);
-    aBag.WriteProperty(kStateBack, mStateBack, 0);
+    WritePersisted(*this, aBag, kPersisted);
 }
 
 void LuFontSelector::resizeEvent(QResizeEvent* aEvent)
