@@ -80,6 +80,16 @@ LuColorSelector::LuColorSelector(QWidget* aParent)
     UserControl_Resize();
 }
 
+template <class Value>
+void LuColorSelector::LetPersisted(const char* aProcedure, const QString& aName, Value& aMember, Value aValue)
+{
+    PassOn(kModule, aProcedure, [&] {
+        aMember = aValue;
+        RefreshControls();
+        emit PropertyChanged(aName);
+    });
+}
+
 qint32 LuColorSelector::ColorIndex() const
 {
     return PassOn(kModule, "Get-ColorIndex", [&] { return mColorIndex; });
@@ -87,13 +97,8 @@ qint32 LuColorSelector::ColorIndex() const
 
 void LuColorSelector::SetColorIndex(qint32 aValue)
 {
-    PassOn(kModule, "Let-ColorIndex", [&] {
-        if (!IsColorIndex(aValue))
-            return;
-        mColorIndex = aValue;
-        RefreshControls();
-        emit PropertyChanged(kColorIndex);
-    });
+    if (IsColorIndex(aValue))
+        LetPersisted("Let-ColorIndex", kColorIndex, mColorIndex, aValue);
 }
 
 qint32 LuColorSelector::BackIndex() const
@@ -103,13 +108,8 @@ qint32 LuColorSelector::BackIndex() const
 
 void LuColorSelector::SetBackIndex(qint32 aValue)
 {
-    PassOn(kModule, "Let-BackIndex", [&] {
-        if (!IsColorIndex(aValue))
-            return;
-        mBackIndex = aValue;
-        RefreshControls();
-        emit PropertyChanged(kBackIndex);
-    });
+    if (IsColorIndex(aValue))
+        LetPersisted("Let-BackIndex", kBackIndex, mBackIndex, aValue);
 }
 
 bool LuColorSelector::ColorEnabled() const
@@ -119,11 +119,7 @@ bool LuColorSelector::ColorEnabled() const
 
 void LuColorSelector::SetColorEnabled(bool aValue)
 {
-    PassOn(kModule, "Let-ColorEnabled", [&] {
-        mColorEnabled = aValue;
-        RefreshControls();
-        emit PropertyChanged(kColorEnabled);
-    });
+    LetPersisted("Let-ColorEnabled", kColorEnabled, mColorEnabled, aValue);
 }
 
 bool LuColorSelector::BackEnabled() const
@@ -133,11 +129,7 @@ bool LuColorSelector::BackEnabled() const
 
 void LuColorSelector::SetBackEnabled(bool aValue)
 {
-    PassOn(kModule, "Let-BackEnabled", [&] {
-        mBackEnabled = aValue;
-        RefreshControls();
-        emit PropertyChanged(kBackEnabled);
-    });
+    LetPersisted("Let-BackEnabled", kBackEnabled, mBackEnabled, aValue);
 }
 
 QString LuColorSelector::Caption() const
@@ -161,12 +153,9 @@ bool LuColorSelector::Enabled() const
 
 void LuColorSelector::SetEnabled(bool aValue)
 {
-    PassOn(kModule, "Let-Enabled", [&] {
-        mEnabled = aValue;
-        RefreshControls();
-        emit PropertyChanged(kEnabled);
-    });
+    LetPersisted("Let-Enabled", kEnabled, mEnabled, aValue);
 }
+
 
 miColor::COLORREF LuColorSelector::Color() const
 {
@@ -206,23 +195,22 @@ bool LuColorSelector::ExecutePopup(qint32& anIndex)
 
 void LuColorSelector::DoExecuteColorSelector()
 {
-    TopLevel(kModule, "DoExecuteColorSelector", [&] {
-        if (!ExecutePopup(mColorIndex))
-            return;
-        RefreshControls();
-        emit Change();
-        emit PropertyChanged(kColorIndex);
-    });
+    ExecuteSelector("DoExecuteColorSelector", mColorIndex, kColorIndex);
 }
 
 void LuColorSelector::DoExecuteBackSelector()
 {
-    TopLevel(kModule, "DoExecuteBackSelector", [&] {
-        if (!ExecutePopup(mBackIndex))
+    ExecuteSelector("DoExecuteBackSelector", mBackIndex, kBackIndex);
+}
+
+void LuColorSelector::ExecuteSelector(const char* aProcedure, qint32& anIndex, const QString& aName)
+{
+    TopLevel(kModule, aProcedure, [&] {
+        if (!ExecutePopup(anIndex))
             return;
         RefreshControls();
         emit Change();
-        emit PropertyChanged(kBackIndex);
+        emit PropertyChanged(aName);
     });
 }
 
