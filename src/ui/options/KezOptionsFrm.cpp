@@ -106,6 +106,27 @@ const QStringList kSpecialModes = {QStringLiteral("Игнорировать"), Q
                                    QStringLiteral("Выдавать указанным шрифтом, невидимым"),
                                    QStringLiteral("Выдавать указанным шрифтом, видимым")};
 
+// The options a list's chosen index stands for, with the list's value procedures.
+struct ListValue {
+    qint32 TLuKezOptions::*Option;
+    qint32 (KezOptionsFrm::*Get)();
+    void (KezOptionsFrm::*Let)(qint32);
+};
+constexpr ListValue kListValues[] = {
+    {&TLuKezOptions::SourceEncoding, &KezOptionsFrm::IntSourceEncoding, &KezOptionsFrm::SetIntSourceEncoding},
+    {&TLuKezOptions::CSDigitMode, &KezOptionsFrm::IntCSDigitMode, &KezOptionsFrm::SetIntCSDigitMode},
+    {&TLuKezOptions::CSSpaceOutMode, &KezOptionsFrm::IntCSSpacedOutMode, &KezOptionsFrm::SetIntCSSpacedOutMode},
+    {&TLuKezOptions::RusMode, &KezOptionsFrm::IntRusMode, &KezOptionsFrm::SetIntRusMode},
+    {&TLuKezOptions::GreekMode, &KezOptionsFrm::IntGreekMode, &KezOptionsFrm::SetIntGreekMode},
+    {&TLuKezOptions::FtnBottomImpl, &KezOptionsFrm::IntFtnBottMode, &KezOptionsFrm::SetIntFtnBottMode},
+    {&TLuKezOptions::FtnMarginImpl, &KezOptionsFrm::IntFtnMargMode, &KezOptionsFrm::SetIntFtnMargMode},
+    {&TLuKezOptions::NSModeSpecComm, &KezOptionsFrm::IntNsSpecCommMode, &KezOptionsFrm::SetIntNsSpecCommMode},
+    {&TLuKezOptions::NSModeCommands, &KezOptionsFrm::IntNsCommandsMode, &KezOptionsFrm::SetIntNsCommandsMode},
+    {&TLuKezOptions::NSModeFunction, &KezOptionsFrm::IntNsFunctionsMode, &KezOptionsFrm::SetIntNsFunctionsMode},
+    {&TLuKezOptions::NSModeVariants, &KezOptionsFrm::IntNsVariantsMode, &KezOptionsFrm::SetIntNsVariantsMode},
+    {&TLuKezOptions::ErrorMode, &KezOptionsFrm::IntErrMode, &KezOptionsFrm::SetIntErrMode},
+};
+
 // Holds the update lock for one scope.
 class UpdateLock {
 public:
@@ -344,30 +365,13 @@ void KezOptionsFrm::DistributeValues(TLuKezOptions& aOptions)
     TopLevel(kModule, "DistributeValues", [&] {
         LockUpdate();
         SetIntIsDirectPipe(aOptions.IsDirectPipe);
-        SetIntSourceEncoding(aOptions.SourceEncoding);
         SetIntDontShowAgain(aOptions.DontShowOptions);
-        theCsUcs8Text->SetTheFont(aOptions.Ucs8Text());
-        SetIntCSDigitMode(aOptions.CSDigitMode);
-        theCsERoosText->SetTheFont(aOptions.CSERoosText());
-        theCsOtherText->SetTheFont(aOptions.CSOtherText());
-        SetIntCSSpacedOutMode(aOptions.CSSpaceOutMode);
-        theCsSpacedOutText->SetTheFont(aOptions.CSSpaceOutText());
-        SetIntRusMode(aOptions.RusMode);
-        theRuText->SetTheFont(aOptions.RussText());
-        SetIntGreekMode(aOptions.GreekMode);
-        theGrText->SetTheFont(aOptions.GreekText());
-        theLtText->SetTheFont(aOptions.LatinText());
-        SetIntFtnBottMode(aOptions.FtnBottomImpl);
+        for (const ListValue& list : kListValues)
+            (this->*list.Let)(aOptions.*list.Option);
+        for (const auto& [selector, font] : FontRows(aOptions))
+            selector->SetTheFont(*font);
         theBotFtnColor->SetBackIndex(aOptions.FtnBottomBack);
-        SetIntFtnMargMode(aOptions.FtnMarginImpl);
         theFldFtnColor->SetBackIndex(aOptions.FtnMarginBack);
-        theNsText->SetTheFont(aOptions.NonSupportText());
-        SetIntNsSpecCommMode(aOptions.NSModeSpecComm);
-        SetIntNsCommandsMode(aOptions.NSModeCommands);
-        SetIntNsFunctionsMode(aOptions.NSModeFunction);
-        SetIntNsVariantsMode(aOptions.NSModeVariants);
-        SetIntErrMode(aOptions.ErrorMode);
-        theErrText->SetTheFont(aOptions.ErrorText());
         UnlockUpdate();
         RefreshControls();
     });
@@ -378,31 +382,27 @@ void KezOptionsFrm::AssembleValues(TLuKezOptions& aOptions)
     // The options object's own font records keep their identity and take the selectors' values.
     TopLevel(kModule, "AssembleValues", [&] {
         aOptions.IsDirectPipe = IntIsDirectPipe();
-        aOptions.SourceEncoding = IntSourceEncoding();
         aOptions.DontShowOptions = IntDontShowAgain();
-        aOptions.Ucs8Text().AssignFrom(theCsUcs8Text->TheFont());
-        aOptions.CSDigitMode = IntCSDigitMode();
-        aOptions.CSERoosText().AssignFrom(theCsERoosText->TheFont());
-        aOptions.CSOtherText().AssignFrom(theCsOtherText->TheFont());
-        aOptions.CSSpaceOutMode = IntCSSpacedOutMode();
-        aOptions.CSSpaceOutText().AssignFrom(theCsSpacedOutText->TheFont());
-        aOptions.RusMode = IntRusMode();
-        aOptions.RussText().AssignFrom(theRuText->TheFont());
-        aOptions.GreekMode = IntGreekMode();
-        aOptions.GreekText().AssignFrom(theGrText->TheFont());
-        aOptions.LatinText().AssignFrom(theLtText->TheFont());
-        aOptions.FtnBottomImpl = IntFtnBottMode();
+        for (const ListValue& list : kListValues)
+            aOptions.*list.Option = (this->*list.Get)();
+        for (const auto& [selector, font] : FontRows(aOptions))
+            font->AssignFrom(selector->TheFont());
         aOptions.FtnBottomBack = theBotFtnColor->BackIndex();
-        aOptions.FtnMarginImpl = IntFtnMargMode();
         aOptions.FtnMarginBack = theFldFtnColor->BackIndex();
-        aOptions.NonSupportText().AssignFrom(theNsText->TheFont());
-        aOptions.NSModeSpecComm = IntNsSpecCommMode();
-        aOptions.NSModeCommands = IntNsCommandsMode();
-        aOptions.NSModeFunction = IntNsFunctionsMode();
-        aOptions.NSModeVariants = IntNsVariantsMode();
-        aOptions.ErrorMode = IntErrMode();
-        aOptions.ErrorText().AssignFrom(theErrText->TheFont());
     });
+}
+
+std::array<std::pair<LuFontSelector*, TOptionsFont*>, 9> KezOptionsFrm::FontRows(TLuKezOptions& aOptions) const
+{
+    return {{{theCsUcs8Text, &aOptions.Ucs8Text()},
+             {theCsERoosText, &aOptions.CSERoosText()},
+             {theCsOtherText, &aOptions.CSOtherText()},
+             {theCsSpacedOutText, &aOptions.CSSpaceOutText()},
+             {theRuText, &aOptions.RussText()},
+             {theGrText, &aOptions.GreekText()},
+             {theLtText, &aOptions.LatinText()},
+             {theNsText, &aOptions.NonSupportText()},
+             {theErrText, &aOptions.ErrorText()}}};
 }
 
 void KezOptionsFrm::RefreshControls()
