@@ -54,13 +54,6 @@ constexpr int kLabelOffset = 60; // a label's text sits level with its control's
 // The Church Slavonic sample in that font encoding: its sixth letter is the Latin e.
 const QString kSlavonicSample = QString::fromUtf16(u"\u040A\u0431\u0440\u0430\u0437\u0065\u0446\u044A");
 
-template <class Control>
-Control* named(Control* aControl, const char* aName)
-{
-    aControl->setObjectName(QLatin1String(aName));
-    return aControl;
-}
-
 QLabel* rowLabel(QWidget* aParent, const QString& aText, int aLeft, int aTop, int aWidth)
 {
     auto* label = new QLabel(aText, aParent);

@@ -23,8 +23,7 @@ const QString kReleaseDate = QStringLiteral("05.07.2006");
 
 QLabel* transparentLabel(const QString& aText, const char* aName, QWidget* aParent, const QColor& aColour)
 {
-    auto* label = new QLabel(aText, aParent);
-    label->setObjectName(QLatin1String(aName));
+    auto* label = named(new QLabel(aText, aParent), aName);
     label->setAttribute(Qt::WA_TranslucentBackground);
     label->setAutoFillBackground(false);
     QPalette palette = label->palette();
