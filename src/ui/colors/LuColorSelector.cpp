@@ -2,6 +2,7 @@
 
 #include "errors/mErrorHandling.h"
 #include "ui/EditorColors.h"
+#include "ui/FormSetup.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/LuColorSelectorFrm.h"
 #include "ui/colors/miGraph.h"
@@ -55,16 +56,13 @@ LuColorSelector::LuColorSelector(QWidget* aParent)
 {
     setObjectName(QStringLiteral("LuColorSelector"));
 
-    theSelectColor = new QPushButton(QStringLiteral("Цвет"), this);
-    theSelectColor->setObjectName(QStringLiteral("theSelectColor"));
+    theSelectColor = named(new QPushButton(QStringLiteral("Цвет"), this), "theSelectColor");
     placeTwips(theSelectColor, 1500, 0, 555, 315);
 
-    theSelectBack = new QPushButton(QStringLiteral("Фон"), this);
-    theSelectBack->setObjectName(QStringLiteral("theSelectBack"));
+    theSelectBack = named(new QPushButton(QStringLiteral("Фон"), this), "theSelectBack");
     placeTwips(theSelectBack, 2070, 0, 555, 315);
 
-    theText = new QLineEdit(this);
-    theText->setObjectName(QStringLiteral("theText"));
+    theText = named(new QLineEdit(this), "theText");
     theText->setReadOnly(true);
     theText->setFont(SampleFont());
     placeTwips(theText, 0, 0, 1515, 315);

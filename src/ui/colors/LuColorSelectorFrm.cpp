@@ -58,16 +58,14 @@ LuColorSelectorFrm::LuColorSelectorFrm(QWidget* aParent)
     setWindowModality(Qt::ApplicationModal);
     FillWith(this, palette().color(QPalette::ToolTipBase), palette().color(QPalette::ToolTipText));
 
-    Shape1 = new QFrame(this);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1 = named(new QFrame(this), "Shape1");
     Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
     Shape1->setLineWidth(1);
     Shape1->setGeometry(rect());
     Shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     const QPalette system = palette();
-    theAuto = new QLabel(QStringLiteral("(Auto)"), this);
-    theAuto->setObjectName(QStringLiteral("theAuto"));
+    theAuto = named(new QLabel(QStringLiteral("(Auto)"), this), "theAuto");
     theAuto->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     theAuto->setIndent(4);
     FillWith(theAuto, system.color(QPalette::Base), system.color(QPalette::Text));

@@ -2,6 +2,7 @@
 
 #include "errors/mErrorHandling.h"
 #include "ui/EditorColors.h"
+#include "ui/FormSetup.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/miGraph.h"
 #include "ui/fonts/DecodeCharRefs.h"
@@ -41,12 +42,10 @@ LuFontSelector::LuFontSelector(QWidget* aParent)
 {
     setObjectName(QStringLiteral("LuFontSelector"));
 
-    theSelect = new QPushButton(QStringLiteral(". . ."), this);
-    theSelect->setObjectName(QStringLiteral("theSelect"));
+    theSelect = named(new QPushButton(QStringLiteral(". . ."), this), "theSelect");
     placeTwips(theSelect, 2400, 0, 555, 315);
 
-    theText = new QLineEdit(this);
-    theText->setObjectName(QStringLiteral("theText"));
+    theText = named(new QLineEdit(this), "theText");
     theText->setReadOnly(true);
     placeTwips(theText, 0, 0, 2400, 315);
 

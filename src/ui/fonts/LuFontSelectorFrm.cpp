@@ -80,40 +80,33 @@ LuFontSelectorFrm::LuFontSelectorFrm(QWidget* aParent)
     SetUpForm(this, QStringLiteral("LuFontSelectorFrm"), 6990, 5085);
     setWindowTitle(QStringLiteral("Шрифт"));
 
-    theFaceText = new QLineEdit(this);
-    theFaceText->setObjectName(QStringLiteral("theFaceText"));
+    theFaceText = named(new QLineEdit(this), "theFaceText");
     theFaceText->setMaxLength(kMaxFaceText);
     placeTwips(theFaceText, 120, 360, 3015, 315);
 
-    theFaceList = new QListWidget(this);
-    theFaceList->setObjectName(QStringLiteral("theFaceList"));
+    theFaceList = named(new QListWidget(this), "theFaceList");
     theFaceList->setUniformItemSizes(true);
     placeTwips(theFaceList, 240, 720, 2895, 2400);
 
-    theBold = new QCheckBox(QStringLiteral("&Полужирное"), this);
-    theBold->setObjectName(QStringLiteral("theBold"));
+    theBold = named(new QCheckBox(QStringLiteral("&Полужирное"), this), "theBold");
     QFont bold = theBold->font();
     bold.setBold(true);
     theBold->setFont(bold);
     placeTwips(theBold, 3480, 420, 1995, 315);
 
-    theItalic = new QCheckBox(QStringLiteral("&Курсивное"), this);
-    theItalic->setObjectName(QStringLiteral("theItalic"));
+    theItalic = named(new QCheckBox(QStringLiteral("&Курсивное"), this), "theItalic");
     QFont italic = theItalic->font();
     italic.setItalic(true);
     theItalic->setFont(italic);
     placeTwips(theItalic, 3480, 840, 1995, 315);
 
-    theColor = new LuColorSelector(this);
-    theColor->setObjectName(QStringLiteral("theColor"));
+    theColor = named(new LuColorSelector(this), "theColor");
     placeTwips(theColor, 3540, 1800, 2055, 315);
 
-    theOnlyAppropriate = new QCheckBox(QStringLiteral("То&лько подходящие"), this);
-    theOnlyAppropriate->setObjectName(QStringLiteral("theOnlyAppropriate"));
+    theOnlyAppropriate = named(new QCheckBox(QStringLiteral("То&лько подходящие"), this), "theOnlyAppropriate");
     placeTwips(theOnlyAppropriate, 3480, 2880, 2175, 195);
 
-    theSizeText = new QLineEdit(this);
-    theSizeText->setObjectName(QStringLiteral("theSizeText"));
+    theSizeText = named(new QLineEdit(this), "theSizeText");
     theSizeText->setMaxLength(kMaxSizeText);
     theSizeText->setContextMenuPolicy(Qt::NoContextMenu); // no pasting past the key filter
     theSizeText->setAcceptDrops(false);
@@ -121,47 +114,38 @@ LuFontSelectorFrm::LuFontSelectorFrm(QWidget* aParent)
     theSizeText->installEventFilter(this);
     placeTwips(theSizeText, 5760, 360, 975, 315);
 
-    theSizeList = new QListWidget(this);
-    theSizeList->setObjectName(QStringLiteral("theSizeList"));
+    theSizeList = named(new QListWidget(this), "theSizeList");
     theSizeList->addItems(kSizes);
     placeTwips(theSizeList, 5880, 720, 855, 2400);
 
-    theOK = new QPushButton(QStringLiteral("O&K"), this);
-    theOK->setObjectName(QStringLiteral("theOK"));
+    theOK = named(new QPushButton(QStringLiteral("O&K"), this), "theOK");
     theOK->setDefault(true);
     placeTwips(theOK, 3780, 4500, 1335, 435);
 
-    theCancel = new QPushButton(QStringLiteral("О&тмена"), this);
-    theCancel->setObjectName(QStringLiteral("theCancel"));
+    theCancel = named(new QPushButton(QStringLiteral("О&тмена"), this), "theCancel");
     theCancel->setAutoDefault(false);
     placeTwips(theCancel, 5280, 4500, 1455, 435);
 
-    theFaceLabel = new QLabel(QStringLiteral("&Шрифт:"), this);
-    theFaceLabel->setObjectName(QStringLiteral("theFaceLabel"));
+    theFaceLabel = named(new QLabel(QStringLiteral("&Шрифт:"), this), "theFaceLabel");
     theFaceLabel->setBuddy(theFaceText);
     placeTwips(theFaceLabel, 120, 120, 915, 195);
 
-    theTypefaceLabel = new QLabel(QStringLiteral("&Начертание:"), this);
-    theTypefaceLabel->setObjectName(QStringLiteral("theTypefaceLabel"));
+    theTypefaceLabel = named(new QLabel(QStringLiteral("&Начертание:"), this), "theTypefaceLabel");
     theTypefaceLabel->setBuddy(theBold);
     placeTwips(theTypefaceLabel, 3300, 120, 1275, 195);
 
-    theSizeLabel = new QLabel(QStringLiteral("&Размер:"), this);
-    theSizeLabel->setObjectName(QStringLiteral("theSizeLabel"));
+    theSizeLabel = named(new QLabel(QStringLiteral("&Размер:"), this), "theSizeLabel");
     theSizeLabel->setBuddy(theSizeText);
     placeTwips(theSizeLabel, 5760, 120, 915, 195);
 
-    theColorLabel = new QLabel(QStringLiteral("&Цвет:"), this);
-    theColorLabel->setObjectName(QStringLiteral("theColorLabel"));
+    theColorLabel = named(new QLabel(QStringLiteral("&Цвет:"), this), "theColorLabel");
     theColorLabel->setBuddy(theColor);
     placeTwips(theColorLabel, 3300, 1500, 1275, 195);
 
-    theExampleField = new FontExampleField(this);
-    theExampleField->setObjectName(QStringLiteral("theExampleField"));
+    theExampleField = named(new FontExampleField(this), "theExampleField");
     placeTwips(theExampleField, 240, 3300, 6480, 1035);
 
-    theBaseLine = new QWidget(theExampleField);
-    theBaseLine->setObjectName(QStringLiteral("theBaseLine"));
+    theBaseLine = named(new QWidget(theExampleField), "theBaseLine");
     theBaseLine->setAutoFillBackground(true);
     QPalette linePalette = theBaseLine->palette();
     linePalette.setColor(QPalette::Window, linePalette.color(QPalette::WindowText));
