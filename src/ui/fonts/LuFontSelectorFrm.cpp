@@ -20,6 +20,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <utility>
+
 using miGraph::IsChecked;
 using miGraph::placeTwips;
 using mErrorHandling::TopLevel;
@@ -65,6 +67,33 @@ QStringList ItemTexts(const QListWidget* aList)
     for (int i = 0; i < aList->count(); ++i)
         texts << aList->item(i)->text();
     return texts;
+}
+
+// Selects aRow (none when negative) and scrolls row aTop, if any, to the top. The list's click is
+// suppressed only where the change raises one, so that no later click is swallowed.
+void ShowRow(QListWidget* aList, bool& aClickSuppressed, int aRow, int aTop)
+{
+    aClickSuppressed = SelectedRow(aList) != aRow;
+    if (aRow < 0)
+        aList->setCurrentRow(-1, QItemSelectionModel::Clear);
+    else
+        aList->setCurrentRow(aRow, QItemSelectionModel::ClearAndSelect);
+    aClickSuppressed = false;
+    if (aTop >= 0)
+        aList->scrollToItem(aList->item(aTop), QAbstractItemView::PositionAtTop);
+}
+
+// Copies the list's chosen item into its field without raising the field's change; false when
+// nothing is chosen.
+bool CopyChoice(const QListWidget* aList, QLineEdit* aField, bool& aChangeSuppressed)
+{
+    QListWidgetItem* item = SelectedItem(aList);
+    if (!item)
+        return false;
+    aChangeSuppressed = aField->text() != item->text();
+    aField->setText(item->text());
+    aChangeSuppressed = false;
+    return true;
 }
 
 // Characters of the size field beyond the digits: only Backspace.
@@ -364,34 +393,11 @@ void LuFontSelectorFrm::RefreshExample()
     });
 }
 
-void LuFontSelectorFrm::selectFaceRow(int aRow)
-{
-    // The flag only where the change raises the click, so that no later click is swallowed.
-    mFaceListSuppressed = SelectedRow(theFaceList) != aRow;
-    if (aRow < 0)
-        theFaceList->setCurrentRow(-1, QItemSelectionModel::Clear);
-    else
-        theFaceList->setCurrentRow(aRow, QItemSelectionModel::ClearAndSelect);
-    mFaceListSuppressed = false;
-}
-
-void LuFontSelectorFrm::selectSizeRow(int aRow)
-{
-    mSizeListSuppressed = SelectedRow(theSizeList) != aRow;
-    if (aRow < 0)
-        theSizeList->setCurrentRow(-1, QItemSelectionModel::Clear);
-    else
-        theSizeList->setCurrentRow(aRow, QItemSelectionModel::ClearAndSelect);
-    mSizeListSuppressed = false;
-}
-
 void LuFontSelectorFrm::SearchInFaceList(const QString& aText)
 {
     TopLevel(kModule, "SearchInFaceList", [&] {
         const FaceSearchResult found = SearchFaceNames(ItemTexts(theFaceList), aText);
-        selectFaceRow(found.Selected);
-        if (found.Top >= 0)
-            theFaceList->scrollToItem(theFaceList->item(found.Top), QAbstractItemView::PositionAtTop);
+        ShowRow(theFaceList, mFaceListSuppressed, found.Selected, found.Top);
     });
 }
 
@@ -399,9 +405,7 @@ void LuFontSelectorFrm::SearchInSizeList(double aValue)
 {
     TopLevel(kModule, "SearchInSizeList", [&] {
         const int found = SearchSizeItems(ItemTexts(theSizeList), aValue);
-        selectSizeRow(found);
-        if (found >= 0)
-            theSizeList->scrollToItem(theSizeList->item(found), QAbstractItemView::PositionAtTop);
+        ShowRow(theSizeList, mSizeListSuppressed, found, found);
     });
 }
 
@@ -443,27 +447,18 @@ void LuFontSelectorFrm::theCancel_Click()
 void LuFontSelectorFrm::theFaceList_Click()
 {
     TopLevel(kModule, "theFaceList_Click", [&] {
-        if (mFaceListSuppressed) {
-            mFaceListSuppressed = false;
+        if (std::exchange(mFaceListSuppressed, false))
             return;
-        }
-        QListWidgetItem* item = SelectedItem(theFaceList);
-        if (!item)
-            return;
-        mFaceTextSuppressed = theFaceText->text() != item->text();
-        theFaceText->setText(item->text());
-        mFaceTextSuppressed = false;
-        RefreshExample();
+        if (CopyChoice(theFaceList, theFaceText, mFaceTextSuppressed))
+            RefreshExample();
     });
 }
 
 void LuFontSelectorFrm::theFaceText_Change()
 {
     TopLevel(kModule, "theFaceText_Change", [&] {
-        if (mFaceTextSuppressed) {
-            mFaceTextSuppressed = false;
+        if (std::exchange(mFaceTextSuppressed, false))
             return;
-        }
         SearchInFaceList(theFaceText->text());
         RefreshExample();
     });
@@ -481,27 +476,18 @@ void LuFontSelectorFrm::theOnlyAppropriate_Click()
 void LuFontSelectorFrm::theSizeList_Click()
 {
     TopLevel(kModule, "theSizeList_Click", [&] {
-        if (mSizeListSuppressed) {
-            mSizeListSuppressed = false;
+        if (std::exchange(mSizeListSuppressed, false))
             return;
-        }
-        QListWidgetItem* item = SelectedItem(theSizeList);
-        if (!item)
-            return;
-        mSizeTextSuppressed = theSizeText->text() != item->text();
-        theSizeText->setText(item->text());
-        mSizeTextSuppressed = false;
-        RefreshExample();
+        if (CopyChoice(theSizeList, theSizeText, mSizeTextSuppressed))
+            RefreshExample();
     });
 }
 
 void LuFontSelectorFrm::theSizeText_Change()
 {
     TopLevel(kModule, "theSizeText_Change", [&] {
-        if (mSizeTextSuppressed) {
-            mSizeTextSuppressed = false;
+        if (std::exchange(mSizeTextSuppressed, false))
             return;
-        }
         SearchInSizeList(GetFontSize());
         RefreshExample();
     });
