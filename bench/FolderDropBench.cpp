@@ -1,11 +1,14 @@
-// Dropping a folder of 10,000 and of 100,000 files onto the source list. Every drop is measured
-// in a fresh process of its own (after a small warm-up drop), so that both sizes start from the
-// same state of memory and neither inherits what the other left behind.
+// Drag and drop onto the source list: a folder of 10,000 and of 100,000 files; 100,000 files
+// dropped one by one against adding the same paths to the list without a drop; the moves of a
+// drag of 100,000 files over the list. Every measurement runs in a fresh process of its own
+// (after a small warm-up), so that each starts from the same state of memory and none inherits
+// what another left behind.
 #include "BenchTree.h"
 #include "app/BrowserForm.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QListWidget>
@@ -13,9 +16,13 @@
 #include <QProcess>
 #include <QUrl>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -61,6 +68,110 @@ DropTimes drop(const QString& aFolder)
     return times;
 }
 
+// The paths of aCount empty KEZ files in one folder, as a file manager hands over a selection.
+QStringList MakeFlatFolder(const QString& aFolder, int aCount)
+{
+    QDir().mkpath(aFolder);
+    const QString marker = aFolder + QStringLiteral(".complete");
+    const bool made = QFile::exists(marker);
+    QStringList paths;
+    paths.reserve(aCount);
+    for (int i = 0; i < aCount; ++i) {
+        paths.append(QStringLiteral("%1/Псалом %2.kez").arg(aFolder).arg(i, 6, 10, QLatin1Char('0')));
+        if (made)
+            continue;
+        const int fd = ::open(QFile::encodeName(paths.last()).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    QFile(marker).open(QIODevice::WriteOnly);
+    return paths;
+}
+
+QList<QUrl> UrlsOf(const QStringList& aPaths)
+{
+    QList<QUrl> urls;
+    urls.reserve(aPaths.size());
+    for (const QString& path : aPaths)
+        urls.append(QUrl::fromLocalFile(path));
+    return urls;
+}
+
+struct Stopwatch {
+    Stopwatch() : cpuStart(threadCpuMilliseconds()) { timer.start(); }
+    DropTimes stop(const BrowserForm& aForm) const
+    {
+        DropTimes times;
+        times.wallMs = double(timer.nsecsElapsed()) / 1e6;
+        times.cpuMs = threadCpuMilliseconds() - cpuStart;
+        times.added = aForm.SourceFiles().Count();
+        return times;
+    }
+    QElapsedTimer timer;
+    double cpuStart;
+};
+
+// The user waits until the list is laid out and painted again.
+void settle(QListWidget* aList)
+{
+    QApplication::processEvents();
+    aList->repaint();
+}
+
+// What is timed for the files of one folder: "enter" (the drag arrives over the list and its
+// files are read), "drop" (letting go, after the drag has entered), "add" (the same paths added
+// without a drop, as the open-file dialog adds them) or "move" (one move of the drag; the time
+// of one move, averaged over many).
+DropTimes measureFiles(const QString& aMode, const QStringList& aPaths)
+{
+    BrowserForm form;
+    form.show();
+    QApplication::processEvents();
+    QListWidget* list = form.findChild<QListWidget*>(QStringLiteral("theSrcList"));
+    QWidget* viewport = list->viewport();
+    QMimeData data;
+    data.setUrls(UrlsOf(aPaths));
+    const QPoint at = viewport->rect().center();
+
+    if (aMode == QStringLiteral("add")) {
+        const Stopwatch watch;
+        for (const QString& path : aPaths)
+            form.AddSrcFile(path);
+        settle(list);
+        return watch.stop(form);
+    }
+    const Stopwatch entering;
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    if (aMode == QStringLiteral("enter"))
+        return entering.stop(form);
+    if (aMode == QStringLiteral("move")) {
+        constexpr int kMoves = 200;
+        const Stopwatch moves;
+        for (int i = 0; i < kMoves; ++i) {
+            QDragMoveEvent move(at + QPoint(i % 7, i % 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &move);
+        }
+        DropTimes times = moves.stop(form);
+        times.wallMs /= kMoves;
+        times.cpuMs /= kMoves;
+        return times;
+    }
+    const Stopwatch dropping;
+    QDropEvent release(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &release);
+    settle(list);
+    return dropping.stop(form);
+}
+
+int measureFilesOnce(const QString& aMode, const QString& aWarmUp, const QString& aFolder, int aCount)
+{
+    measureFiles(aMode, MakeFlatFolder(aWarmUp, 100));
+    const DropTimes times = measureFiles(aMode, MakeFlatFolder(aFolder, aCount));
+    std::printf("%.4f %.4f %lld\n", times.wallMs, times.cpuMs, static_cast<long long>(times.added));
+    return 0;
+}
+
 // The child: one warm-up drop, then the measured one; prints "wall cpu added".
 int measureOnce(const QString& aWarmUp, const QString& aFolder)
 {
@@ -76,14 +187,14 @@ struct Summary {
     qsizetype added = -1;
 };
 
-Summary measure(const QString& aWarmUp, const QString& aFolder, int aRounds)
+Summary measure(const QStringList& aArguments, int aRounds)
 {
     std::vector<double> walls;
     std::vector<double> cpus;
     Summary summary;
     for (int i = 0; i < aRounds; ++i) {
         QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--measure"), aWarmUp, aFolder});
+        child.start(QCoreApplication::applicationFilePath(), aArguments);
         child.waitForFinished(-1);
         const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
         if (fields.size() != 3) {
@@ -113,6 +224,8 @@ int main(int argc, char** argv)
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() == 4 && arguments.at(1) == QStringLiteral("--measure"))
         return measureOnce(arguments.at(2), arguments.at(3));
+    if (arguments.size() == 6 && arguments.at(1) == QStringLiteral("--measure-files"))
+        return measureFilesOnce(arguments.at(2), arguments.at(3), arguments.at(4), arguments.at(5).toInt());
 
     std::unique_ptr<QTemporaryDir> owned;
     const QString scratch = benchtree::ScratchFolder(owned);
@@ -124,8 +237,23 @@ int main(int argc, char** argv)
     benchtree::Make(large, 100000);
 
     constexpr int kRounds = 7;
-    const Summary smallDrop = measure(warmUp, small, kRounds);
-    const Summary largeDrop = measure(warmUp, large, kRounds);
+    const Summary smallDrop = measure({QStringLiteral("--measure"), warmUp, small}, kRounds);
+    const Summary largeDrop = measure({QStringLiteral("--measure"), warmUp, large}, kRounds);
+
+    constexpr int kFiles = 100000;
+    const QString filesWarmUp = scratch + QStringLiteral("/files warm-up");
+    const QString files = scratch + QStringLiteral("/files 100k");
+    MakeFlatFolder(filesWarmUp, 100);
+    MakeFlatFolder(files, kFiles);
+    const auto filesRun = [&](const char* aMode) {
+        return measure({QStringLiteral("--measure-files"), QString::fromLatin1(aMode), filesWarmUp, files,
+                        QString::number(kFiles)},
+                       kRounds);
+    };
+    const Summary added = filesRun("add");
+    const Summary dropped = filesRun("drop");
+    const Summary entered = filesRun("enter");
+    const Summary moved = filesRun("move");
 
     std::printf("each drop in a fresh process; medians of %d\n", kRounds);
     std::printf("drop of 10,000 files:  %8.1f ms wall, %8.1f ms CPU (%lld added)\n", smallDrop.wallMs, smallDrop.cpuMs,
@@ -134,5 +262,17 @@ int main(int argc, char** argv)
                 largeDrop.cpuMs, static_cast<long long>(largeDrop.added));
     std::printf("ratio 100k/10k: %.2f wall, %.2f CPU (goal <= 12)\n", largeDrop.wallMs / smallDrop.wallMs,
                 largeDrop.cpuMs / smallDrop.cpuMs);
-    return smallDrop.added == 10000 && largeDrop.added == 100000 ? 0 : 1;
+    std::printf("100,000 files dropped: adding the paths without a drop %8.1f ms wall, %8.1f ms CPU\n", added.wallMs,
+                added.cpuMs);
+    std::printf("                       the drop (after the drag entered) %8.1f ms wall, %8.1f ms CPU\n", dropped.wallMs,
+                dropped.cpuMs);
+    std::printf("                       the drag entering (files read)    %8.1f ms wall, %8.1f ms CPU\n", entered.wallMs,
+                entered.cpuMs);
+    std::printf("ratio drop/add: %.2f wall, %.2f CPU (goal <= 1.2); (enter+drop)/add: %.2f wall\n",
+                dropped.wallMs / added.wallMs, dropped.cpuMs / added.cpuMs, (entered.wallMs + dropped.wallMs) / added.wallMs);
+    std::printf("one move of a drag of 100,000 files: %.4f ms wall, %.4f ms CPU (goal < 1 ms)\n", moved.wallMs,
+                moved.cpuMs);
+    return smallDrop.added == 10000 && largeDrop.added == 100000 && added.added == kFiles && dropped.added == kFiles
+               ? 0
+               : 1;
 }

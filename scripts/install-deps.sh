@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libfontconfig-dev libfreetype-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth fonts-dejavu-core fonts-liberation2 python3-fonttools
+  xvfb xauth fonts-dejavu-core fonts-liberation2 python3-fonttools qt6-translations-l10n
   g++-mingw-w64-x86-64 mingw-w64-tools wine64 wine
 )
 

@@ -190,6 +190,8 @@ bool BrowserForm::eventFilter(QObject* watched, QEvent* event)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::DragEnter:
+        mDraggedPaths.Forget(); // a new drag: its files are read from its data once, here
+        [[fallthrough]];
     case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
         if (theSrcList_OLEDragOver(drag->mimeData())) {
@@ -207,8 +209,12 @@ bool BrowserForm::eventFilter(QObject* watched, QEvent* event)
             drop->accept();
         }
         theSrcList_OLEDragDrop(drop->mimeData());
+        mDraggedPaths.Forget();
         return true;
     }
+    case QEvent::DragLeave:
+        mDraggedPaths.Forget();
+        return QWidget::eventFilter(watched, event);
     case QEvent::MouseButtonPress: {
         auto* press = static_cast<QMouseEvent*>(event);
         theSrcList_MouseDown(press->button(), press->globalPosition().toPoint());

@@ -1,5 +1,7 @@
 #pragma once
 #include "common/KeyedCollection.h"
+#include "fs/DroppedPaths.h"
+#include "fs/mFileSystem.h"
 
 #include <QWidget>
 
@@ -98,7 +100,7 @@ private:
     void PaintDestDirBackground(bool aEnabled);
 
     // State, in the design's order.
-    KeyedCollection SrcFiles;
+    KeyedCollection SrcFiles{mFileSystem::FileNameCase()};
     qint32 UpdateLockCount = 0;
     bool RefreshPending = false;
     bool Busy = false;
@@ -109,6 +111,7 @@ private:
     bool mHelpShown = false;
     bool mCentred = false;
     QString mLogText;
+    DroppedPaths mDraggedPaths;
 
     // Controls, named as in the layout table.
     QLabel* Label1;

@@ -2,19 +2,17 @@
 #include "app/BrowserForm.h"
 #include "app/WrappingCheckBox.h"
 #include "errors/mErrorHandling.h"
+#include "fs/DroppedPaths.h"
 #include "fs/FileOpenSaveDialog.h"
 #include "fs/mFileSystem.h"
 #include "fs/mFolderSelectDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMimeData>
 #include <QTimer>
-#include <QUrl>
 
 #include <memory>
 
@@ -32,18 +30,6 @@ void setListTextColour(QListWidget* aList, const QColor& aColour)
     for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         palette.setColor(group, QPalette::Text, aColour);
     aList->setPalette(palette);
-}
-
-// The local files of a drop, in the order given; empty when the data holds no list of files.
-QStringList droppedFiles(const QMimeData* aData)
-{
-    QStringList files;
-    if (!aData || !aData->hasUrls())
-        return files;
-    for (const QUrl& url : aData->urls())
-        if (url.isLocalFile())
-            files.append(QDir::toNativeSeparators(url.toLocalFile()));
-    return files;
 }
 
 // Keeps the list from repainting while many lines arrive.
@@ -88,13 +74,14 @@ bool BrowserForm::IsSrcFileInList(const QString& aFileName) const { return SrcFi
 bool BrowserForm::IsApplicableFile(const QString& aFileName)
 {
     return PassOn(kModule, "IsApplicableFile",
-                  [&] { return aFileName.right(4).toLower() == QStringLiteral(".kez"); });
+                  [&] { return aFileName.endsWith(QLatin1String(".kez"), Qt::CaseInsensitive); });
 }
 
 void BrowserForm::AddSrcFile(const QString& aFileName)
 {
     PassOn(kModule, "AddSrcFile", [&] {
-        // Add refuses a path that is already in the list, as IsSrcFileInList would tell.
+        // Add refuses a path that is already in the list, as IsSrcFileInList would tell; paths
+        // compare as the file system compares names (SrcFiles was made with its rule).
         if (!SrcFiles.Add(aFileName))
             return;
         if (SrcFiles.Count() == 1)
@@ -106,10 +93,10 @@ void BrowserForm::AddSrcFile(const QString& aFileName)
 qint32 BrowserForm::GetListNumberBySrcFile(const QString& aFileName)
 {
     return PassOn(kModule, "GetListNumberBySrcFile", [&] {
-        const QString wanted = aFileName.toLower();
+        // The rule SrcFiles compares by: a line found here is always the entry removed there.
         const int count = theSrcList->count();
         for (int i = 0; i < count; ++i)
-            if (theSrcList->item(i)->text().toLower() == wanted)
+            if (SrcFiles.SameKey(theSrcList->item(i)->text(), aFileName))
                 return qint32(i);
         return qint32(-1);
     });
@@ -145,7 +132,7 @@ void BrowserForm::AddFolderFiles(const QString& aFolderName)
 void BrowserForm::ClearAllSrcFilesList()
 {
     PassOn(kModule, "ClearAllSrcFilesList", [&] {
-        KeyedCollection lines;
+        KeyedCollection lines(SrcFiles.CaseSensitivity());
         for (int i = 0; i < theSrcList->count(); ++i)
             lines.Add(theSrcList->item(i)->text());
         const ListUpdatesPaused paused(theSrcList);
@@ -161,7 +148,8 @@ void BrowserForm::theAddSrcFile_Click()
         FileOpenSaveDialog dialog;
         dialog.Filter = QStringLiteral("Файлы KEZ (*.kez)|*.kez|Все файлы (*.*)|*.*");
         dialog.DefaultExt = QStringLiteral("kez");
-        dialog.FlagsOfOpenSave = 530952;
+        dialog.FlagsOfOpenSave = OpenFileFlags::Explorer | OpenFileFlags::FileMustExist | OpenFileFlags::PathMustExist |
+                                 OpenFileFlags::AllowMultiSelect | OpenFileFlags::NoChangeDir;
         dialog.hwndOwner = this;
         dialog.Title = QStringLiteral("Конвертация KEZ-файлов");
         if (!dialog.RunOpenFileDialog())
@@ -179,7 +167,7 @@ void BrowserForm::theAddSrcFile_Click()
 void BrowserForm::theDeleteSrcFile_Click()
 {
     TopLevel(kModule, "theDeleteSrcFile_Click", [&] {
-        KeyedCollection selected;
+        KeyedCollection selected(SrcFiles.CaseSensitivity());
         int selectedCount = 0;
         int position = -1;
         for (int i = 0; i < theSrcList->count(); ++i) {
@@ -224,22 +212,25 @@ void BrowserForm::theSrcList_MouseDown(Qt::MouseButton aButton, const QPoint& aG
 
 bool BrowserForm::theSrcList_OLEDragOver(const QMimeData* aData)
 {
-    return TopLevel(kModule, "theSrcList_OLEDragOver", [&] { return !droppedFiles(aData).isEmpty(); });
+    return TopLevel(kModule, "theSrcList_OLEDragOver", [&] { return !mDraggedPaths.Of(aData).isEmpty(); });
 }
 
 void BrowserForm::theSrcList_OLEDragDrop(const QMimeData* aData)
 {
     TopLevel(kModule, "theSrcList_OLEDragDrop", [&] {
-        const QStringList paths = droppedFiles(aData);
+        const QStringList paths = mDraggedPaths.Of(aData);
         if (paths.isEmpty())
             return;
         {
             const ListUpdatesPaused paused(theSrcList);
-            for (const QString& path : paths) {
-                if (mFileSystem::IsFolderName(path))
-                    AddFolderFiles(path);
-                else if (IsApplicableFile(path))
-                    AddSrcFile(path);
+            // Learnt for all paths at once: one listing of their folder serves many of them.
+            const QList<bool> folders = mFileSystem::AreFolderNames(paths);
+            SrcFiles.Reserve(SrcFiles.Count() + paths.size());
+            for (qsizetype i = 0; i < paths.size(); ++i) {
+                if (folders[i])
+                    AddFolderFiles(paths[i]);
+                else if (IsApplicableFile(paths[i]))
+                    AddSrcFile(paths[i]);
             }
         }
         if (theConvertImmediately->isChecked())

@@ -1,4 +1,5 @@
 #include "app/BrowserForm.h"
+#include "app/QtTranslations.h"
 #include "app/miKezConverterMain.h"
 #include "errors/ErrorForm.h"
 
@@ -34,6 +35,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KezConverter"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
+    InstallQtTranslations(application);
     ErrorForm::InstallAsPresenter();
 
     std::unique_ptr<BrowserForm> window = miKezConverterMain::Main();

@@ -26,6 +26,9 @@ public:
 
     Qt::CaseSensitivity CaseSensitivity() const { return mCase; }
 
+    // Whether two keys are one key under this collection's rule.
+    bool SameKey(const QString& aFirst, const QString& aSecond) const { return sameKey(aFirst, aSecond); }
+
     bool Contains(const QString& aKey) const { return findSlot(aKey, hashOf(aKey)) != kNone; }
 
     // False (and nothing changes) when the key is already present.

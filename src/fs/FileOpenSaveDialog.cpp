@@ -297,7 +297,7 @@ bool FileOpenSaveDialog::RunOpenFileDialog()
         SaveStringToZByteArray(DefaultExt, defaultExtBytes);
 
         OpenFileNameRequest request;
-        request.lStructSize = 76;
+        request.lStructSize = kOpenFileNameSize;
         request.hwndOwner = hwndOwner;
         request.lpstrFilter = filterBytes.constData();
         request.nFilterIndex = quint32(FilterIndex);

@@ -16,6 +16,10 @@ inline constexpr quint32 FileMustExist = 0x1000;
 inline constexpr quint32 Explorer = 0x80000;
 } // namespace OpenFileFlags
 
+// The size of the open-file request as the ANSI call knows it without the fields added later
+// (OPENFILENAME_SIZE_VERSION_400A): every field the program fills lies within it.
+inline constexpr quint32 kOpenFileNameSize = 76;
+
 // The platform's extended error for a selection that does not fit the file buffer.
 inline constexpr quint32 kFnErrBufferTooSmall = 0x3003;
 
@@ -23,7 +27,7 @@ inline constexpr quint32 kFnErrBufferTooSmall = 0x3003;
 // the "ANSI" code page (UTF-8 here), each ended by NUL; the filter is a ZZ buffer of pairs
 // (display text, pattern).
 struct OpenFileNameRequest {
-    quint32 lStructSize = 76;
+    quint32 lStructSize = kOpenFileNameSize;
     QWidget* hwndOwner = nullptr;
     const char* lpstrFilter = nullptr;
     quint32 nFilterIndex = 0; // in and out, 1-based; 0: the first filter

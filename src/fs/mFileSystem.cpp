@@ -2,31 +2,14 @@
 #include "errors/mErrorHandling.h"
 #include "fs/VectorOfStrings.h"
 #include "platform/ExecutableSearch.h"
+#include "platform/Services.h"
 
-#include <QFile>
-
-#include <cerrno>
-#include <cstring>
 #include <set>
-#include <string>
-#include <utility>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 using mErrorHandling::PassOn;
-
-// How the platform's file attributes are read here (POSIX has none of its own):
-//   hidden    - the name begins with "." ("." and ".." themselves are not hidden);
-//   read-only - no write permission (never consulted: it does not narrow an enumeration);
-//   archive   - any regular file;
-//   system    - never set;
-//   directory - a folder, also through a symbolic link.
-// Pipes, sockets and devices are not files to convert and are never listed. A dangling link is
-// listed as a file, as the file manager shows it.
 
 namespace mFileSystem {
 namespace {
@@ -36,38 +19,17 @@ constexpr const char* kModule = "mFileSystem";
 constexpr qint32 kPermissionDenied = 70;
 constexpr qint32 kPathFileAccessError = 75;
 
-enum class EntryKind : quint8 { File, Folder, Other };
-
-struct FolderEntry {
-    quint32 offset;
-    quint32 length;
-    EntryKind kind;
-    bool hidden;
-    bool ascii;
-};
-
-// One folder read in full: the platform's enumeration runs to its end before the masks are
-// applied, so every mask sees the same entries in the same order.
-struct FolderListing {
-    std::string names;
-    std::vector<FolderEntry> entries;
-    dev_t device = 0;
-    ino_t inode = 0;
-
-    std::string_view name(const FolderEntry& aEntry) const { return {names.data() + aEntry.offset, aEntry.length}; }
-};
-
-bool isDotOrDotDot(std::string_view aName) { return aName == "." || aName == ".."; }
-
-bool isAscii(std::string_view aText)
+bool isAscii(std::u16string_view aText)
 {
-    for (const char c : aText)
-        if (static_cast<unsigned char>(c) >= 0x80)
+    for (const char16_t c : aText)
+        if (c >= 0x80)
             return false;
     return true;
 }
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+char asciiLower(char16_t c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : char(c); }
+
+QString toQString(std::u16string_view aText) { return QString::fromUtf16(aText.data(), qsizetype(aText.size())); }
 
 // "*" any run, "?" exactly one element; the sequences are already folded to one letter case.
 template <class Name, class Mask, class Fold>
@@ -110,12 +72,12 @@ public:
                 mAsciiLower.push_back(asciiLower(char(c.unicode())));
     }
 
-    bool Matches(std::string_view aName, bool aNameIsAscii) const
+    bool Matches(std::u16string_view aName) const
     {
-        if (mAscii && aNameIsAscii)
+        if (mAscii && isAscii(aName))
             return wildcardMatch(aName, qsizetype(aName.size()), mAsciiLower, qsizetype(mAsciiLower.size()),
                                  asciiLower);
-        return Matches(QString::fromUtf8(aName.data(), qsizetype(aName.size())));
+        return Matches(toQString(aName));
     }
 
     bool Matches(const QString& aName) const
@@ -131,89 +93,51 @@ private:
     bool mAscii = false;
 };
 
-[[noreturn]] void raiseFolderError(const QString& aFolder, int aErrno)
+[[noreturn]] void raiseFolderError(const QString& aFolder, const platform::FindFailure& aFailure)
 {
-    const QString reason = QString::fromLocal8Bit(std::strerror(aErrno));
-    if (aErrno == EACCES || aErrno == EPERM)
+    const QString reason = QString::fromStdString(aFailure.description);
+    if (aFailure.accessDenied)
         mErrorHandling::RaiseError(kPermissionDenied,
                                    QStringLiteral("Нет доступа к папке \"%1\": %2.").arg(aFolder, reason));
     mErrorHandling::RaiseError(kPathFileAccessError,
                                QStringLiteral("Не удалось прочитать папку \"%1\": %2.").arg(aFolder, reason));
 }
 
-EntryKind kindOf(int aFolderFd, const char* aName, unsigned char aType)
-{
-    switch (aType) {
-    case DT_REG:
-        return EntryKind::File;
-    case DT_DIR:
-        return EntryKind::Folder;
-    case DT_LNK:
-    case DT_UNKNOWN: {
-        struct stat status;
-        if (::fstatat(aFolderFd, aName, &status, 0) != 0)
-            return aType == DT_LNK ? EntryKind::File : EntryKind::Other;
-        if (S_ISDIR(status.st_mode))
-            return EntryKind::Folder;
-        return S_ISREG(status.st_mode) ? EntryKind::File : EntryKind::Other;
-    }
-    default:
-        return EntryKind::Other;
-    }
-}
-
 // False when the folder does not exist (or is no folder); fails when it cannot be read.
-bool readFolder(const QString& aFolder, FolderListing& aListing)
+bool readFolder(const QString& aFolder, platform::FolderListing& aListing)
 {
-    const QByteArray path = QFile::encodeName(aFolder);
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return false;
-        raiseFolderError(aFolder, errno);
+    platform::FindFailure failure;
+    switch (platform::findFirst(aFolder.toStdU16String(), platform::FindInfo::Basic, aListing, failure)) {
+    case platform::FindStatus::Found:
+        return true;
+    case platform::FindStatus::NoFolder:
+        return false;
+    case platform::FindStatus::Failed:
+        break;
     }
-    struct stat status;
-    if (::fstat(fd, &status) != 0) {
-        const int error = errno;
-        ::close(fd);
-        raiseFolderError(aFolder, error);
-    }
-    aListing.device = status.st_dev;
-    aListing.inode = status.st_ino;
-
-    DIR* folder = ::fdopendir(fd);
-    if (!folder) {
-        const int error = errno;
-        ::close(fd);
-        raiseFolderError(aFolder, error);
-    }
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(folder);
-        if (!entry) {
-            const int error = errno;
-            ::closedir(folder);
-            if (error != 0)
-                raiseFolderError(aFolder, error);
-            return true;
-        }
-        const std::string_view name(entry->d_name);
-        const EntryKind kind = kindOf(fd, entry->d_name, entry->d_type);
-        if (kind == EntryKind::Other)
-            continue;
-        aListing.entries.push_back(FolderEntry{quint32(aListing.names.size()), quint32(name.size()), kind,
-                                               name.front() == '.' && !isDotOrDotDot(name), isAscii(name)});
-        aListing.names.append(name);
-    }
+    raiseFolderError(aFolder, failure);
 }
 
-bool passesAttributes(const FolderEntry& aEntry, quint32 aAttributes)
+bool passesAttributes(quint32 aEntry, quint32 aWanted)
 {
-    if (aEntry.hidden && !(aAttributes & Attribute::Hidden))
+    if ((aEntry & Attribute::Hidden) && !(aWanted & Attribute::Hidden))
         return false;
-    if (aEntry.kind == EntryKind::Folder && !(aAttributes & Attribute::Directory))
+    if ((aEntry & Attribute::System) && !(aWanted & Attribute::System))
+        return false;
+    if ((aEntry & Attribute::Directory) && !(aWanted & Attribute::Directory))
         return false;
     return true;
+}
+
+// Below this many paths in one folder, a question per path costs less than listing the folder.
+constexpr qsizetype kPathsWorthAListing = 32;
+
+qsizetype nameStart(const QString& aPath, QChar aSeparator)
+{
+    qsizetype at = aPath.lastIndexOf(aSeparator);
+    if (aSeparator != QLatin1Char('/'))
+        at = qMax(at, aPath.lastIndexOf(QLatin1Char('/')));
+    return at + 1;
 }
 
 } // namespace
@@ -234,13 +158,51 @@ QString PathMerge(const QString& aFolder, const QString& aName)
     return PathMerge(aFolder, aName, QLatin1Char(platform::pathSeparator()));
 }
 
+Qt::CaseSensitivity FileNameCase() { return platform::fileNamesIgnoreCase() ? Qt::CaseInsensitive : Qt::CaseSensitive; }
+
 bool IsFolderName(const QString& aPath)
 {
-    return PassOn(kModule, "IsFolderName", [&] {
-        if (aPath.isEmpty())
-            return false;
-        struct stat status;
-        return ::stat(QFile::encodeName(aPath).constData(), &status) == 0 && S_ISDIR(status.st_mode);
+    return PassOn(kModule, "IsFolderName", [&] { return platform::isFolderName(aPath.toStdU16String()); });
+}
+
+QList<bool> AreFolderNames(const QStringList& aPaths)
+{
+    return PassOn(kModule, "AreFolderNames", [&] {
+        QList<bool> folders(aPaths.size(), false);
+        const QChar separator = QLatin1Char(platform::pathSeparator());
+        // Runs of paths in one folder, as a file manager's drop gives them.
+        qsizetype runStart = 0;
+        while (runStart < aPaths.size()) {
+            const qsizetype cut = nameStart(aPaths[runStart], separator);
+            const QStringView parent = QStringView(aPaths[runStart]).left(cut);
+            qsizetype runEnd = runStart + 1;
+            while (runEnd < aPaths.size() && nameStart(aPaths[runEnd], separator) == cut &&
+                   QStringView(aPaths[runEnd]).left(cut) == parent)
+                ++runEnd;
+
+            // A listing names every entry of the folder, links followed: a name it does not show
+            // as a folder is none, whether a file, something else or nothing at all.
+            platform::FolderListing listing;
+            platform::FindFailure failure;
+            // Where names are compared without regard to case, a listing's spelling may differ.
+            const bool listed = runEnd - runStart >= kPathsWorthAListing && cut > 0 && !platform::fileNamesIgnoreCase() &&
+                                platform::service<platform::FolderSearch>().list(
+                                    parent.toString().toStdU16String(), platform::FindInfo::Basic,
+                                    platform::FindScope::FoldersOnly, listing, failure) == platform::FindStatus::Found;
+            std::unordered_set<std::u16string_view> subfolders;
+            for (std::size_t i = 0; i < listing.count(); ++i)
+                subfolders.insert(listing.name(i));
+            for (qsizetype i = runStart; i < runEnd; ++i) {
+                const QString& path = aPaths[i];
+                if (!listed)
+                    folders[i] = platform::isFolderName(path.toStdU16String());
+                else if (!subfolders.empty())
+                    folders[i] = subfolders.contains(std::u16string_view(
+                        reinterpret_cast<const char16_t*>(path.constData()) + cut, std::size_t(path.size() - cut)));
+            }
+            runStart = runEnd;
+        }
+        return folders;
     });
 }
 
@@ -258,31 +220,28 @@ QStringList CollectFileNamesInFolder(const QString& aFolder, const QString& aMas
         VectorOfStrings queue;
         queue.Add(aFolder);
         // A link back up the tree must not send the scan round for ever.
-        std::set<std::pair<dev_t, ino_t>> visited;
+        std::set<platform::FolderIdentity> visited;
+        platform::FolderListing listing;
 
         for (qint32 next = 0; next < queue.Count(); ++next) {
             const QString folder = queue.Items(next);
-            FolderListing listing;
             if (!readFolder(folder, listing))
                 continue;
-            if (!visited.insert({listing.device, listing.inode}).second)
+            if (listing.identity() != platform::FolderIdentity{} && !visited.insert(listing.identity()).second)
                 continue;
 
             for (const CompiledMask& mask : masks)
-                for (const FolderEntry& entry : listing.entries)
-                    if (passesAttributes(entry, aAttributes) && mask.Matches(listing.name(entry), entry.ascii)) {
-                        const std::string_view name = listing.name(entry);
-                        result.append(PathMerge(folder, QString::fromUtf8(name.data(), qsizetype(name.size()))));
-                    }
+                for (std::size_t i = 0; i < listing.count(); ++i)
+                    if (passesAttributes(listing.attributes(i), aAttributes) && mask.Matches(listing.name(i)))
+                        result.append(PathMerge(folder, toQString(listing.name(i))));
 
             if (!aRecursive)
                 continue;
-            // Folder discovery uses the directory attribute alone: hidden folders stay closed.
-            for (const FolderEntry& entry : listing.entries) {
-                const std::string_view name = listing.name(entry);
-                if (entry.kind != EntryKind::Folder || entry.hidden || isDotOrDotDot(name))
-                    continue;
-                queue.Add(PathMerge(folder, QString::fromUtf8(name.data(), qsizetype(name.size()))));
+            // Folder discovery uses the directory attribute alone: hidden and system folders stay closed.
+            for (std::size_t i = 0; i < listing.count(); ++i) {
+                const quint32 attributes = listing.attributes(i);
+                if ((attributes & Attribute::Directory) && !(attributes & (Attribute::Hidden | Attribute::System)))
+                    queue.Add(PathMerge(folder, toQString(listing.name(i))));
             }
         }
         return result;

@@ -3,8 +3,9 @@
 
 namespace platform {
 
-// The platform's standard search for a program file, as SearchPath with no path of its own:
-// the running program's own folder, then the current folder, then every folder on PATH.
+// The search for a program file. Windows: SearchPath with no path of its own (the running
+// program's own folder, the current folder, the system folders, PATH). POSIX: the running
+// program's own folder, then every non-empty PATH entry in order; never the current folder.
 class ExecutableSearch {
 public:
     virtual ~ExecutableSearch() = default;

@@ -3,6 +3,7 @@
 #include "fs/DeepFolder.h"
 #include "fs/FakeOpenFileDialog.h"
 #include "fs/mFolderSelectDialog.h"
+#include "platform/FileNameCodec.h"
 #include "support/DropFiles.h"
 
 #include <QAction>
@@ -12,7 +13,11 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <filesystem>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -100,20 +105,45 @@ TEST_F(BrowserFormSources, DarkBlueHelpLinesShowUntilTheFirstFileAndNeverReturn)
     EXPECT_TRUE(entries().isEmpty());
 }
 
-TEST_F(BrowserFormSources, PathInOtherLetterCaseIsTheSameEntryAndKeepsTheFirstSpelling)
+// Paths compare as the file system compares names: on POSIX two names differing only in letter
+// case are two files, and both must be converted.
+TEST_F(BrowserFormSources, PathsInOtherLetterCaseAreTwoEntriesOnACaseSensitiveFileSystem)
 {
-    for (const char* path : {"/Texts/a.kez", "/texts/A.KEZ", "/Тексты/Б.kez", "/тексты/б.KEZ", "/c.kez"})
+    ASSERT_EQ(form->SourceFiles().CaseSensitivity(), Qt::CaseSensitive);
+    for (const char* path : {"/Texts/a.kez", "/texts/A.KEZ", "/Тексты/Б.kez", "/Тексты/Б.kez", "/тексты/б.KEZ"})
         form->AddSrcFile(QString::fromUtf8(path));
-    EXPECT_EQ(lines(), (QStringList{"/Texts/a.kez", "/Тексты/Б.kez", "/c.kez"}));
+    EXPECT_EQ(lines(), (QStringList{"/Texts/a.kez", "/texts/A.KEZ", "/Тексты/Б.kez", "/тексты/б.KEZ"}));
     EXPECT_EQ(entries(), lines());
-    EXPECT_TRUE(form->IsSrcFileInList(QStringLiteral("/TEXTS/a.kez")));
-    EXPECT_FALSE(form->IsSrcFileInList(QStringLiteral("/Texts/a.kez ")));
-    EXPECT_EQ(form->GetListNumberBySrcFile(QStringLiteral("/тексты/б.kez")), 1);
-    EXPECT_EQ(form->GetListNumberBySrcFile(QStringLiteral("/d.kez")), -1);
+    EXPECT_FALSE(form->IsSrcFileInList(QStringLiteral("/TEXTS/a.kez")));
+    EXPECT_EQ(form->GetListNumberBySrcFile(QStringLiteral("/тексты/б.KEZ")), 3);
+    EXPECT_EQ(form->GetListNumberBySrcFile(QStringLiteral("/тексты/б.kez")), -1);
 
-    form->RemoveSrcFile(QStringLiteral("/ТЕКСТЫ/Б.KEZ"));
-    form->RemoveSrcFile(QStringLiteral("/not-there.kez"));
-    EXPECT_EQ(lines(), (QStringList{"/Texts/a.kez", "/c.kez"}));
+    form->RemoveSrcFile(QStringLiteral("/тексты/б.KEZ"));
+    form->RemoveSrcFile(QStringLiteral("/TEXTS/A.KEZ"));
+    EXPECT_EQ(lines(), (QStringList{"/Texts/a.kez", "/texts/A.KEZ", "/Тексты/Б.kez"}));
+    EXPECT_EQ(entries(), lines());
+}
+
+TEST_F(BrowserFormSources, RemovingOneOfTwoNamesThatFoldAlikeLeavesTheOtherLine)
+{
+    // A capital I with a dot, and an i followed by a combining dot above: lower-casing makes
+    // them one text, the file system keeps two files.
+    const QString dotted = QStringLiteral("/t/\u0130.kez");
+    const QString combining = QStringLiteral("/t/i\u0307.kez");
+    form->AddSrcFile(dotted);
+    form->AddSrcFile(combining);
+    EXPECT_EQ(entries(), (QStringList{dotted, combining}));
+    form->RemoveSrcFile(combining);
+    EXPECT_EQ(lines(), QStringList{dotted});
+    EXPECT_EQ(entries(), lines());
+
+    // Deleting both selected lines removes both, whatever the rule takes for one name.
+    form->AddSrcFile(QStringLiteral("/t/x.kez"));
+    form->AddSrcFile(QStringLiteral("/t/X.kez"));
+    clickLine(1);
+    clickLine(2, Qt::ControlModifier);
+    child<QPushButton>("theDeleteSrcFile")->click();
+    EXPECT_EQ(lines(), QStringList{dotted});
     EXPECT_EQ(entries(), lines());
 }
 
@@ -179,6 +209,121 @@ TEST_F(BrowserFormSources, DragOverOffersCopyOnlyForAListOfFiles)
     EXPECT_FALSE(drop(text));
     EXPECT_FALSE(drop(web));
     EXPECT_EQ(entries(), QStringList{tree.path() + QStringLiteral("/a.kez")});
+}
+
+namespace {
+
+// Data that counts how often its list of files is read.
+class CountingMimeData : public QMimeData {
+public:
+    mutable int reads = 0;
+
+protected:
+    QVariant retrieveData(const QString& aType, QMetaType aWanted) const override
+    {
+        if (aType == QStringLiteral("text/uri-list"))
+            ++reads;
+        return QMimeData::retrieveData(aType, aWanted);
+    }
+};
+
+QByteArray bytesName(const QString& aFolder, const char* aName) { return QFile::encodeName(aFolder) + '/' + aName; }
+
+void makeByteNamedFile(const QByteArray& aPath)
+{
+    const int fd = ::open(aPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0) << aPath.constData();
+    ::close(fd);
+}
+
+} // namespace
+
+TEST_F(BrowserFormSources, ADragReadsItsListOfFilesOnceHoweverOftenItMoves)
+{
+    CountingMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file(QStringLiteral("a.kez")))});
+    QWidget* viewport = list()->viewport();
+    const QPoint at = viewport->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    for (int i = 0; i < 20; ++i) {
+        QDragMoveEvent move(at + QPoint(0, i % 3), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+        EXPECT_TRUE(move.isAccepted());
+    }
+    QDropEvent release(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &release);
+    EXPECT_EQ(data.reads, 1);
+    EXPECT_EQ(entries(), QStringList{tree.path() + QStringLiteral("/a.kez")});
+
+    // The window system keeps one data object for every drag: a new drag is read afresh.
+    data.setUrls({QUrl::fromLocalFile(file(QStringLiteral("b.kez")))});
+    EXPECT_TRUE(drop(data));
+    EXPECT_EQ(entries(), (QStringList{tree.path() + QStringLiteral("/a.kez"), tree.path() + QStringLiteral("/b.kez")}));
+}
+
+TEST_F(BrowserFormSources, NamesThatAreNoUtf8AreAddedAsThemselvesAndNamedBackExactly)
+{
+    // Beside a file whose name holds the replacement character: two files, two entries.
+    const QString folder = tree.path() + QStringLiteral("/mixed");
+    QDir().mkpath(folder);
+    makeByteNamedFile(bytesName(folder, "\xff.kez"));
+    makeByteNamedFile(bytesName(folder, "\xef\xbf\xbd.kez"));
+    ASSERT_EQ(::mkdir(bytesName(folder, "\xcf\xf1\xe0\xeb\xfb").constData(), 0700), 0); // cp1251
+    makeByteNamedFile(bytesName(folder, "\xcf\xf1\xe0\xeb\xfb/in.kez"));
+    tick("theSrcOnlyKez", true);
+    EXPECT_TRUE(dropFiles({folder}));
+    const QStringList added = entries();
+    ASSERT_EQ(added.size(), 3) << qPrintable(added.join(QLatin1Char('\n')));
+    QList<QByteArray> named;
+    for (const QString& path : added) {
+        const QByteArray bytes = QByteArray::fromStdString(platform::encodeFileName(path.toStdU16String()));
+        struct stat status;
+        EXPECT_EQ(::stat(bytes.constData(), &status), 0) << bytes.toHex().constData();
+        named.append(bytes);
+    }
+    EXPECT_TRUE(named.contains(bytesName(folder, "\xff.kez")));
+    EXPECT_TRUE(named.contains(bytesName(folder, "\xef\xbf\xbd.kez")));
+    EXPECT_TRUE(named.contains(bytesName(folder, "\xcf\xf1\xe0\xeb\xfb/in.kez")));
+
+    // A file dropped by itself, its name percent-encoded in the drop's URL.
+    clearList();
+    QMimeData data;
+    data.setUrls({QUrl::fromEncoded(QByteArray("file://") + QUrl::toPercentEncoding(QString::fromUtf8(
+                                                                  QFile::encodeName(folder)), "/") + "/%FF.kez")});
+    EXPECT_TRUE(drop(data));
+    ASSERT_EQ(entries().size(), 1);
+    EXPECT_EQ(QByteArray::fromStdString(platform::encodeFileName(entries().first().toStdU16String())),
+              bytesName(folder, "\xff.kez"));
+    EXPECT_TRUE(reports.isEmpty()) << qPrintable(reports.join(QLatin1Char('\n')));
+    // Qt cannot name these to remove them with the temporary folder.
+    std::filesystem::remove_all(QFile::encodeName(folder).toStdString());
+}
+
+TEST_F(BrowserFormSources, ManyDroppedPathsOfOneFolderAreToldApartAsFoldersAndFiles)
+{
+    // Enough paths in one folder for the folder to be listed once instead of asking for each.
+    QStringList dropped;
+    QStringList expected;
+    for (int i = 0; i < 40; ++i) {
+        const QString name = QStringLiteral("many/f%1.kez").arg(i, 2, 10, QLatin1Char('0'));
+        dropped.append(file(name));
+        expected.append(dropped.last());
+        if (i % 10 == 0) {
+            const QString folder = tree.path() + QStringLiteral("/many/d%1.kez").arg(i);
+            QDir().mkpath(folder);
+            dropped.append(folder);
+            expected.append(file(QStringLiteral("many/d%1.kez/inner.kez").arg(i)));
+        }
+    }
+    dropped.append(tree.path() + QStringLiteral("/many/missing.kez"));
+    expected.append(dropped.last());
+    ASSERT_TRUE(QFile::link(tree.path() + QStringLiteral("/many/d0.kez"), tree.path() + QStringLiteral("/many/link.kez")));
+    dropped.append(tree.path() + QStringLiteral("/many/link.kez"));
+    expected.append(tree.path() + QStringLiteral("/many/link.kez/inner.kez"));
+    tick("theSrcOnlyKez", true);
+    EXPECT_TRUE(dropFiles(dropped));
+    EXPECT_EQ(entries(), expected);
 }
 
 TEST_F(BrowserFormSources, DeletingReselectsOnlyAfterASingleSelectedLine)

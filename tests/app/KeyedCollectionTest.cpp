@@ -41,6 +41,32 @@ TEST(KeyedCollection, KeysFoldLetterCaseInAnyScriptAndTheFirstSpellingStays)
     EXPECT_TRUE(collection.Contains(QStringLiteral("\U00010428.KEZ")));
 }
 
+TEST(KeyedCollection, SameKeyAnswersByTheCollectionsOwnRule)
+{
+    const KeyedCollection folding(Qt::CaseInsensitive);
+    const KeyedCollection exact(Qt::CaseSensitive);
+    const struct {
+        const char* first;
+        const char* second;
+        bool sameWhenFolding;
+    } cases[] = {{"/t/a.kez", "/T/A.KEZ", true},
+                 {"/Тексты/Б.kez", "/тексты/б.KEZ", true},
+                 // Lower-casing makes these one text; folding, like the file systems, does not.
+                 {"/t/\u0130.kez", "/t/i\u0307.kez", false},
+                 {"/t/a.kez", "/t/a.kez ", false},
+                 {"/t/a.kez", "/t/a.kez", true}};
+    for (const auto& c : cases) {
+        const QString first = QString::fromUtf8(c.first);
+        const QString second = QString::fromUtf8(c.second);
+        EXPECT_EQ(folding.SameKey(first, second), c.sameWhenFolding) << c.first << " " << c.second;
+        EXPECT_EQ(exact.SameKey(first, second), first == second) << c.first << " " << c.second;
+        // Whatever SameKey says, Contains says the same of an added key.
+        KeyedCollection added(Qt::CaseInsensitive);
+        added.Add(first);
+        EXPECT_EQ(added.Contains(second), c.sameWhenFolding);
+    }
+}
+
 TEST(KeyedCollection, ValueAndKeyMayDiffer)
 {
     KeyedCollection collection;

@@ -1,5 +1,6 @@
 #include "errors/KezError.h"
 #include "fs/mFileSystem.h"
+#include "platform/FileNameCodec.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 
 #include <memory>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -108,6 +110,65 @@ TEST_F(FolderTree, ScanIsBreadthFirstLevelByLevelAndKeepsNamesUnchanged)
     EXPECT_EQ(sorted(found.mid(4, 2)), sorted(QStringList{c1, d1}));
     // Subfolders are visited in the order they were found.
     EXPECT_EQ(found.indexOf(a1) < found.indexOf(b1), found.indexOf(c1) < found.indexOf(d1));
+}
+
+TEST_F(FolderTree, EachFoldersEntriesComeByNameIgnoringCaseAndFoldersLevelByLevel)
+{
+    // Created out of order; listed as a file manager sorts them.
+    const QString p267 = file(QStringLiteral("psalm267.kez"));
+    const QString p101 = file(QStringLiteral("Psalm101.kez"));
+    const QString p099 = file(QStringLiteral("psalm099.kez"));
+    const QString bInner = file(QStringLiteral("b/2.kez"));
+    const QString bFirst = file(QStringLiteral("b/1.kez"));
+    const QString aDeep = file(QStringLiteral("A/z/deep.kez"));
+    const QString aInner = file(QStringLiteral("A/inner.kez"));
+    EXPECT_EQ(scan(QStringLiteral("*.kez")), (QStringList{p099, p101, p267, aInner, bFirst, bInner, aDeep}));
+}
+
+TEST_F(FolderTree, NamesThatAreNoUtf8AreFoundAndEnteredAndNameTheirFilesAgain)
+{
+    const QByteArray root = QFile::encodeName(dir.path());
+    ASSERT_EQ(::mkdir((root + "/\xcf\xf1\xe0\xeb\xfb").constData(), 0700), 0);
+    for (const char* name : {"/\xff.kez", "/\xef\xbf\xbd.kez", "/\xcf\xf1\xe0\xeb\xfb/\xe0.kez"}) {
+        const int fd = ::open((root + name).constData(), O_WRONLY | O_CREAT, 0600);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    const QStringList found = scan(QStringLiteral("*.kez"));
+    ASSERT_EQ(found.size(), 3);
+    QList<QByteArray> bytes;
+    for (const QString& path : found)
+        bytes.append(QByteArray::fromStdString(platform::encodeFileName(path.toStdU16String())));
+    // An odd byte sorts as its stand-in, U+DCFF, before the replacement character U+FFFD.
+    EXPECT_EQ(bytes.mid(0, 2), (QList<QByteArray>{root + "/\xff.kez", root + "/\xef\xbf\xbd.kez"}));
+    EXPECT_EQ(bytes.at(2), root + "/\xcf\xf1\xe0\xeb\xfb/\xe0.kez");
+    EXPECT_TRUE(IsFolderName(found.at(2).left(found.at(2).lastIndexOf(QLatin1Char('/')))));
+    // Qt cannot name these to remove them with the temporary folder.
+    for (const QByteArray& file : bytes)
+        ::unlink(file.constData());
+    ::rmdir((root + "/\xcf\xf1\xe0\xeb\xfb").constData());
+}
+
+TEST_F(FolderTree, FolderNamesOfManyPathsAreThoseOfEachPath)
+{
+    QStringList paths;
+    for (int i = 0; i < 50; ++i) {
+        paths.append(i % 7 == 0 ? path(QStringLiteral("many/d%1").arg(i)) : file(QStringLiteral("many/f%1.kez").arg(i)));
+        if (i % 7 == 0)
+            QDir().mkpath(paths.last());
+    }
+    ASSERT_EQ(::symlink(QFile::encodeName(path(QStringLiteral("many/d0"))).constData(),
+                        QFile::encodeName(path(QStringLiteral("many/link"))).constData()),
+              0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("many/pipe"))).constData(), 0600), 0);
+    paths << path(QStringLiteral("many/link")) << path(QStringLiteral("many/pipe")) << path(QStringLiteral("many/gone"))
+          << path(QStringLiteral("many/d7/")) << path(QStringLiteral("many")) << dir.path() << QStringLiteral("/")
+          << QString() << QStringLiteral("relative-missing");
+    QList<bool> each;
+    for (const QString& one : paths)
+        each.append(IsFolderName(one));
+    EXPECT_EQ(AreFolderNames(paths), each);
+    EXPECT_EQ(each.count(true), 8 + 1 + 1 + 2 + 1);
 }
 
 TEST_F(FolderTree, EachMaskIsASearchOfItsOwnAndAFoldersFilesComeBeforeItsSubfolders)

@@ -45,20 +45,41 @@ TEST_F(ExecutableSearchTest, PathFoldersAreSearchedInOrderPassingOverFilesThatAr
     EXPECT_EQ(search(probe), first.string());
 }
 
-TEST_F(ExecutableSearchTest, ProgramFolderComesFirstThenCurrentFolderThenPath)
+TEST_F(ExecutableSearchTest, ProgramFolderComesBeforePath)
 {
     // The test program itself lives in the program folder; copies of its name elsewhere lose.
     const std::string self = programName("test_platform");
-    const fs::path inCwd = makeFile(in("cwd"), probe);
-    makeFile(in("first"), probe);
-    makeFile(in("cwd"), self);
     makeFile(in("first"), self);
+    makeFile(in("cwd"), self);
     const ScopedCurrentFolder current(in("cwd"));
-    EXPECT_EQ(search(probe), inCwd.string());
     EXPECT_EQ(search(self), (fs::path(platform::programFolder()) / self).string());
     EXPECT_TRUE(fs::is_regular_file(fs::path(platform::programFolder()) / self));
     EXPECT_EQ(std::string(platform::converterFileName()), programName("kezcc"));
 }
+
+#ifdef _WIN32
+TEST_F(ExecutableSearchTest, WindowsSearchesTheCurrentFolderBeforePath)
+{
+    const fs::path inCwd = makeFile(in("cwd"), probe);
+    makeFile(in("first"), probe);
+    const ScopedCurrentFolder current(in("cwd"));
+    EXPECT_EQ(search(probe), inCwd.string());
+}
+#else
+TEST_F(ExecutableSearchTest, PosixNeverSearchesTheCurrentFolderNotEvenForAnEmptyPathEntry)
+{
+    makeFile(in("cwd"), probe);
+    const ScopedCurrentFolder current(in("cwd"));
+    for (const std::string& path : {std::string(), std::string(":"), ":" + in("second").string(),
+                                    in("second").string() + "::", "::" + in("second").string() + ":"}) {
+        setEnv("PATH", path);
+        EXPECT_EQ(search(probe), "") << '"' << path << '"';
+    }
+    const fs::path second = makeFile(in("second"), probe);
+    setEnv("PATH", "::" + in("second").string() + ":");
+    EXPECT_EQ(search(probe), second.string());
+}
+#endif
 
 TEST_F(ExecutableSearchTest, NothingFoundGivesEmpty)
 {

@@ -47,7 +47,7 @@ TEST_F(ProcessContract, MissingProgramOrEmptyCommandLineIsAStartFailureWithADesc
     const StartResult missing = process.start("kez-no-such-program-anywhere -c");
     EXPECT_NE(missing.error, 0);
 #ifndef _WIN32
-    EXPECT_EQ(missing.description, std::strerror(ENOENT));
+    EXPECT_EQ(missing.description, "Нет такого файла или папки (ошибка 2)");
 #endif
 }
 

@@ -1,5 +1,6 @@
 // The bundled reference converter run end to end through RunConverter.
 #include "options/TLuKezOptions.h"
+#include "platform/FileNameCodec.h"
 #include "runner/ConverterCodes.h"
 #include "runner/miKezConverterRunner.h"
 #include "support/RtfReading.h"
@@ -12,7 +13,12 @@
 #include <QMap>
 #include <QSet>
 
+#include <cstdio>
+#include <filesystem>
+#include <iterator>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace miKezConverterRunner;
 
@@ -183,6 +189,32 @@ TEST_F(KezccTest, MissingSourceIsAWordedFailureAndNoOutputAppears)
     EXPECT_TRUE(message.contains(QStringLiteral("Исходный файл не найден"))) << message.toStdString();
     EXPECT_TRUE(message.contains(source));
     EXPECT_EQ(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());
+}
+
+TEST_F(KezccTest, ANameThatIsNoUtf8ReachesTheConverterAndNamesTheSameFiles)
+{
+    // "Псалом" in Windows-1251 as the file name, as an old archive may hold it.
+    const QByteArray folderBytes = QFile::encodeName(folder);
+    const QByteArray sourceBytes = folderBytes + "/\xcf\xf1\xe0\xeb\xee\xec.kez";
+    const QByteArray outputBytes = folderBytes + "/\xcf\xf1\xe0\xeb\xee\xec.rtf";
+    {
+        std::FILE* file = std::fopen(sourceBytes.constData(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fputs("text", file);
+        std::fclose(file);
+    }
+    const auto decoded = [](const QByteArray& aBytes) {
+        return QString::fromStdU16String(platform::decodeFileName(std::string_view(aBytes.constData(), aBytes.size())));
+    };
+    EXPECT_TRUE(convert(decoded(sourceBytes), decoded(outputBytes))) << code << " " << message.toStdString();
+    struct stat status;
+    EXPECT_EQ(::stat(outputBytes.constData(), &status), 0);
+    // Nothing else beside them (Qt's own listing would not even show these two).
+    const auto entries = std::filesystem::directory_iterator(folderBytes.toStdString());
+    EXPECT_EQ(std::distance(std::filesystem::begin(entries), std::filesystem::end(entries)), 2);
+    // Qt could not remove them with the temporary folder either.
+    ::unlink(sourceBytes.constData());
+    ::unlink(outputBytes.constData());
 }
 
 TEST_F(KezccTest, OutputNamingAFolderFailsAndLeavesNoPartialFile)

@@ -1,9 +1,10 @@
 #include "FileNames.h"
-
-#include <QFile>
+#include "platform/FileNameCodec.h"
 
 namespace kezcc {
 
-std::string nativeFileName(const QString& aPath) { return QFile::encodeName(aPath).toStdString(); }
+// The program hands over a name that is no UTF-8 with its bytes kept as lone surrogates; the
+// same codec gives the bytes back, so the name read is the file the user chose.
+std::string nativeFileName(const QString& aPath) { return platform::encodeFileName(aPath.toStdU16String()); }
 
 } // namespace kezcc

@@ -24,17 +24,6 @@ std::string join(const std::string& folder, const std::string& name)
     return folder.back() == '/' ? folder + name : folder + '/' + name;
 }
 
-std::string currentFolder()
-{
-    std::vector<char> buffer(4096);
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE)
-            return {};
-        buffer.resize(buffer.size() * 2);
-    }
-    return buffer.data();
-}
-
 class PosixExecutableSearch final : public ExecutableSearch {
 public:
     std::string search(const std::string& fileName) const override
@@ -44,14 +33,17 @@ public:
         if (fileName.find('/') != std::string::npos)
             return isExecutableFile(fileName) ? fileName : std::string();
 
-        std::vector<std::string> folders{programFolder(), currentFolder()};
+        // Never the current folder: a converter lying wherever the user starts from would run
+        // instead of the installed one. An empty PATH entry means the current folder to the
+        // shell, so empty entries are passed over too.
+        std::vector<std::string> folders{programFolder()};
         if (const char* path = std::getenv("PATH")) {
             std::string_view rest(path);
-            while (true) {
+            while (!rest.empty()) {
                 const auto colon = rest.find(':');
-                // An empty PATH entry means the current folder, as the shell reads it.
                 const std::string_view entry = rest.substr(0, colon);
-                folders.emplace_back(entry.empty() ? "." : std::string(entry));
+                if (!entry.empty())
+                    folders.emplace_back(entry);
                 if (colon == std::string_view::npos)
                     break;
                 rest.remove_prefix(colon + 1);

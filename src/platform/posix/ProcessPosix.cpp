@@ -1,6 +1,7 @@
 #include "platform/ExecutableSearch.h"
 #include "platform/Process.h"
 #include "platform/Services.h"
+#include "platform/SystemErrorText.h"
 
 #include <fcntl.h>
 #include <sched.h>
@@ -23,15 +24,7 @@ extern char** environ;
 namespace platform {
 namespace {
 
-// strerror_r comes in two shapes; either way we want the text.
-[[maybe_unused]] const char* errorText(int result, const char* buffer) { return result == 0 ? buffer : "Unknown error"; }
-[[maybe_unused]] const char* errorText(const char* text, const char*) { return text; }
-
-std::string describe(int error)
-{
-    char buffer[256] = {};
-    return errorText(::strerror_r(error, buffer, sizeof buffer), buffer);
-}
+std::string describe(int error) { return systemErrorText(error); }
 
 // Blanks and tabs separate words; a double-quoted stretch keeps its blanks.
 std::vector<std::string> splitCommandLine(const std::string& line)

@@ -1,5 +1,6 @@
 #include "platform/Process.h"
 #include "platform/Services.h"
+#include "platform/SystemErrorText.h"
 #include "platform/win32/WideText.h"
 
 #include <windows.h>
@@ -14,26 +15,7 @@ namespace {
 using win32::narrow;
 using win32::widen;
 
-std::string describe(DWORD error)
-{
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-        0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-    std::string result;
-    if (length > 0 && text) {
-        int n = int(length);
-        // FormatMessage ends its text with a line break.
-        while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n' || text[n - 1] == L' '))
-            --n;
-        result = narrow(text, n);
-    }
-    if (text)
-        LocalFree(text);
-    if (result.empty())
-        result = "Error " + std::to_string(error);
-    return result;
-}
+std::string describe(DWORD error) { return systemErrorText(int(error)); }
 
 HANDLE toNative(ProcessHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 
