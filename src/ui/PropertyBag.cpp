@@ -1,5 +1,7 @@
 #include "ui/PropertyBag.h"
 
+#include <QObject>
+
 #include <limits>
 
 PropertyBag::PropertyBag(QVariantMap aValues)
@@ -48,4 +50,16 @@ void PropertyBag::WriteProperty(const QString& aName, const QVariant& aValue, co
     if (aValue == aDefault)
         return;
     mValues.insert(aName, aValue);
+}
+
+void ReadPersisted(QObject& aControl, const PropertyBag& aBag, std::span<const PersistedProperty> aProperties)
+{
+    for (const PersistedProperty& property : aProperties)
+        aControl.setProperty(property.Name.toLatin1().constData(), aBag.ReadProperty(property.Name, property.Default));
+}
+
+void WritePersisted(const QObject& aControl, PropertyBag& aBag, std::span<const PersistedProperty> aProperties)
+{
+    for (const PersistedProperty& property : aProperties)
+        aBag.WriteProperty(property.Name, aControl.property(property.Name.toLatin1().constData()), property.Default);
 }

@@ -3,6 +3,10 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <span>
+
+class QObject;
+
 // The design-time properties a host form keeps for one of its user controls. Names are matched
 // without regard to case; a value equal to its default is not written, so the map holds only what
 // differs from a newly placed control.
@@ -26,6 +30,18 @@ private:
 
     QVariantMap mValues;
 };
+
+// One persisted property of a control: the name of the control's Q_PROPERTY, which is also the
+// name it is kept under, and its value on a newly placed control.
+struct PersistedProperty {
+    QString Name;
+    QVariant Default;
+};
+
+// Restores each of aProperties, in the given order, through the control's own property let.
+void ReadPersisted(QObject& aControl, const PropertyBag& aBag, std::span<const PersistedProperty> aProperties);
+// Writes each of aProperties against its default, in the given order.
+void WritePersisted(const QObject& aControl, PropertyBag& aBag, std::span<const PersistedProperty> aProperties);
 
 // A user control whose design-time properties its host form keeps in a PropertyBag. A control tells
 // its host that a persisted property changed through a Qt signal of its own (PropertyChanged).

@@ -1,11 +1,12 @@
 #include "ui/colors/LuColorSelector.h"
 
 #include "errors/mErrorHandling.h"
+#include "ui/EditorColors.h"
+#include "ui/FormSetup.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/LuColorSelectorFrm.h"
 #include "ui/colors/miGraph.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -21,8 +22,16 @@ const QString kColorIndex = QStringLiteral("ColorIndex");
 const QString kBackIndex = QStringLiteral("BackIndex");
 const QString kColorEnabled = QStringLiteral("ColorEnabled");
 const QString kBackEnabled = QStringLiteral("BackEnabled");
-const QString kCaption = QStringLiteral("Caption");
 const QString kEnabled = QStringLiteral("Enabled");
+
+const PersistedProperty kPersisted[] = {
+    {kColorIndex, 0},
+    {kBackIndex, 0},
+    {kColorEnabled, true},
+    {kBackEnabled, true},
+    {QStringLiteral("Caption"), QString()},
+    {kEnabled, true},
+};
 
 constexpr int kButtonGapPixels = 2;
 
@@ -40,16 +49,6 @@ QFont SampleFont()
     return font;
 }
 
-void PaintSample(QLineEdit* aText, const QColor& aForeground, const QColor& aBackground)
-{
-    QPalette palette = aText->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::Text, aForeground);
-        palette.setColor(group, QPalette::Base, aBackground);
-    }
-    aText->setPalette(palette);
-}
-
 } // namespace
 
 LuColorSelector::LuColorSelector(QWidget* aParent)
@@ -57,16 +56,13 @@ LuColorSelector::LuColorSelector(QWidget* aParent)
 {
     setObjectName(QStringLiteral("LuColorSelector"));
 
-    theSelectColor = new QPushButton(QStringLiteral("Цвет"), this);
-    theSelectColor->setObjectName(QStringLiteral("theSelectColor"));
+    theSelectColor = named(new QPushButton(QStringLiteral("Цвет"), this), "theSelectColor");
     placeTwips(theSelectColor, 1500, 0, 555, 315);
 
-    theSelectBack = new QPushButton(QStringLiteral("Фон"), this);
-    theSelectBack->setObjectName(QStringLiteral("theSelectBack"));
+    theSelectBack = named(new QPushButton(QStringLiteral("Фон"), this), "theSelectBack");
     placeTwips(theSelectBack, 2070, 0, 555, 315);
 
-    theText = new QLineEdit(this);
-    theText->setObjectName(QStringLiteral("theText"));
+    theText = named(new QLineEdit(this), "theText");
     theText->setReadOnly(true);
     theText->setFont(SampleFont());
     placeTwips(theText, 0, 0, 1515, 315);
@@ -82,6 +78,16 @@ LuColorSelector::LuColorSelector(QWidget* aParent)
     UserControl_Resize();
 }
 
+template <class Value>
+void LuColorSelector::LetPersisted(const char* aProcedure, const QString& aName, Value& aMember, Value aValue)
+{
+    PassOn(kModule, aProcedure, [&] {
+        aMember = aValue;
+        RefreshControls();
+        emit PropertyChanged(aName);
+    });
+}
+
 qint32 LuColorSelector::ColorIndex() const
 {
     return PassOn(kModule, "Get-ColorIndex", [&] { return mColorIndex; });
@@ -89,13 +95,8 @@ qint32 LuColorSelector::ColorIndex() const
 
 void LuColorSelector::SetColorIndex(qint32 aValue)
 {
-    PassOn(kModule, "Let-ColorIndex", [&] {
-        if (!IsColorIndex(aValue))
-            return;
-        mColorIndex = aValue;
-        RefreshControls();
-        emit PropertyChanged(kColorIndex);
-    });
+    if (IsColorIndex(aValue))
+        LetPersisted("Let-ColorIndex", kColorIndex, mColorIndex, aValue);
 }
 
 qint32 LuColorSelector::BackIndex() const
@@ -105,13 +106,8 @@ qint32 LuColorSelector::BackIndex() const
 
 void LuColorSelector::SetBackIndex(qint32 aValue)
 {
-    PassOn(kModule, "Let-BackIndex", [&] {
-        if (!IsColorIndex(aValue))
-            return;
-        mBackIndex = aValue;
-        RefreshControls();
-        emit PropertyChanged(kBackIndex);
-    });
+    if (IsColorIndex(aValue))
+        LetPersisted("Let-BackIndex", kBackIndex, mBackIndex, aValue);
 }
 
 bool LuColorSelector::ColorEnabled() const
@@ -121,11 +117,7 @@ bool LuColorSelector::ColorEnabled() const
 
 void LuColorSelector::SetColorEnabled(bool aValue)
 {
-    PassOn(kModule, "Let-ColorEnabled", [&] {
-        mColorEnabled = aValue;
-        RefreshControls();
-        emit PropertyChanged(kColorEnabled);
-    });
+    LetPersisted("Let-ColorEnabled", kColorEnabled, mColorEnabled, aValue);
 }
 
 bool LuColorSelector::BackEnabled() const
@@ -135,11 +127,7 @@ bool LuColorSelector::BackEnabled() const
 
 void LuColorSelector::SetBackEnabled(bool aValue)
 {
-    PassOn(kModule, "Let-BackEnabled", [&] {
-        mBackEnabled = aValue;
-        RefreshControls();
-        emit PropertyChanged(kBackEnabled);
-    });
+    LetPersisted("Let-BackEnabled", kBackEnabled, mBackEnabled, aValue);
 }
 
 QString LuColorSelector::Caption() const
@@ -163,12 +151,9 @@ bool LuColorSelector::Enabled() const
 
 void LuColorSelector::SetEnabled(bool aValue)
 {
-    PassOn(kModule, "Let-Enabled", [&] {
-        mEnabled = aValue;
-        RefreshControls();
-        emit PropertyChanged(kEnabled);
-    });
+    LetPersisted("Let-Enabled", kEnabled, mEnabled, aValue);
 }
+
 
 miColor::COLORREF LuColorSelector::Color() const
 {
@@ -184,12 +169,10 @@ void LuColorSelector::RefreshControls()
 {
     PassOn(kModule, "RefreshControls", [&] {
         theText->setEnabled(mEnabled);
-        if (mEnabled) {
-            PaintSample(theText, ToQColor(Color()), ToQColor(Back()));
-        } else {
-            const QPalette system = QApplication::palette();
-            PaintSample(theText, system.color(QPalette::Dark), system.color(QPalette::Button));
-        }
+        if (mEnabled)
+            PaintEditor(theText, ToQColor(Color()), ToQColor(Back()));
+        else
+            PaintEditorSystemColors(theText, false);
         theSelectColor->setEnabled(mEnabled && mColorEnabled);
         theSelectBack->setEnabled(mEnabled && mBackEnabled);
     });
@@ -210,23 +193,22 @@ bool LuColorSelector::ExecutePopup(qint32& anIndex)
 
 void LuColorSelector::DoExecuteColorSelector()
 {
-    TopLevel(kModule, "DoExecuteColorSelector", [&] {
-        if (!ExecutePopup(mColorIndex))
-            return;
-        RefreshControls();
-        emit Change();
-        emit PropertyChanged(kColorIndex);
-    });
+    ExecuteSelector("DoExecuteColorSelector", mColorIndex, kColorIndex);
 }
 
 void LuColorSelector::DoExecuteBackSelector()
 {
-    TopLevel(kModule, "DoExecuteBackSelector", [&] {
-        if (!ExecutePopup(mBackIndex))
+    ExecuteSelector("DoExecuteBackSelector", mBackIndex, kBackIndex);
+}
+
+void LuColorSelector::ExecuteSelector(const char* aProcedure, qint32& anIndex, const QString& aName)
+{
+    TopLevel(kModule, aProcedure, [&] {
+        if (!ExecutePopup(anIndex))
             return;
         RefreshControls();
         emit Change();
-        emit PropertyChanged(kBackIndex);
+        emit PropertyChanged(aName);
     });
 }
 
@@ -245,26 +227,12 @@ void LuColorSelector::UserControl_InitProperties()
 
 void LuColorSelector::UserControl_ReadProperties(const PropertyBag& aBag)
 {
-    PassOn(kModule, "UserControl_ReadProperties", [&] {
-        SetColorIndex(aBag.ReadProperty(kColorIndex, 0).toInt());
-        SetBackIndex(aBag.ReadProperty(kBackIndex, 0).toInt());
-        SetColorEnabled(aBag.ReadProperty(kColorEnabled, true).toBool());
-        SetBackEnabled(aBag.ReadProperty(kBackEnabled, true).toBool());
-        SetCaption(aBag.ReadProperty(kCaption, QString()).toString());
-        SetEnabled(aBag.ReadProperty(kEnabled, true).toBool());
-    });
+    PassOn(kModule, "UserControl_ReadProperties", [&] { ReadPersisted(*this, aBag, kPersisted); });
 }
 
 void LuColorSelector::UserControl_WriteProperties(PropertyBag& aBag) const
 {
-    PassOn(kModule, "UserControl_WriteProperties", [&] {
-        aBag.WriteProperty(kColorIndex, mColorIndex, 0);
-        aBag.WriteProperty(kBackIndex, mBackIndex, 0);
-        aBag.WriteProperty(kColorEnabled, mColorEnabled, true);
-        aBag.WriteProperty(kBackEnabled, mBackEnabled, true);
-        aBag.WriteProperty(kCaption, theText->text(), QString());
-        aBag.WriteProperty(kEnabled, mEnabled, true);
-    });
+    PassOn(kModule, "UserControl_WriteProperties", [&] { WritePersisted(*this, aBag, kPersisted); });
 }
 
 void LuColorSelector::resizeEvent(QResizeEvent* aEvent)

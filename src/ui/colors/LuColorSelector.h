@@ -76,6 +76,11 @@ private:
     void UserControl_Resize();
     // Runs the pop-up over anIndex; true when the user chose a colour.
     bool ExecutePopup(qint32& anIndex);
+    // The click on "Цвет" or "Фон": the pop-up over anIndex, persisted as aName.
+    void ExecuteSelector(const char* aProcedure, qint32& anIndex, const QString& aName);
+    // Sets a persisted member, repaints and tells the host.
+    template <class Value>
+    void LetPersisted(const char* aProcedure, const QString& aName, Value& aMember, Value aValue);
 
     QLineEdit* theText = nullptr;
     QPushButton* theSelectColor = nullptr;

@@ -1,7 +1,7 @@
 #include "ui/colors/LuColorSelectorFrm.h"
 
 #include "errors/mErrorHandling.h"
-#include "ui/FormFont.h"
+#include "ui/FormSetup.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/PaletteImages.h"
 #include "ui/colors/miColor.h"
@@ -54,22 +54,18 @@ QLabel* PictureBox(QWidget* aParent, const QString& aName)
 LuColorSelectorFrm::LuColorSelectorFrm(QWidget* aParent)
     : QDialog(aParent, Qt::Tool | Qt::FramelessWindowHint)
 {
-    setObjectName(QStringLiteral("LuColorSelectorFrm"));
+    SetUpForm(this, QStringLiteral("LuColorSelectorFrm"), kFormWidth, kFormHeight);
     setWindowModality(Qt::ApplicationModal);
-    setFont(FormFont());
-    setFixedSize(miGraph::TwipsToPixelsX(kFormWidth), miGraph::TwipsToPixelsY(kFormHeight));
     FillWith(this, palette().color(QPalette::ToolTipBase), palette().color(QPalette::ToolTipText));
 
-    Shape1 = new QFrame(this);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1 = named(new QFrame(this), "Shape1");
     Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
     Shape1->setLineWidth(1);
     Shape1->setGeometry(rect());
     Shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     const QPalette system = palette();
-    theAuto = new QLabel(QStringLiteral("(Auto)"), this);
-    theAuto->setObjectName(QStringLiteral("theAuto"));
+    theAuto = named(new QLabel(QStringLiteral("(Auto)"), this), "theAuto");
     theAuto->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     theAuto->setIndent(4);
     FillWith(theAuto, system.color(QPalette::Base), system.color(QPalette::Text));

@@ -1,12 +1,13 @@
 #include "ui/fonts/LuFontSelector.h"
 
 #include "errors/mErrorHandling.h"
+#include "ui/EditorColors.h"
+#include "ui/FormSetup.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/miGraph.h"
 #include "ui/fonts/DecodeCharRefs.h"
 #include "ui/fonts/LuFontSelectorFrm.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -17,28 +18,21 @@ namespace {
 
 constexpr char kModule[] = "LuFontSelector";
 
-const QString kExampleText = QStringLiteral("ExampleText");
-const QString kAppropriateClass = QStringLiteral("AppropriateClass");
-const QString kOnlyAppropriate = QStringLiteral("OnlyAppropriate");
 const QString kEnabled = QStringLiteral("Enabled");
-const QString kStateFace = QStringLiteral("StateFace");
-const QString kStateSize = QStringLiteral("StateSize");
-const QString kStateBold = QStringLiteral("StateBold");
-const QString kStateItalic = QStringLiteral("StateItalic");
-const QString kStateFore = QStringLiteral("StateFore");
-const QString kStateBack = QStringLiteral("StateBack");
-
 const QString kDefaultExampleText = QStringLiteral("Образец");
 
-void PaintText(QLineEdit* aText, const QColor& aForeground, const QColor& aBackground)
-{
-    QPalette palette = aText->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::Text, aForeground);
-        palette.setColor(group, QPalette::Base, aBackground);
-    }
-    aText->setPalette(palette);
-}
+const PersistedProperty kPersisted[] = {
+    {QStringLiteral("ExampleText"), kDefaultExampleText},
+    {QStringLiteral("AppropriateClass"), 0},
+    {QStringLiteral("OnlyAppropriate"), true},
+    {kEnabled, true},
+    {QStringLiteral("StateFace"), 0},
+    {QStringLiteral("StateSize"), 0},
+    {QStringLiteral("StateBold"), 0},
+    {QStringLiteral("StateItalic"), 0},
+    {QStringLiteral("StateFore"), 0},
+    {QStringLiteral("StateBack"), 0},
+};
 
 } // namespace
 
@@ -48,12 +42,10 @@ LuFontSelector::LuFontSelector(QWidget* aParent)
 {
     setObjectName(QStringLiteral("LuFontSelector"));
 
-    theSelect = new QPushButton(QStringLiteral(". . ."), this);
-    theSelect->setObjectName(QStringLiteral("theSelect"));
+    theSelect = named(new QPushButton(QStringLiteral(". . ."), this), "theSelect");
     placeTwips(theSelect, 2400, 0, 555, 315);
 
-    theText = new QLineEdit(this);
-    theText->setObjectName(QStringLiteral("theText"));
+    theText = named(new QLineEdit(this), "theText");
     theText->setReadOnly(true);
     placeTwips(theText, 0, 0, 2400, 315);
 
@@ -137,7 +129,7 @@ void LuFontSelector::RefreshText()
             description += QStringLiteral(", Italic");
         theText->setText(description);
         theText->setCursorPosition(0);
-        PaintText(theText, ToQColor(miColor::ColorIndexToColor(mFont->ForeColorIndex)),
+        PaintEditor(theText, ToQColor(miColor::ColorIndexToColor(mFont->ForeColorIndex)),
                   ToQColor(miColor::BackIndexToColor(mFont->BackColorIndex)));
     });
 }
@@ -145,13 +137,9 @@ void LuFontSelector::RefreshText()
 void LuFontSelector::RefreshEnabled()
 {
     PassOn(kModule, "RefreshEnabled", [&] {
-        const QPalette system = QApplication::palette();
         theText->setEnabled(mEnabled);
         theSelect->setEnabled(mEnabled);
-        if (mEnabled)
-            PaintText(theText, system.color(QPalette::Active, QPalette::Text), system.color(QPalette::Active, QPalette::Base));
-        else
-            PaintText(theText, system.color(QPalette::Active, QPalette::Dark), system.color(QPalette::Active, QPalette::Button));
+        PaintEditorSystemColors(theText, mEnabled);
     });
 }
 
@@ -169,30 +157,12 @@ void LuFontSelector::UserControl_InitProperties()
 
 void LuFontSelector::UserControl_ReadProperties(const PropertyBag& aBag)
 {
-    SetExampleText(aBag.ReadProperty(kExampleText, kDefaultExampleText).toString());
-    SetAppropriateClass(aBag.ReadProperty(kAppropriateClass, 0).toInt());
-    SetOnlyAppropriate(aBag.ReadProperty(kOnlyAppropriate, true).toBool());
-    SetEnabled(aBag.ReadProperty(kEnabled, true).toBool());
-    SetStateFace(aBag.ReadProperty(kStateFace, 0).toInt());
-    SetStateSize(aBag.ReadProperty(kStateSize, 0).toInt());
-    SetStateBold(aBag.ReadProperty(kStateBold, 0).toInt());
-    SetStateItalic(aBag.ReadProperty(kStateItalic, 0).toInt());
-    SetStateFore(aBag.ReadProperty(kStateFore, 0).toInt());
-    SetStateBack(aBag.ReadProperty(kStateBack, 0).toInt());
+    ReadPersisted(*this, aBag, kPersisted);
 }
 
 void LuFontSelector::UserControl_WriteProperties(PropertyBag& aBag) const
 {
-    aBag.WriteProperty(kExampleText, mExampleText, kDefaultExampleText);
-    aBag.WriteProperty(kAppropriateClass, mAppropriateClass, 0);
-    aBag.WriteProperty(kOnlyAppropriate, mOnlyAppropriate, true);
-    aBag.WriteProperty(kEnabled, mEnabled, true);
-    aBag.WriteProperty(kStateFace, mStateFace, 0);
-    aBag.WriteProperty(kStateSize, mStateSize, 0);
-    aBag.WriteProperty(kStateBold, mStateBold, 0);
-    aBag.WriteProperty(kStateItalic, mStateItalic, 0);
-    aBag.WriteProperty(kStateFore, mStateFore, 0);
-    aBag.WriteProperty(kStateBack, mStateBack, 0);
+    WritePersisted(*this, aBag, kPersisted);
 }
 
 void LuFontSelector::resizeEvent(QResizeEvent* aEvent)

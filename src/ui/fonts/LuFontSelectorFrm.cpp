@@ -1,7 +1,8 @@
 #include "ui/fonts/LuFontSelectorFrm.h"
 
 #include "errors/mErrorHandling.h"
-#include "ui/FormFont.h"
+#include "ui/EditorColors.h"
+#include "ui/FormSetup.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/LuColorSelector.h"
 #include "ui/colors/miGraph.h"
@@ -18,6 +19,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+
+#include <utility>
 
 using miGraph::IsChecked;
 using miGraph::placeTwips;
@@ -44,16 +47,6 @@ LuFontSelectorFrm::ModalHook& modalHook()
     return hook;
 }
 
-void PaintEditor(QWidget* aControl, const QColor& aText, const QColor& aBase)
-{
-    QPalette palette = aControl->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::Text, aText);
-        palette.setColor(group, QPalette::Base, aBase);
-    }
-    aControl->setPalette(palette);
-}
-
 // The list's one selected item, or null.
 QListWidgetItem* SelectedItem(const QListWidget* aList)
 {
@@ -76,6 +69,33 @@ QStringList ItemTexts(const QListWidget* aList)
     return texts;
 }
 
+// Selects aRow (none when negative) and scrolls row aTop, if any, to the top. The list's click is
+// suppressed only where the change raises one, so that no later click is swallowed.
+void ShowRow(QListWidget* aList, bool& aClickSuppressed, int aRow, int aTop)
+{
+    aClickSuppressed = SelectedRow(aList) != aRow;
+    if (aRow < 0)
+        aList->setCurrentRow(-1, QItemSelectionModel::Clear);
+    else
+        aList->setCurrentRow(aRow, QItemSelectionModel::ClearAndSelect);
+    aClickSuppressed = false;
+    if (aTop >= 0)
+        aList->scrollToItem(aList->item(aTop), QAbstractItemView::PositionAtTop);
+}
+
+// Copies the list's chosen item into its field without raising the field's change; false when
+// nothing is chosen.
+bool CopyChoice(const QListWidget* aList, QLineEdit* aField, bool& aChangeSuppressed)
+{
+    QListWidgetItem* item = SelectedItem(aList);
+    if (!item)
+        return false;
+    aChangeSuppressed = aField->text() != item->text();
+    aField->setText(item->text());
+    aChangeSuppressed = false;
+    return true;
+}
+
 // Characters of the size field beyond the digits: only Backspace.
 constexpr char16_t kBackspace = 8;
 
@@ -86,45 +106,36 @@ void LuFontSelectorFrm::SetModalHook(ModalHook aHook) { modalHook() = std::move(
 LuFontSelectorFrm::LuFontSelectorFrm(QWidget* aParent)
     : QDialog(aParent)
 {
-    setObjectName(QStringLiteral("LuFontSelectorFrm"));
+    SetUpForm(this, QStringLiteral("LuFontSelectorFrm"), 6990, 5085);
     setWindowTitle(QStringLiteral("Шрифт"));
-    setFont(FormFont());
-    setFixedSize(miGraph::TwipsToPixelsX(6990), miGraph::TwipsToPixelsY(5085));
 
-    theFaceText = new QLineEdit(this);
-    theFaceText->setObjectName(QStringLiteral("theFaceText"));
+    theFaceText = named(new QLineEdit(this), "theFaceText");
     theFaceText->setMaxLength(kMaxFaceText);
     placeTwips(theFaceText, 120, 360, 3015, 315);
 
-    theFaceList = new QListWidget(this);
-    theFaceList->setObjectName(QStringLiteral("theFaceList"));
+    theFaceList = named(new QListWidget(this), "theFaceList");
     theFaceList->setUniformItemSizes(true);
     placeTwips(theFaceList, 240, 720, 2895, 2400);
 
-    theBold = new QCheckBox(QStringLiteral("&Полужирное"), this);
-    theBold->setObjectName(QStringLiteral("theBold"));
+    theBold = named(new QCheckBox(QStringLiteral("&Полужирное"), this), "theBold");
     QFont bold = theBold->font();
     bold.setBold(true);
     theBold->setFont(bold);
     placeTwips(theBold, 3480, 420, 1995, 315);
 
-    theItalic = new QCheckBox(QStringLiteral("&Курсивное"), this);
-    theItalic->setObjectName(QStringLiteral("theItalic"));
+    theItalic = named(new QCheckBox(QStringLiteral("&Курсивное"), this), "theItalic");
     QFont italic = theItalic->font();
     italic.setItalic(true);
     theItalic->setFont(italic);
     placeTwips(theItalic, 3480, 840, 1995, 315);
 
-    theColor = new LuColorSelector(this);
-    theColor->setObjectName(QStringLiteral("theColor"));
+    theColor = named(new LuColorSelector(this), "theColor");
     placeTwips(theColor, 3540, 1800, 2055, 315);
 
-    theOnlyAppropriate = new QCheckBox(QStringLiteral("То&лько подходящие"), this);
-    theOnlyAppropriate->setObjectName(QStringLiteral("theOnlyAppropriate"));
+    theOnlyAppropriate = named(new QCheckBox(QStringLiteral("То&лько подходящие"), this), "theOnlyAppropriate");
     placeTwips(theOnlyAppropriate, 3480, 2880, 2175, 195);
 
-    theSizeText = new QLineEdit(this);
-    theSizeText->setObjectName(QStringLiteral("theSizeText"));
+    theSizeText = named(new QLineEdit(this), "theSizeText");
     theSizeText->setMaxLength(kMaxSizeText);
     theSizeText->setContextMenuPolicy(Qt::NoContextMenu); // no pasting past the key filter
     theSizeText->setAcceptDrops(false);
@@ -132,47 +143,38 @@ LuFontSelectorFrm::LuFontSelectorFrm(QWidget* aParent)
     theSizeText->installEventFilter(this);
     placeTwips(theSizeText, 5760, 360, 975, 315);
 
-    theSizeList = new QListWidget(this);
-    theSizeList->setObjectName(QStringLiteral("theSizeList"));
+    theSizeList = named(new QListWidget(this), "theSizeList");
     theSizeList->addItems(kSizes);
     placeTwips(theSizeList, 5880, 720, 855, 2400);
 
-    theOK = new QPushButton(QStringLiteral("O&K"), this);
-    theOK->setObjectName(QStringLiteral("theOK"));
+    theOK = named(new QPushButton(QStringLiteral("O&K"), this), "theOK");
     theOK->setDefault(true);
     placeTwips(theOK, 3780, 4500, 1335, 435);
 
-    theCancel = new QPushButton(QStringLiteral("О&тмена"), this);
-    theCancel->setObjectName(QStringLiteral("theCancel"));
+    theCancel = named(new QPushButton(QStringLiteral("О&тмена"), this), "theCancel");
     theCancel->setAutoDefault(false);
     placeTwips(theCancel, 5280, 4500, 1455, 435);
 
-    theFaceLabel = new QLabel(QStringLiteral("&Шрифт:"), this);
-    theFaceLabel->setObjectName(QStringLiteral("theFaceLabel"));
+    theFaceLabel = named(new QLabel(QStringLiteral("&Шрифт:"), this), "theFaceLabel");
     theFaceLabel->setBuddy(theFaceText);
     placeTwips(theFaceLabel, 120, 120, 915, 195);
 
-    theTypefaceLabel = new QLabel(QStringLiteral("&Начертание:"), this);
-    theTypefaceLabel->setObjectName(QStringLiteral("theTypefaceLabel"));
+    theTypefaceLabel = named(new QLabel(QStringLiteral("&Начертание:"), this), "theTypefaceLabel");
     theTypefaceLabel->setBuddy(theBold);
     placeTwips(theTypefaceLabel, 3300, 120, 1275, 195);
 
-    theSizeLabel = new QLabel(QStringLiteral("&Размер:"), this);
-    theSizeLabel->setObjectName(QStringLiteral("theSizeLabel"));
+    theSizeLabel = named(new QLabel(QStringLiteral("&Размер:"), this), "theSizeLabel");
     theSizeLabel->setBuddy(theSizeText);
     placeTwips(theSizeLabel, 5760, 120, 915, 195);
 
-    theColorLabel = new QLabel(QStringLiteral("&Цвет:"), this);
-    theColorLabel->setObjectName(QStringLiteral("theColorLabel"));
+    theColorLabel = named(new QLabel(QStringLiteral("&Цвет:"), this), "theColorLabel");
     theColorLabel->setBuddy(theColor);
     placeTwips(theColorLabel, 3300, 1500, 1275, 195);
 
-    theExampleField = new FontExampleField(this);
-    theExampleField->setObjectName(QStringLiteral("theExampleField"));
+    theExampleField = named(new FontExampleField(this), "theExampleField");
     placeTwips(theExampleField, 240, 3300, 6480, 1035);
 
-    theBaseLine = new QWidget(theExampleField);
-    theBaseLine->setObjectName(QStringLiteral("theBaseLine"));
+    theBaseLine = named(new QWidget(theExampleField), "theBaseLine");
     theBaseLine->setAutoFillBackground(true);
     QPalette linePalette = theBaseLine->palette();
     linePalette.setColor(QPalette::Window, linePalette.color(QPalette::WindowText));
@@ -315,19 +317,11 @@ bool LuFontSelectorFrm::Validate()
 void LuFontSelectorFrm::SetBeginStateOf(QWidget* aControl, qint32 aState, bool aIsEditor)
 {
     TopLevel(kModule, "SetBeginStateOf", [&] {
-        const QPalette system = QApplication::palette();
-        if (aState == 0) {
+        if (aState == 0 || aState == 1) {
             aControl->setVisible(true);
-            aControl->setEnabled(true);
+            aControl->setEnabled(aState == 0);
             if (aIsEditor)
-                PaintEditor(aControl, system.color(QPalette::Active, QPalette::Text),
-                            system.color(QPalette::Active, QPalette::Base));
-        } else if (aState == 1) {
-            aControl->setVisible(true);
-            aControl->setEnabled(false);
-            if (aIsEditor)
-                PaintEditor(aControl, system.color(QPalette::Active, QPalette::Dark),
-                            system.color(QPalette::Active, QPalette::Button));
+                PaintEditorSystemColors(aControl, aState == 0);
         } else {
             aControl->setVisible(false);
         }
@@ -399,34 +393,11 @@ void LuFontSelectorFrm::RefreshExample()
     });
 }
 
-void LuFontSelectorFrm::selectFaceRow(int aRow)
-{
-    // The flag only where the change raises the click, so that no later click is swallowed.
-    mFaceListSuppressed = SelectedRow(theFaceList) != aRow;
-    if (aRow < 0)
-        theFaceList->setCurrentRow(-1, QItemSelectionModel::Clear);
-    else
-        theFaceList->setCurrentRow(aRow, QItemSelectionModel::ClearAndSelect);
-    mFaceListSuppressed = false;
-}
-
-void LuFontSelectorFrm::selectSizeRow(int aRow)
-{
-    mSizeListSuppressed = SelectedRow(theSizeList) != aRow;
-    if (aRow < 0)
-        theSizeList->setCurrentRow(-1, QItemSelectionModel::Clear);
-    else
-        theSizeList->setCurrentRow(aRow, QItemSelectionModel::ClearAndSelect);
-    mSizeListSuppressed = false;
-}
-
 void LuFontSelectorFrm::SearchInFaceList(const QString& aText)
 {
     TopLevel(kModule, "SearchInFaceList", [&] {
         const FaceSearchResult found = SearchFaceNames(ItemTexts(theFaceList), aText);
-        selectFaceRow(found.Selected);
-        if (found.Top >= 0)
-            theFaceList->scrollToItem(theFaceList->item(found.Top), QAbstractItemView::PositionAtTop);
+        ShowRow(theFaceList, mFaceListSuppressed, found.Selected, found.Top);
     });
 }
 
@@ -434,9 +405,7 @@ void LuFontSelectorFrm::SearchInSizeList(double aValue)
 {
     TopLevel(kModule, "SearchInSizeList", [&] {
         const int found = SearchSizeItems(ItemTexts(theSizeList), aValue);
-        selectSizeRow(found);
-        if (found >= 0)
-            theSizeList->scrollToItem(theSizeList->item(found), QAbstractItemView::PositionAtTop);
+        ShowRow(theSizeList, mSizeListSuppressed, found, found);
     });
 }
 
@@ -478,27 +447,18 @@ void LuFontSelectorFrm::theCancel_Click()
 void LuFontSelectorFrm::theFaceList_Click()
 {
     TopLevel(kModule, "theFaceList_Click", [&] {
-        if (mFaceListSuppressed) {
-            mFaceListSuppressed = false;
+        if (std::exchange(mFaceListSuppressed, false))
             return;
-        }
-        QListWidgetItem* item = SelectedItem(theFaceList);
-        if (!item)
-            return;
-        mFaceTextSuppressed = theFaceText->text() != item->text();
-        theFaceText->setText(item->text());
-        mFaceTextSuppressed = false;
-        RefreshExample();
+        if (CopyChoice(theFaceList, theFaceText, mFaceTextSuppressed))
+            RefreshExample();
     });
 }
 
 void LuFontSelectorFrm::theFaceText_Change()
 {
     TopLevel(kModule, "theFaceText_Change", [&] {
-        if (mFaceTextSuppressed) {
-            mFaceTextSuppressed = false;
+        if (std::exchange(mFaceTextSuppressed, false))
             return;
-        }
         SearchInFaceList(theFaceText->text());
         RefreshExample();
     });
@@ -516,27 +476,18 @@ void LuFontSelectorFrm::theOnlyAppropriate_Click()
 void LuFontSelectorFrm::theSizeList_Click()
 {
     TopLevel(kModule, "theSizeList_Click", [&] {
-        if (mSizeListSuppressed) {
-            mSizeListSuppressed = false;
+        if (std::exchange(mSizeListSuppressed, false))
             return;
-        }
-        QListWidgetItem* item = SelectedItem(theSizeList);
-        if (!item)
-            return;
-        mSizeTextSuppressed = theSizeText->text() != item->text();
-        theSizeText->setText(item->text());
-        mSizeTextSuppressed = false;
-        RefreshExample();
+        if (CopyChoice(theSizeList, theSizeText, mSizeTextSuppressed))
+            RefreshExample();
     });
 }
 
 void LuFontSelectorFrm::theSizeText_Change()
 {
     TopLevel(kModule, "theSizeText_Change", [&] {
-        if (mSizeTextSuppressed) {
-            mSizeTextSuppressed = false;
+        if (std::exchange(mSizeTextSuppressed, false))
             return;
-        }
         SearchInSizeList(GetFontSize());
         RefreshExample();
     });

@@ -80,9 +80,6 @@ protected:
     bool eventFilter(QObject* aWatched, QEvent* aEvent) override;
 
 private:
-    void selectFaceRow(int aRow);
-    void selectSizeRow(int aRow);
-
     QLineEdit* theFaceText = nullptr;
     QListWidget* theFaceList = nullptr;
     QCheckBox* theBold = nullptr;

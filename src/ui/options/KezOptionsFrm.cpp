@@ -1,7 +1,7 @@
 #include "ui/options/KezOptionsFrm.h"
 #include "errors/mErrorHandling.h"
 #include "options/TLuKezOptions.h"
-#include "ui/FormFont.h"
+#include "ui/FormSetup.h"
 #include "ui/colors/LuColorSelector.h"
 #include "ui/colors/miGraph.h"
 #include "ui/fonts/LuFontSelector.h"
@@ -54,13 +54,6 @@ constexpr int kLabelOffset = 60; // a label's text sits level with its control's
 // The Church Slavonic sample in that font encoding: its sixth letter is the Latin e.
 const QString kSlavonicSample = QString::fromUtf16(u"\u040A\u0431\u0440\u0430\u0437\u0065\u0446\u044A");
 
-template <class Control>
-Control* named(Control* aControl, const char* aName)
-{
-    aControl->setObjectName(QLatin1String(aName));
-    return aControl;
-}
-
 QLabel* rowLabel(QWidget* aParent, const QString& aText, int aLeft, int aTop, int aWidth)
 {
     auto* label = new QLabel(aText, aParent);
@@ -106,6 +99,27 @@ const QStringList kSpecialModes = {QStringLiteral("Игнорировать"), Q
                                    QStringLiteral("Выдавать указанным шрифтом, невидимым"),
                                    QStringLiteral("Выдавать указанным шрифтом, видимым")};
 
+// The options a list's chosen index stands for, with the list's value procedures.
+struct ListValue {
+    qint32 TLuKezOptions::*Option;
+    qint32 (KezOptionsFrm::*Get)();
+    void (KezOptionsFrm::*Let)(qint32);
+};
+constexpr ListValue kListValues[] = {
+    {&TLuKezOptions::SourceEncoding, &KezOptionsFrm::IntSourceEncoding, &KezOptionsFrm::SetIntSourceEncoding},
+    {&TLuKezOptions::CSDigitMode, &KezOptionsFrm::IntCSDigitMode, &KezOptionsFrm::SetIntCSDigitMode},
+    {&TLuKezOptions::CSSpaceOutMode, &KezOptionsFrm::IntCSSpacedOutMode, &KezOptionsFrm::SetIntCSSpacedOutMode},
+    {&TLuKezOptions::RusMode, &KezOptionsFrm::IntRusMode, &KezOptionsFrm::SetIntRusMode},
+    {&TLuKezOptions::GreekMode, &KezOptionsFrm::IntGreekMode, &KezOptionsFrm::SetIntGreekMode},
+    {&TLuKezOptions::FtnBottomImpl, &KezOptionsFrm::IntFtnBottMode, &KezOptionsFrm::SetIntFtnBottMode},
+    {&TLuKezOptions::FtnMarginImpl, &KezOptionsFrm::IntFtnMargMode, &KezOptionsFrm::SetIntFtnMargMode},
+    {&TLuKezOptions::NSModeSpecComm, &KezOptionsFrm::IntNsSpecCommMode, &KezOptionsFrm::SetIntNsSpecCommMode},
+    {&TLuKezOptions::NSModeCommands, &KezOptionsFrm::IntNsCommandsMode, &KezOptionsFrm::SetIntNsCommandsMode},
+    {&TLuKezOptions::NSModeFunction, &KezOptionsFrm::IntNsFunctionsMode, &KezOptionsFrm::SetIntNsFunctionsMode},
+    {&TLuKezOptions::NSModeVariants, &KezOptionsFrm::IntNsVariantsMode, &KezOptionsFrm::SetIntNsVariantsMode},
+    {&TLuKezOptions::ErrorMode, &KezOptionsFrm::IntErrMode, &KezOptionsFrm::SetIntErrMode},
+};
+
 // Holds the update lock for one scope.
 class UpdateLock {
 public:
@@ -120,18 +134,14 @@ private:
 } // namespace
 
 KezOptionsFrm::KezOptionsFrm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(parent, kFixedDialogFlags)
 {
-    setObjectName(QStringLiteral("KezOptionsFrm"));
-    setWindowTitle(QStringLiteral("Опции конвертации"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
-    setFont(FormFont());
-    setFixedSize(miGraph::TwipsToPixelsX(kClientWidthTwips), miGraph::TwipsToPixelsY(kClientHeightTwips));
+    SetUpAppForm(this, QStringLiteral("KezOptionsFrm"), QStringLiteral("Опции конвертации"), kClientWidthTwips,
+                 kClientHeightTwips);
     CreateControls();
     ConnectEvents();
     // Centred on the screen.
-    move(screen()->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    CentreOn(this, screen()->availableGeometry());
 }
 
 void KezOptionsFrm::CreateControls()
@@ -348,30 +358,13 @@ void KezOptionsFrm::DistributeValues(TLuKezOptions& aOptions)
     TopLevel(kModule, "DistributeValues", [&] {
         LockUpdate();
         SetIntIsDirectPipe(aOptions.IsDirectPipe);
-        SetIntSourceEncoding(aOptions.SourceEncoding);
         SetIntDontShowAgain(aOptions.DontShowOptions);
-        theCsUcs8Text->SetTheFont(aOptions.Ucs8Text());
-        SetIntCSDigitMode(aOptions.CSDigitMode);
-        theCsERoosText->SetTheFont(aOptions.CSERoosText());
-        theCsOtherText->SetTheFont(aOptions.CSOtherText());
-        SetIntCSSpacedOutMode(aOptions.CSSpaceOutMode);
-        theCsSpacedOutText->SetTheFont(aOptions.CSSpaceOutText());
-        SetIntRusMode(aOptions.RusMode);
-        theRuText->SetTheFont(aOptions.RussText());
-        SetIntGreekMode(aOptions.GreekMode);
-        theGrText->SetTheFont(aOptions.GreekText());
-        theLtText->SetTheFont(aOptions.LatinText());
-        SetIntFtnBottMode(aOptions.FtnBottomImpl);
+        for (const ListValue& list : kListValues)
+            (this->*list.Let)(aOptions.*list.Option);
+        for (const auto& [selector, font] : FontRows(aOptions))
+            selector->SetTheFont(*font);
         theBotFtnColor->SetBackIndex(aOptions.FtnBottomBack);
-        SetIntFtnMargMode(aOptions.FtnMarginImpl);
         theFldFtnColor->SetBackIndex(aOptions.FtnMarginBack);
-        theNsText->SetTheFont(aOptions.NonSupportText());
-        SetIntNsSpecCommMode(aOptions.NSModeSpecComm);
-        SetIntNsCommandsMode(aOptions.NSModeCommands);
-        SetIntNsFunctionsMode(aOptions.NSModeFunction);
-        SetIntNsVariantsMode(aOptions.NSModeVariants);
-        SetIntErrMode(aOptions.ErrorMode);
-        theErrText->SetTheFont(aOptions.ErrorText());
         UnlockUpdate();
         RefreshControls();
     });
@@ -382,31 +375,27 @@ void KezOptionsFrm::AssembleValues(TLuKezOptions& aOptions)
     // The options object's own font records keep their identity and take the selectors' values.
     TopLevel(kModule, "AssembleValues", [&] {
         aOptions.IsDirectPipe = IntIsDirectPipe();
-        aOptions.SourceEncoding = IntSourceEncoding();
         aOptions.DontShowOptions = IntDontShowAgain();
-        aOptions.Ucs8Text().AssignFrom(theCsUcs8Text->TheFont());
-        aOptions.CSDigitMode = IntCSDigitMode();
-        aOptions.CSERoosText().AssignFrom(theCsERoosText->TheFont());
-        aOptions.CSOtherText().AssignFrom(theCsOtherText->TheFont());
-        aOptions.CSSpaceOutMode = IntCSSpacedOutMode();
-        aOptions.CSSpaceOutText().AssignFrom(theCsSpacedOutText->TheFont());
-        aOptions.RusMode = IntRusMode();
-        aOptions.RussText().AssignFrom(theRuText->TheFont());
-        aOptions.GreekMode = IntGreekMode();
-        aOptions.GreekText().AssignFrom(theGrText->TheFont());
-        aOptions.LatinText().AssignFrom(theLtText->TheFont());
-        aOptions.FtnBottomImpl = IntFtnBottMode();
+        for (const ListValue& list : kListValues)
+            aOptions.*list.Option = (this->*list.Get)();
+        for (const auto& [selector, font] : FontRows(aOptions))
+            font->AssignFrom(selector->TheFont());
         aOptions.FtnBottomBack = theBotFtnColor->BackIndex();
-        aOptions.FtnMarginImpl = IntFtnMargMode();
         aOptions.FtnMarginBack = theFldFtnColor->BackIndex();
-        aOptions.NonSupportText().AssignFrom(theNsText->TheFont());
-        aOptions.NSModeSpecComm = IntNsSpecCommMode();
-        aOptions.NSModeCommands = IntNsCommandsMode();
-        aOptions.NSModeFunction = IntNsFunctionsMode();
-        aOptions.NSModeVariants = IntNsVariantsMode();
-        aOptions.ErrorMode = IntErrMode();
-        aOptions.ErrorText().AssignFrom(theErrText->TheFont());
     });
+}
+
+std::array<std::pair<LuFontSelector*, TOptionsFont*>, 9> KezOptionsFrm::FontRows(TLuKezOptions& aOptions) const
+{
+    return {{{theCsUcs8Text, &aOptions.Ucs8Text()},
+             {theCsERoosText, &aOptions.CSERoosText()},
+             {theCsOtherText, &aOptions.CSOtherText()},
+             {theCsSpacedOutText, &aOptions.CSSpaceOutText()},
+             {theRuText, &aOptions.RussText()},
+             {theGrText, &aOptions.GreekText()},
+             {theLtText, &aOptions.LatinText()},
+             {theNsText, &aOptions.NonSupportText()},
+             {theErrText, &aOptions.ErrorText()}}};
 }
 
 void KezOptionsFrm::RefreshControls()

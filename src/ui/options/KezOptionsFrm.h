@@ -1,6 +1,9 @@
 #pragma once
 #include <QDialog>
 
+#include <array>
+#include <utility>
+
 class LuColorSelector;
 class LuFontSelector;
 class QButtonGroup;
@@ -10,6 +13,7 @@ class QFrame;
 class QPushButton;
 class QRadioButton;
 class TLuKezOptions;
+class TOptionsFont;
 
 // "Опции конвертации": the tabbed dialog that edits the conversion options. It copies the
 // options into its controls when it opens and back only on OK; fonts are edited on the
@@ -86,6 +90,8 @@ private:
     void ConnectEvents();
     qint32 GetListValue(QComboBox* aList, const char* aProcedure);
     void LetListValue(QComboBox* aList, const char* aProcedure, qint32 aValue);
+    // Each font selector with the record of aOptions it edits.
+    std::array<std::pair<LuFontSelector*, TOptionsFont*>, 9> FontRows(TLuKezOptions& aOptions) const;
 
     bool mModalResult = false;
     qint32 mUpdateLockCount = 0;

@@ -1,6 +1,6 @@
 #include "ui/options/LuAboutFrm.h"
 #include "errors/mErrorHandling.h"
-#include "ui/FormFont.h"
+#include "ui/FormSetup.h"
 #include "ui/colors/miGraph.h"
 
 #include <QEvent>
@@ -23,8 +23,7 @@ const QString kReleaseDate = QStringLiteral("05.07.2006");
 
 QLabel* transparentLabel(const QString& aText, const char* aName, QWidget* aParent, const QColor& aColour)
 {
-    auto* label = new QLabel(aText, aParent);
-    label->setObjectName(QLatin1String(aName));
+    auto* label = named(new QLabel(aText, aParent), aName);
     label->setAttribute(Qt::WA_TranslucentBackground);
     label->setAutoFillBackground(false);
     QPalette palette = label->palette();
@@ -45,15 +44,11 @@ QFont labelFont(const QStringList& aFamilies, double aPoints, bool aBold, bool a
 } // namespace
 
 LuAboutFrm::LuAboutFrm(QWidget* aOpener)
-    : QDialog(aOpener, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(aOpener, kFixedDialogFlags)
     , mOpener(aOpener)
 {
-    setObjectName(QStringLiteral("LuAboutFrm"));
-    setWindowTitle(QStringLiteral("О программе"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
-    setFont(FormFont());
-    setFixedSize(miGraph::TwipsToPixelsX(kClientWidthTwips), miGraph::TwipsToPixelsY(kClientHeightTwips));
+    SetUpAppForm(this, QStringLiteral("LuAboutFrm"), QStringLiteral("О программе"), kClientWidthTwips,
+                 kClientHeightTwips);
 
     // Four tiles cover 5760 x 5760 twips; the window shows their upper part.
     for (int i = 0; i < 4; ++i) {
@@ -115,7 +110,6 @@ bool LuAboutFrm::eventFilter(QObject* watched, QEvent* event)
 
 void LuAboutFrm::showEvent(QShowEvent* event)
 {
-    const QRect area = mOpener ? mOpener->frameGeometry() : screen()->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
+    CentreOn(this, mOpener ? mOpener->frameGeometry() : screen()->availableGeometry());
     QDialog::showEvent(event);
 }

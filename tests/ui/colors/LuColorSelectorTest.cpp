@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 
 namespace {
@@ -37,6 +38,24 @@ protected:
     QPushButton* backButton() const { return FindControl<QPushButton>(selector, "theSelectBack"); }
     QColor sampleText() const { return text()->palette().color(QPalette::Text); }
     QColor sampleBack() const { return text()->palette().color(QPalette::Base); }
+
+    // What the control raised while the user pressed aButton and then aChoice in the pop-up.
+    struct Raised {
+        bool PopupShown = false;
+        qsizetype Changes = 0;
+        QStringList Properties;
+    };
+    Raised choose(QPushButton* aButton, const char* aChoice, std::function<void(LuColorSelectorFrm&)> aLook = {})
+    {
+        QSignalSpy change(selector, &LuColorSelector::Change);
+        QSignalSpy changed(selector, &LuColorSelector::PropertyChanged);
+        WhenPopupShows pick(aChoice, std::move(aLook));
+        QTest::mouseClick(aButton, Qt::LeftButton);
+        Raised raised{pick.shown(), change.count(), {}};
+        for (const QList<QVariant>& emitted : changed)
+            raised.Properties << emitted.at(0).toString();
+        return raised;
+    }
 
     QWidget host;
     LuColorSelector* selector = nullptr;
@@ -124,45 +143,34 @@ TEST_F(LuColorSelectorTest, DisabledControlIsGreyedWhateverTheIndices)
 
 TEST_F(LuColorSelectorTest, AConfirmedChoiceRaisesChangeOnceAndRepaints)
 {
-    QSignalSpy change(selector, &LuColorSelector::Change);
-    QSignalSpy changed(selector, &LuColorSelector::PropertyChanged);
-    WhenPopupShows pick("theColor(15)");
-    QTest::mouseClick(colorButton(), Qt::LeftButton);
-    EXPECT_TRUE(pick.shown());
+    const Raised raised = choose(colorButton(), "theColor(15)");
+    EXPECT_TRUE(raised.PopupShown);
     EXPECT_EQ(selector->ColorIndex(), 16);
     EXPECT_EQ(sampleText(), QColor(192, 192, 192));
-    EXPECT_EQ(change.count(), 1);
-    ASSERT_EQ(changed.count(), 1);
-    EXPECT_EQ(changed.at(0).at(0).toString(), QStringLiteral("ColorIndex"));
+    EXPECT_EQ(raised.Changes, 1);
+    EXPECT_EQ(raised.Properties, QStringList{QStringLiteral("ColorIndex")});
 }
 
 TEST_F(LuColorSelectorTest, AutoIsAChoiceToo)
 {
     selector->SetBackIndex(12);
-    QSignalSpy change(selector, &LuColorSelector::Change);
-    QSignalSpy changed(selector, &LuColorSelector::PropertyChanged);
-    WhenPopupShows pick("theAuto", [](LuColorSelectorFrm& aPopup) {
+    const Raised raised = choose(backButton(), "theAuto", [](LuColorSelectorFrm& aPopup) {
         EXPECT_EQ(aPopup.ColorIndex(), 12) << "the pop-up opens on the background index";
     });
-    QTest::mouseClick(backButton(), Qt::LeftButton);
     EXPECT_EQ(selector->BackIndex(), 0);
     EXPECT_EQ(sampleBack(), QColor(Qt::white));
-    EXPECT_EQ(change.count(), 1);
-    ASSERT_EQ(changed.count(), 1);
-    EXPECT_EQ(changed.at(0).at(0).toString(), QStringLiteral("BackIndex"));
+    EXPECT_EQ(raised.Changes, 1);
+    EXPECT_EQ(raised.Properties, QStringList{QStringLiteral("BackIndex")});
 }
 
 TEST_F(LuColorSelectorTest, TheCrossChangesNothingAndRaisesNothing)
 {
     selector->SetColorIndex(4);
-    QSignalSpy change(selector, &LuColorSelector::Change);
-    QSignalSpy changed(selector, &LuColorSelector::PropertyChanged);
-    WhenPopupShows close("theClose");
-    QTest::mouseClick(colorButton(), Qt::LeftButton);
-    EXPECT_TRUE(close.shown());
+    const Raised raised = choose(colorButton(), "theClose");
+    EXPECT_TRUE(raised.PopupShown);
     EXPECT_EQ(selector->ColorIndex(), 4);
-    EXPECT_EQ(change.count(), 0);
-    EXPECT_EQ(changed.count(), 0);
+    EXPECT_EQ(raised.Changes, 0);
+    EXPECT_TRUE(raised.Properties.isEmpty());
 }
 
 TEST_F(LuColorSelectorTest, SettingPropertiesFromCodeNeverRaisesChange)

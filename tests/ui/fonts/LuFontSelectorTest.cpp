@@ -198,6 +198,25 @@ TEST_F(FontSelectorTest, PersistedPropertiesStoreOnlyWhatDiffersFromTheDefaults)
     EXPECT_TRUE(other.WrittenProperties().isEmpty());
 }
 
+TEST_F(FontSelectorTest, EveryPersistedPropertyIsReadThroughItsLetAndWrittenBack)
+{
+    const QVariantMap stored = {{"ExampleText", "Sample"}, {"AppropriateClass", 7}, {"OnlyAppropriate", false},
+                                {"Enabled", false},        {"StateFace", 1},        {"StateSize", 2},
+                                {"StateBold", 1},          {"StateItalic", 2},      {"StateFore", 1},
+                                {"StateBack", 2}};
+    selector.ReadPropertiesFrom(stored);
+    const std::pair<const char*, QVariant> read[] = {
+        {"ExampleText", selector.ExampleText()}, {"AppropriateClass", selector.AppropriateClass()},
+        {"OnlyAppropriate", selector.OnlyAppropriate()}, {"Enabled", selector.Enabled()},
+        {"StateFace", selector.StateFace()},     {"StateSize", selector.StateSize()},
+        {"StateBold", selector.StateBold()},     {"StateItalic", selector.StateItalic()},
+        {"StateFore", selector.StateFore()},     {"StateBack", selector.StateBack()},
+    };
+    for (const auto& [name, value] : read)
+        EXPECT_EQ(value, stored.value(QLatin1String(name))) << name;
+    EXPECT_EQ(selector.WrittenProperties(), stored);
+}
+
 TEST_F(FontSelectorTest, DecodeCharRefsIsTheControlsOwn)
 {
     EXPECT_EQ(LuFontSelector::DecodeCharRefs(QStringLiteral("&#473;")), QString(QChar(0x473)));

@@ -263,21 +263,22 @@ TEST_F(KezOptionsFrmTest, OkTakesEveryEditedValue)
         QTest::keyClick(&dialog, Qt::Key_Return); // OK is the default button
     }));
     EXPECT_FALSE(options.IsDirectPipe);
-    EXPECT_EQ(options.SourceEncoding, 0);
     EXPECT_FALSE(options.DontShowOptions);
-    EXPECT_EQ(options.CSDigitMode, 0);
-    EXPECT_EQ(options.CSSpaceOutMode, 3);
-    EXPECT_EQ(options.RusMode, 1);
-    EXPECT_EQ(options.GreekMode, 1);
-    EXPECT_EQ(options.FtnBottomImpl, 0);
-    EXPECT_EQ(options.FtnBottomBack, 3);
-    EXPECT_EQ(options.FtnMarginImpl, 1);
-    EXPECT_EQ(options.FtnMarginBack, 5);
-    EXPECT_EQ(options.NSModeSpecComm, 3);
-    EXPECT_EQ(options.NSModeCommands, 0);
-    EXPECT_EQ(options.NSModeFunction, 0);
-    EXPECT_EQ(options.NSModeVariants, 3);
-    EXPECT_EQ(options.ErrorMode, 1);
+    const struct {
+        const char* Name;
+        qint32 TLuKezOptions::*Value;
+        qint32 Expected;
+    } numbers[] = {
+        {"SourceEncoding", &TLuKezOptions::SourceEncoding, 0}, {"CSDigitMode", &TLuKezOptions::CSDigitMode, 0},
+        {"CSSpaceOutMode", &TLuKezOptions::CSSpaceOutMode, 3}, {"RusMode", &TLuKezOptions::RusMode, 1},
+        {"GreekMode", &TLuKezOptions::GreekMode, 1},           {"FtnBottomImpl", &TLuKezOptions::FtnBottomImpl, 0},
+        {"FtnBottomBack", &TLuKezOptions::FtnBottomBack, 3},   {"FtnMarginImpl", &TLuKezOptions::FtnMarginImpl, 1},
+        {"FtnMarginBack", &TLuKezOptions::FtnMarginBack, 5},   {"NSModeSpecComm", &TLuKezOptions::NSModeSpecComm, 3},
+        {"NSModeCommands", &TLuKezOptions::NSModeCommands, 0}, {"NSModeFunction", &TLuKezOptions::NSModeFunction, 0},
+        {"NSModeVariants", &TLuKezOptions::NSModeVariants, 3}, {"ErrorMode", &TLuKezOptions::ErrorMode, 1},
+    };
+    for (const auto& number : numbers)
+        EXPECT_EQ(options.*number.Value, number.Expected) << number.Name;
     EXPECT_EQ(options.Ucs8Text().Face, QStringLiteral("Edited theCsUcs8Text"));
     EXPECT_EQ(options.CSSpaceOutText().Face, QStringLiteral("Edited theCsSpacedOutText"));
     EXPECT_EQ(options.RussText().Face, QStringLiteral("Edited theRuText"));

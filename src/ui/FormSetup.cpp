@@ -1,0 +1,27 @@
+#include "ui/FormSetup.h"
+
+#include "ui/FormFont.h"
+#include "ui/colors/miGraph.h"
+
+#include <QIcon>
+#include <QRect>
+#include <QWidget>
+
+void SetUpForm(QWidget* aForm, const QString& aName, int aWidthTwips, int aHeightTwips)
+{
+    aForm->setObjectName(aName);
+    aForm->setFont(FormFont());
+    aForm->setFixedSize(miGraph::TwipsToPixelsX(aWidthTwips), miGraph::TwipsToPixelsY(aHeightTwips));
+}
+
+void SetUpAppForm(QWidget* aForm, const QString& aName, const QString& aTitle, int aWidthTwips, int aHeightTwips)
+{
+    SetUpForm(aForm, aName, aWidthTwips, aHeightTwips);
+    aForm->setWindowTitle(aTitle);
+    aForm->setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
+}
+
+void CentreOn(QWidget* aWindow, const QRect& aArea)
+{
+    aWindow->move(aArea.center() - QPoint(aWindow->width() / 2, aWindow->height() / 2));
+}

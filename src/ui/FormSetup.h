@@ -1,0 +1,28 @@
+#pragma once
+#include <QString>
+#include <Qt>
+
+class QRect;
+class QWidget;
+
+// A fixed-size dialog with a title bar, a system menu and a close box, nothing else.
+inline constexpr Qt::WindowFlags kFixedDialogFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                                     Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                                                     Qt::MSWindowsFixedSizeDialogHint;
+
+// A new control under the object name tests and accessibility tools find it by.
+template <class Control>
+Control* named(Control* aControl, const char* aName)
+{
+    aControl->setObjectName(QLatin1String(aName));
+    return aControl;
+}
+
+// Names a form, gives it the forms' font and fixes its client area, given in twips.
+void SetUpForm(QWidget* aForm, const QString& aName, int aWidthTwips, int aHeightTwips);
+
+// The same for one of the program's own windows: with its title and the program's icon.
+void SetUpAppForm(QWidget* aForm, const QString& aName, const QString& aTitle, int aWidthTwips, int aHeightTwips);
+
+// Moves a window so that its centre is aArea's centre.
+void CentreOn(QWidget* aWindow, const QRect& aArea);
