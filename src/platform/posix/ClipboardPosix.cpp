@@ -303,8 +303,10 @@ std::vector<TableEntry> parseTable(const std::vector<std::uint8_t>& bytes)
         const std::size_t blank = line.find(' ');
         if (blank == 0 || blank == std::string::npos || blank > 8)
             continue;
+        // The number is parsed from its own string, which outlives the end pointer read below.
+        const std::string number = line.substr(0, blank);
         char* stop = nullptr;
-        const unsigned long value = std::strtoul(line.substr(0, blank).c_str(), &stop, 16);
+        const unsigned long value = std::strtoul(number.c_str(), &stop, 16);
         if (*stop != '\0' || value < kFirstRegisteredFormat || value > kLastRegisteredFormat)
             continue;
         const std::string name = unescapeName(line.substr(blank + 1));
