@@ -63,10 +63,17 @@ public:
         closed += r == platform::RegError::Success;
         return r;
     }
+    RegResult beginBatch() override { return real().beginBatch(); }
+    RegResult commitBatch() override
+    {
+        commits += 1;
+        return real().commitBatch();
+    }
 
     bool throwOnQuery = false;
     int opened = 0;
     int closed = 0;
+    int commits = 0;
 
 private:
     static platform::Registry& real() { return platform::defaultService<platform::Registry>(); }
