@@ -4,6 +4,7 @@
 
 #include "platform/posix/ClipboardStore.h"
 #include "platform/posix/Files.h"
+#include "platform/posix/FormatTable.h"
 #include "platform/posix/FoldName.h"
 #include "platform/posix/Utf8.h"
 
@@ -15,7 +16,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -31,7 +31,6 @@
 namespace platform {
 namespace {
 
-constexpr ClipFormat kLastRegisteredFormat = 0xFFFF;
 constexpr std::size_t kMaxFormatNameLength = 255;
 const std::string kTableName = "formats";
 
@@ -45,70 +44,7 @@ std::string formatFileName(ClipFormat format)
 // Names are UTF-8; bytes that are not compare as themselves.
 std::u16string foldedName(const std::string& name) { return posix::foldName(posix::fromUtf8Lossless(name)); }
 
-// Names may hold any byte; the table keeps one per line.
-std::string escapeName(const std::string& name)
-{
-    std::string out;
-    for (const char c : name) {
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else
-            out += c;
-    }
-    return out;
-}
-
-std::string unescapeName(const std::string& text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size()) {
-            const char next = text[++i];
-            out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-struct TableEntry {
-    ClipFormat format;
-    std::string name;
-};
-
-// Lines that do not parse are skipped here but kept in the file.
-std::vector<TableEntry> parseTable(const std::string& text)
-{
-    std::vector<TableEntry> entries;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string line = text.substr(start, end - start);
-        start = end + 1;
-        const std::size_t blank = line.find(' ');
-        if (blank == 0 || blank == std::string::npos || blank > 8)
-            continue;
-        // The number is parsed from its own string, which outlives the end pointer read below.
-        const std::string number = line.substr(0, blank);
-        char* stop = nullptr;
-        const unsigned long value = std::strtoul(number.c_str(), &stop, 16);
-        if (*stop != '\0' || value < kFirstRegisteredFormat || value > kLastRegisteredFormat)
-            continue;
-        const std::string name = unescapeName(line.substr(blank + 1));
-        if (!name.empty())
-            entries.push_back({ClipFormat(value), name});
-    }
-    return entries;
-}
-
-ClipFormat findInTable(const std::vector<TableEntry>& entries, const std::u16string& folded)
+ClipFormat findInTable(const std::vector<posix::FormatTableEntry>& entries, const std::u16string& folded)
 {
     for (const auto& entry : entries) {
         if (foldedName(entry.name) == folded)
@@ -131,7 +67,7 @@ public:
         // The table only ever grows and is replaced atomically, so a look-up needs no lock.
         std::string table;
         if (posix::readFileAt(folder, kTableName, table)) {
-            if (const ClipFormat known = findInTable(parseTable(table), folded))
+            if (const ClipFormat known = findInTable(posix::parseFormatTable(table), folded))
                 return known;
         }
 
@@ -143,19 +79,19 @@ public:
                 return 0;
             table.clear();
         }
-        const auto entries = parseTable(table);
+        const auto entries = posix::parseFormatTable(table);
         if (const ClipFormat known = findInTable(entries, folded))
             return known;
         ClipFormat highest = kFirstRegisteredFormat - 1;
         for (const auto& entry : entries)
             highest = std::max(highest, entry.format);
-        if (highest >= kLastRegisteredFormat)
+        if (highest >= posix::kLastRegisteredFormat)
             return 0;
         char id[16];
         std::snprintf(id, sizeof id, "%04X ", unsigned(highest + 1));
         if (!table.empty() && table.back() != '\n')
             table.push_back('\n');
-        table += id + escapeName(name) + "\n";
+        table += id + posix::escapeFormatName(name) + "\n";
         posix::removeTemporariesAt(folder, kTableName);
         return posix::replaceFileAt(folder, kTableName, table, true) ? highest + 1 : 0;
     }
