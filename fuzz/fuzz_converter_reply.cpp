@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(memory.lock(handle), data, size);
         memory.unlock(handle);
     }
-    ExternalRecord record{};
+    miKezConverterRunner::ExternalRecord record{};
     if (miKezConverterRunner::LoadExternalFromHGlobal(handle, record)) {
         const qint32 code = ReadInt32(record.data(), Offset::ResultCode);
         if (code < kNotConfirmed) {
