@@ -1,5 +1,7 @@
 // The converter's reply as the program reads it: any object on the clipboard, of any size, is
-// loaded and its result code and message read without a fault.
+// loaded and its result code and message read without a fault. A damaged message is a worded
+// failure passed on (KezError), as the program reports it.
+#include "errors/KezError.h"
 #include "runner/ExternalData.h"
 #include "runner/miKezConverterRunner.h"
 #include "platform/GlobalMemory.h"
@@ -20,12 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         memory.unlock(handle);
     }
     miKezConverterRunner::ExternalRecord record{};
-    if (miKezConverterRunner::LoadExternalFromHGlobal(handle, record)) {
-        const qint32 code = ReadInt32(record.data(), Offset::ResultCode);
-        if (code < kNotConfirmed) {
-            IsWellFormedCountedString(record.data() + Offset::ResultMessage, kMessageCapacity);
-            miKezConverterRunner::LoadPascalStringToString(record.data() + Offset::ResultMessage, kMessageCapacity);
+    try {
+        if (miKezConverterRunner::LoadExternalFromHGlobal(handle, record)) {
+            const qint32 code = ReadInt32(record.data(), Offset::ResultCode);
+            if (code < kNotConfirmed)
+                miKezConverterRunner::LoadPascalStringToString(record.data() + Offset::ResultMessage, kMessageCapacity);
         }
+    } catch (const KezError&) {
     }
     memory.free(handle);
     return 0;

@@ -20,20 +20,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
 
-    // The request: its paths are read as the converter reads them, and the reply made from it
-    // is always a whole record.
-    if (size >= std::size_t(ExternalData::kRecordSize)) {
-        const auto* record = reinterpret_cast<const uchar*>(data);
-        miKezConverterRunner::LoadPascalStringToString(record + ExternalData::Offset::SourcePath,
-                                                       ExternalData::kPathCapacity);
-        miKezConverterRunner::LoadPascalStringToString(record + ExternalData::Offset::OutputPath,
-                                                       ExternalData::kPathCapacity);
-    }
+    // The request: its paths are read as the converter reads them (checked first), and the reply
+    // made from it is always a whole record.
 #ifdef KEZ_FUZZ_STREAMING_KEZCC
     kezcc::Request request;
     const std::optional<kezcc::Outcome> problem = kezcc::readRequest(bytes, request);
     const QByteArray reply = kezcc::makeReply(bytes, problem.value_or(kezcc::Outcome{}));
 #else
+    if (size >= std::size_t(ExternalData::kRecordSize)) {
+        const auto* record = reinterpret_cast<const uchar*>(data);
+        for (const qint32 field : {ExternalData::Offset::SourcePath, ExternalData::Offset::OutputPath})
+            if (ExternalData::IsWellFormedCountedString(record + field, ExternalData::kPathCapacity))
+                miKezConverterRunner::LoadPascalStringToString(record + field, ExternalData::kPathCapacity);
+    }
     const QByteArray reply = kezcc::makeReply(bytes, kezcc::internalFailureOutcome(QString::fromUtf8(bytes.left(64))));
 #endif
     if (reply.size() != ExternalData::kRecordSize)
