@@ -59,6 +59,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/user.reg.clean" ]; t
   stop_server
   cp "$WINEPREFIX/user.reg" "$WINEPREFIX/user.reg.clean"
 fi
+# The test fonts of the font enumeration tests, where Windows keeps its fonts.
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+cp -f "$cross/tests/fonts/files/"* "$WINEPREFIX/drive_c/windows/Fonts/"
 # Each run starts from the fresh prefix's HKEY_CURRENT_USER: process ids repeat from run to run
 # under Wine, so keys a test names after its process would otherwise meet an earlier run's.
 cp "$WINEPREFIX/user.reg.clean" "$WINEPREFIX/user.reg"

@@ -4,8 +4,10 @@
 #include "app/WrappingCheckBox.h"
 #include "app/miKezConverterMain.h"
 #include "errors/mErrorHandling.h"
+#include "options/TLuKezOptions.h"
 #include "ui/FormFont.h"
 #include "ui/colors/miGraph.h"
+#include "ui/options/KezOptionsFrm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -364,6 +366,16 @@ void BrowserForm::theSrcList_Click()
 
 void BrowserForm::theOptions_Click()
 {
-    // The options dialog is not part of the program yet.
-    TopLevel(kModule, "theOptions_Click", [&] {});
+    TopLevel(kModule, "theOptions_Click", [&] { RunKezOptionsDialog(); });
+}
+
+void BrowserForm::RunKezOptionsDialog()
+{
+    // A fresh dialog on the program's one options object; only OK saves.
+    PassOn(kModule, "RunKezOptionsDialog", [&] {
+        KezOptionsFrm dialog;
+        TLuKezOptions& options = miKezConverterMain::gKezOptions();
+        if (dialog.Execute(options))
+            options.WriteToRegistry(platform::kHKeyCurrentUser, miKezConverterMain::kMainKey);
+    });
 }

@@ -81,6 +81,8 @@ public:
     void theSrcList_OLEDragDrop(const class QMimeData* aData);
     void theSelectFolder_Click();
     void theOptions_Click();
+    // Opens the options dialog on the program's options and saves them when it ends with OK.
+    void RunKezOptionsDialog();
     void theRunConverting_Click();
     void theConvertImmediately_Click();
     void theConvertionStartTimer_Timer();

@@ -1,4 +1,6 @@
 #pragma once
+#include "runner/ConverterCodes.h"
+
 #include <QString>
 #include <QtEndian>
 
@@ -28,7 +30,7 @@ constexpr qint32 MaxUnits(qint32 aCapacity) { return aCapacity < 4 ? 0 : (aCapac
 inline constexpr qint32 kMaxPathUnits = MaxUnits(kPathCapacity);
 
 // Result code the program leaves in the record: the converter never confirmed it ran.
-inline constexpr qint32 kNotConfirmed = -1;
+inline constexpr qint32 kNotConfirmed = ConverterCodes::kNotConfirmed;
 
 namespace Offset {
 inline constexpr qint32 Signature = 0;

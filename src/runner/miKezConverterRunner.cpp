@@ -56,13 +56,13 @@ bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QSt
         const platform::HandOverGuard turn(platform::service<platform::HandOverLock>());
         const platform::HGlobal handle = MakeExternalHGlobalObject(aOptions, aSourceFile, aOutputFile);
         if (handle == 0) {
-            aResultCode = -2;
+            aResultCode = ConverterCodes::kGlobalAllocFailed;
             aMessage = QStringLiteral("Ошибка выделения Global-памяти.");
             return false;
         }
         if (!CopyHGlobalToClipboard(handle, aOwner)) {
             platform::service<platform::GlobalMemory>().free(handle);
-            aResultCode = -10;
+            aResultCode = ConverterCodes::kClipboardPlaceFailed;
             aMessage = QStringLiteral("Ошибка помещения параметров в буфер обмена.");
             return false;
         }
@@ -77,7 +77,7 @@ bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QSt
             launchFailure = mErrorHandling::CurrentFailure().description();
         }
         if (launchFailed) {
-            aResultCode = -3;
+            aResultCode = ConverterCodes::kLaunchFailed;
             aMessage = QStringLiteral("Ошибка запуска kezcc.exe: ") + launchFailure;
             return false;
         }
@@ -85,12 +85,12 @@ bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QSt
         ExternalRecord record{};
         const int read = ReadReplyFromClipboard(record);
         if (read == 0) {
-            aResultCode = -4;
+            aResultCode = ConverterCodes::kReplyUnreadable;
             aMessage = QStringLiteral("Ошибка получения результатов конвертации из буфера обмена.");
             return false;
         }
         if (read < 0) {
-            aResultCode = -4;
+            aResultCode = ConverterCodes::kReplyUnreadable;
             aMessage = QStringLiteral("Ошибка получения результатов конвертации.");
             return false;
         }

@@ -2,6 +2,7 @@
 #include "platform/Clipboard.h"
 #include "platform/ExecutableSearch.h"
 #include "platform/GlobalMemory.h"
+#include "runner/ConverterCodes.h"
 #include "runner/ExternalData.h"
 
 #include <QChar>
@@ -14,12 +15,12 @@ class TLuKezOptions;
 // hidden and at idle priority, and its reply (result code and message) comes back the same way.
 namespace miKezConverterRunner {
 
-inline constexpr const char* kExternalFormatName = "KezCC_ExternalData";
+inline constexpr const char* kExternalFormatName = ConverterCodes::kFormatName;
 inline constexpr const char* kConverterCommandLine = "kezcc -c";
 
 // A source or output path longer than the record holds is refused rather than cut, so that the
 // converter can never be sent to a different file.
-inline constexpr qint32 kPathTooLong = -11;
+inline constexpr qint32 kPathTooLong = ConverterCodes::kPathTooLong;
 
 // Converts aSourceFile into aOutputFile. True when the converter confirmed the conversion (a
 // result code of 0 or more); otherwise aResultCode and aMessage say why. On success aMessage is

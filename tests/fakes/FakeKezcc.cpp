@@ -86,7 +86,7 @@ bool writeFile(const QString& aPath, const QByteArray& aBytes)
 int main()
 {
     Clipboard& clipboard = service<Clipboard>();
-    const ClipFormat format = clipboard.registerFormat("KezCC_ExternalData");
+    const ClipFormat format = clipboard.registerFormat(ConverterCodes::kFormatName);
     if (format == 0 || !openClipboard(clipboard))
         return 2;
     QByteArray request;

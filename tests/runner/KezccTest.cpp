@@ -1,5 +1,6 @@
 // The bundled reference converter run end to end through RunConverter.
 #include "options/TLuKezOptions.h"
+#include "runner/ConverterCodes.h"
 #include "runner/miKezConverterRunner.h"
 #include "support/RtfReading.h"
 #include "support/TestEnvironment.h"
@@ -10,6 +11,8 @@
 #include <QFile>
 #include <QMap>
 #include <QSet>
+
+#include <sys/stat.h>
 
 using namespace miKezConverterRunner;
 
@@ -40,10 +43,22 @@ QByteArray encodeRussian(const QString& aText, bool aDos866)
 }
 
 const QString kRussianSample = QStringLiteral(
-    "Блажен муж, который не ходит на совет нечестивых {и} не стоит на пути грешных\\\r\n"
+    "Блажен муж, который не ходит на совет нечестивых и не стоит на пути грешных\\\r\n"
     "Съешь же ещё этих мягких французских булок, да выпей чаю. ЁЛКА и ёжик\r\n"
     "\r\n"
     "Щука\tи ЭХО: ЮЛА, ЯМА, ФЪЫЬ.\r\n");
+
+QByteArray utf16(const QString& aText, bool aBigEndian)
+{
+    QByteArray bytes;
+    for (const QChar c : aText) {
+        const char16_t unit = c.unicode();
+        const char high = char(unit >> 8), low = char(unit & 0xFF);
+        bytes += aBigEndian ? high : low;
+        bytes += aBigEndian ? low : high;
+    }
+    return bytes;
+}
 
 QString normalised(QString aText)
 {
@@ -102,6 +117,16 @@ protected:
         return readRtf(rtf);
     }
 
+    // The message of the reply left on the clipboard: RunConverter passes it on only on failure.
+    QString replyMessage()
+    {
+        ExternalRecord record{};
+        if (!LoadExternalFromHGlobal(PasteHGlobalFromClipboard(), record))
+            return QStringLiteral("(no reply)");
+        return LoadPascalStringToString(record.data() + ExternalData::Offset::ResultMessage,
+                                        ExternalData::kMessageCapacity);
+    }
+
     TestEnvironment environment;
     QByteArray savedPath;
     TLuKezOptions options;
@@ -115,7 +140,7 @@ protected:
 TEST_F(KezccTest, SourcesInEveryEncodingBecomeRtfWithTheSameText)
 {
     options.RussText().ForeColorIndex = 6;
-    const QString slavonic = QStringLiteral("Ἐν ἀρχῇ ἦν ὁ λόγος\nВъ началѣ бѣ слово ѳ ѵ ꙗ\n\U0001D11E {x}\n");
+    const QString slavonic = QStringLiteral("Ἐν ἀρχῇ ἦν ὁ λόγος\nВъ началѣ бѣ слово ѳ ѵ ꙗ\n\U0001D11E x\n");
     const struct {
         QByteArray bytes;
         qint32 encoding; // 0 detects
@@ -126,6 +151,10 @@ TEST_F(KezccTest, SourcesInEveryEncodingBecomeRtfWithTheSameText)
         {encodeRussian(kRussianSample, false), 0, normalised(kRussianSample)},
         {encodeRussian(kRussianSample, true), 0, normalised(kRussianSample)},
         {QByteArray("\xEF\xBB\xBF") + slavonic.toUtf8(), 0, slavonic},
+        // A byte-order mark wins over the option.
+        {QByteArray("\xEF\xBB\xBF") + slavonic.toUtf8(), 1, slavonic},
+        {QByteArray("\xFF\xFE") + utf16(slavonic, false), 2, slavonic},
+        {QByteArray("\xFE\xFF") + utf16(slavonic, true), 0, slavonic},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.encoding);
@@ -150,7 +179,7 @@ TEST_F(KezccTest, MissingSourceIsAWordedFailureAndNoOutputAppears)
     const QString source = folder + QStringLiteral("/нет такого.kez");
     const QString output = folder + QStringLiteral("/нет такого.rtf");
     EXPECT_FALSE(convert(source, output));
-    EXPECT_LT(code, -1);
+    EXPECT_EQ(code, ConverterCodes::Kezcc::SourceUnreadable);
     EXPECT_TRUE(message.contains(QStringLiteral("Исходный файл не найден"))) << message.toStdString();
     EXPECT_TRUE(message.contains(source));
     EXPECT_EQ(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());
@@ -167,4 +196,112 @@ TEST_F(KezccTest, OutputNamingAFolderFailsAndLeavesNoPartialFile)
     EXPECT_FALSE(message.isEmpty());
     EXPECT_EQ(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
               (QStringList{QStringLiteral("a.kez"), QStringLiteral("a.rtf")}));
+}
+
+TEST_F(KezccTest, MarkupSampleInEveryModeHasTheRunsOfTheOptionsFonts)
+{
+    const QByteArray sample = readAll(QStringLiteral(KEZ_SOURCE_DIR "/tools/kezcc/sample/markup.kez"));
+    ASSERT_FALSE(sample.isEmpty());
+    // Every font distinguishable: size, bold, italic and colours of its own.
+    options.RussText().FillWith(QStringLiteral("Times New Roman"), 14, true, false, 2, 0);
+    options.GreekText().FillWith(QStringLiteral("Palatino Linotype"), 15, false, true, 3, 0);
+    options.LatinText().FillWith(QStringLiteral("Georgia"), 16, false, false, 0, 7);
+    options.ErrorText().FillWith(QStringLiteral("Courier New"), 11, true, false, 1, 5);
+    options.NonSupportText().FillWith(QStringLiteral("Courier New"), 9, false, true, 12, 16);
+    const auto formatOf = [](const TOptionsFont& aFont, int aIndex, bool aHidden) {
+        return RtfFormat{aIndex, aFont.Size * 2, aFont.Bold, aFont.Italic, aHidden, aFont.ForeColorIndex,
+                         aFont.BackColorIndex};
+    };
+    const QString constructs[] = {QStringLiteral("%{примечание издателя}"), QStringLiteral("%{!красная строка}"),
+                                  QStringLiteral("<ссылка>&{Ин. 1:1}"), QStringLiteral("?&{Слово}&{слово}")};
+    const QByteArray exportFolder = qgetenv("KEZ_SAMPLE_RTF_DIR");
+
+    for (const qint32 mode : {0, 1, 2, 3}) {
+        for (const qint32 errorMode : {0, 1}) {
+            SCOPED_TRACE(QStringLiteral("mode %1, error mode %2").arg(mode).arg(errorMode).toStdString());
+            options.NSModeSpecComm = options.NSModeCommands = options.NSModeFunction = options.NSModeVariants = mode;
+            options.ErrorMode = errorMode;
+            options.SourceEncoding = 0;
+            const RtfReading reading = convertBytes(sample, 0);
+            // Two mark-up errors: the stray brace and the comment never closed.
+            EXPECT_EQ(replyMessage(), QStringLiteral("Ошибок разметки: 2"));
+            ASSERT_TRUE(reading.balanced);
+
+            QMap<int, QString> textByFont;
+            for (const RtfRun& run : reading.runs) {
+                const int font = run.format.font;
+                textByFont[font] += run.text;
+                const RtfFormat expected = font == 4   ? formatOf(options.RussText(), 4, false)
+                                           : font == 5 ? formatOf(options.GreekText(), 5, false)
+                                           : font == 6 ? formatOf(options.LatinText(), 6, false)
+                                           : font == 7 ? formatOf(options.ErrorText(), 7, false)
+                                                       : formatOf(options.NonSupportText(), 8, mode == 2);
+                EXPECT_EQ(run.format, expected) << "font " << font << ": " << run.text.toStdString();
+            }
+            EXPECT_TRUE(textByFont[4].contains(QStringLiteral("Образец разметки ")));
+            EXPECT_TRUE(textByFont[6].contains(QStringLiteral("KEZ: ")));
+            EXPECT_TRUE(textByFont[4].contains(QStringLiteral("русский текст набран шрифтом ")));
+            EXPECT_TRUE(textByFont[4].contains(QStringLiteral("{ } % & < ? \\ остаются знаками")));
+            EXPECT_TRUE(textByFont[5].contains(QStringLiteral("Ἐν ἀρχῇ ἦν ὁ λόγος, καὶ ὁ λόγος ἦν πρὸς τὸν θεόν.")));
+            EXPECT_TRUE(textByFont[6].contains(QStringLiteral("In principio erat Verbum, et Verbum erat apud Deum.")));
+            for (const QString& construct : constructs) {
+                EXPECT_EQ(textByFont[8].contains(construct), mode >= 2) << construct.toStdString();
+                EXPECT_EQ(textByFont[7].contains(construct), mode == 1 && errorMode == 1) << construct.toStdString();
+                EXPECT_EQ(reading.text.contains(construct), mode >= 2 || (mode == 1 && errorMode == 1));
+            }
+            EXPECT_EQ(textByFont[7].contains(QStringLiteral("}")), errorMode == 1);
+            EXPECT_EQ(textByFont[7].contains(QStringLiteral("%{комментарий до конца файла")), errorMode == 1);
+            EXPECT_TRUE(reading.text.contains(QStringLiteral(" и дальше текст.")));
+
+            // For a look in a word processor (tools/kezcc/render-sample.sh).
+            if (!exportFolder.isEmpty())
+                QFile::copy(folder + QStringLiteral("/Псалом.rtf"),
+                            QStringLiteral("%1/markup-mode%2-errors%3.rtf")
+                                .arg(QString::fromLocal8Bit(exportFolder))
+                                .arg(mode)
+                                .arg(errorMode));
+            QFile::remove(folder + QStringLiteral("/Псалом.rtf"));
+        }
+    }
+}
+
+TEST_F(KezccTest, SourcesThatAreNotRegularFilesAreRefusedWithoutWaiting)
+{
+    const QString fifo = folder + QStringLiteral("/канал.kez");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& source : {fifo, QStringLiteral("/dev/null")}) {
+        SCOPED_TRACE(source.toStdString());
+        const QString output = folder + QStringLiteral("/out.rtf");
+        EXPECT_FALSE(convert(source, output));
+        EXPECT_EQ(code, ConverterCodes::Kezcc::SourceNotRegularFile);
+        EXPECT_TRUE(message.contains(QStringLiteral("не является обычным файлом"))) << message.toStdString();
+        EXPECT_TRUE(message.contains(source));
+        EXPECT_FALSE(QFile::exists(output));
+    }
+}
+
+TEST_F(KezccTest, StrayBytesInUtf8AreCountedAndTheRestIsKept)
+{
+    QByteArray bytes = kRussianSample.toUtf8();
+    bytes.insert(20, "\xFF");
+    bytes.insert(40, "\xC3");
+    const RtfReading reading = convertBytes(bytes, 0);
+    EXPECT_EQ(replyMessage(), QStringLiteral("Недопустимых байтов в исходном файле (заменены знаком \uFFFD): 2"));
+    EXPECT_EQ(reading.text.count(QChar(0xFFFD)), 2);
+    EXPECT_TRUE(reading.text.contains(QStringLiteral("Щука\tи ЭХО: ЮЛА, ЯМА, ФЪЫЬ.")));
+}
+
+TEST_F(KezccTest, ConverterCodesDoNotCollideWithTheProgramsOwn)
+{
+    const qint32 program[] = {ConverterCodes::kNotConfirmed,  ConverterCodes::kGlobalAllocFailed,
+                              ConverterCodes::kLaunchFailed,   ConverterCodes::kReplyUnreadable,
+                              ConverterCodes::kClipboardPlaceFailed, ConverterCodes::kPathTooLong};
+    const qint32 converter[] = {ConverterCodes::Kezcc::MalformedRequest, ConverterCodes::Kezcc::SourceUnreadable,
+                                ConverterCodes::Kezcc::OutputUnwritable, ConverterCodes::Kezcc::NoRequest,
+                                ConverterCodes::Kezcc::SourceNotRegularFile, ConverterCodes::Kezcc::InternalFailure};
+    for (const qint32 ours : converter) {
+        EXPECT_LT(ours, -1);
+        for (const qint32 theirs : program)
+            EXPECT_NE(ours, theirs);
+    }
 }

@@ -3,6 +3,31 @@
 #include <QList>
 
 #include <cctype>
+#include <iconv.h>
+
+namespace {
+
+// One byte in the code page an RTF character set stands for, decoded by the C library rather
+// than by tables of the converter under test.
+QChar decodeByte(unsigned char aByte, int aCharset)
+{
+    const char* codePage = aCharset == 161 ? "CP1253" : aCharset == 0 ? "CP1252" : "CP1251";
+    iconv_t converter = iconv_open("UTF-16LE", codePage);
+    if (converter == iconv_t(-1))
+        return QChar(0xFFFD);
+    char in[1] = {char(aByte)};
+    char out[4] = {};
+    char* inPointer = in;
+    char* outPointer = out;
+    size_t inLeft = 1, outLeft = sizeof out;
+    const size_t done = iconv(converter, &inPointer, &inLeft, &outPointer, &outLeft);
+    iconv_close(converter);
+    if (done == size_t(-1) || outLeft != 2)
+        return QChar(0xFFFD);
+    return QChar(char16_t(static_cast<unsigned char>(out[0]) | (static_cast<unsigned char>(out[1]) << 8)));
+}
+
+} // namespace
 
 RtfReading readRtf(const QByteArray& aRtf)
 {
@@ -10,6 +35,7 @@ RtfReading readRtf(const QByteArray& aRtf)
     reading.header = aRtf.startsWith("{\\rtf1\\ansi");
     enum class Area { Body, FontTable, ColourTable };
     QList<Area> areas{Area::Body};
+    QList<RtfFormat> formats{RtfFormat{}};
     int depth = 0;
     int fontNumber = -1;
     QString fontName;
@@ -18,6 +44,11 @@ RtfReading readRtf(const QByteArray& aRtf)
         if (skip > 0) {
             --skip;
             return;
+        }
+        if (areas.last() == Area::Body && depth >= 1) {
+            if (reading.runs.isEmpty() || !(reading.runs.last().format == formats.last()))
+                reading.runs.append(RtfRun{formats.last(), {}});
+            reading.runs.last().text += aChar;
         }
         if (areas.last() == Area::Body && depth == 1)
             reading.text += aChar;
@@ -29,6 +60,7 @@ RtfReading readRtf(const QByteArray& aRtf)
         if (c == '{') {
             ++depth;
             areas.append(areas.last());
+            formats.append(formats.last());
         } else if (c == '}') {
             if (areas.last() == Area::FontTable && fontNumber >= 0 && depth >= 3) {
                 fontName.chop(fontName.endsWith(QLatin1Char(';')) ? 1 : 0);
@@ -38,6 +70,8 @@ RtfReading readRtf(const QByteArray& aRtf)
             }
             --depth;
             areas.removeLast();
+            if (formats.size() > 1)
+                formats.removeLast();
             if (depth < 0 || areas.isEmpty()) {
                 reading.balanced = false;
                 return reading;
@@ -47,6 +81,13 @@ RtfReading readRtf(const QByteArray& aRtf)
             if (next == '\\' || next == '{' || next == '}') {
                 put(QLatin1Char(next));
                 ++i;
+                continue;
+            }
+            if (next == '\'' && i + 3 < aRtf.size()) {
+                const int byte = aRtf.mid(i + 2, 2).toInt(nullptr, 16);
+                ++reading.codePageEscapes;
+                put(decodeByte(static_cast<unsigned char>(byte), reading.charsets.value(formats.last().font, 204)));
+                i += 3;
                 continue;
             }
             qsizetype j = i + 1;
@@ -62,6 +103,28 @@ RtfReading readRtf(const QByteArray& aRtf)
                 ++j;
             i = j - 1;
             const int value = digits.toInt();
+            RtfFormat& format = formats.last();
+            const bool on = digits.isEmpty() || value != 0;
+            if (areas.last() == Area::Body) {
+                if (word == "plain")
+                    format = RtfFormat{};
+                else if (word == "f")
+                    format.font = value;
+                else if (word == "fs")
+                    format.halfPoints = value;
+                else if (word == "b")
+                    format.bold = on;
+                else if (word == "i")
+                    format.italic = on;
+                else if (word == "v")
+                    format.hidden = on;
+                else if (word == "cf")
+                    format.fore = value;
+                else if (word == "highlight")
+                    format.back = value;
+            }
+            if (word == "fcharset" && areas.last() == Area::FontTable && fontNumber >= 0)
+                reading.charsets.insert(fontNumber, value);
             if (word == "fonttbl")
                 areas.last() = Area::FontTable;
             else if (word == "colortbl")

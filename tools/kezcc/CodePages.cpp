@@ -1,11 +1,10 @@
 #include "CodePages.h"
 
-#include <array>
-
 namespace kezcc {
 namespace {
 
-// Upper halves of the two code pages; the lower halves are ASCII.
+// Upper halves of the code pages; the lower halves are ASCII. 1251's 0x98 is unassigned; it
+// decodes to a C1 control, which the decoder drops like every other control character.
 constexpr std::array<char16_t, 128> kWindows1251 = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C,
     0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0098, 0x2122, 0x0459, 0x203A,
@@ -30,121 +29,48 @@ constexpr std::array<char16_t, 128> kDos866 = {
     0x0401, 0x0451, 0x0404, 0x0454, 0x0407, 0x0457, 0x040E, 0x045E, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x2116, 0x00A4,
     0x25A0, 0x00A0};
 
+// Windows-1253 leaves 0x81, 0x88, 0x8A, 0x8C..0x90, 0x98, 0x9A, 0x9C..0x9F, 0xAA, 0xD2 and 0xFF unassigned.
+constexpr std::array<char16_t, 128> kWindows1253 = {
+    0x20AC, 0x0000, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x0000, 0x2030, 0x0000, 0x2039, 0x0000, 0x0000,
+    0x0000, 0x0000, 0x0000, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0000, 0x2122, 0x0000, 0x203A,
+    0x0000, 0x0000, 0x0000, 0x0000, 0x00A0, 0x0385, 0x0386, 0x00A3, 0x00A4, 0x00A5, 0x00A6, 0x00A7, 0x00A8, 0x00A9,
+    0x0000, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x2015, 0x00B0, 0x00B1, 0x00B2, 0x00B3, 0x0384, 0x00B5, 0x00B6, 0x00B7,
+    0x0388, 0x0389, 0x038A, 0x00BB, 0x038C, 0x00BD, 0x038E, 0x038F,
+    0x0390, 0x0391, 0x0392, 0x0393, 0x0394, 0x0395, 0x0396, 0x0397, 0x0398, 0x0399, 0x039A, 0x039B, 0x039C, 0x039D,
+    0x039E, 0x039F, 0x03A0, 0x03A1, 0x0000, 0x03A3, 0x03A4, 0x03A5, 0x03A6, 0x03A7, 0x03A8, 0x03A9, 0x03AA, 0x03AB,
+    0x03AC, 0x03AD, 0x03AE, 0x03AF, 0x03B0, 0x03B1, 0x03B2, 0x03B3, 0x03B4, 0x03B5, 0x03B6, 0x03B7, 0x03B8, 0x03B9,
+    0x03BA, 0x03BB, 0x03BC, 0x03BD, 0x03BE, 0x03BF, 0x03C0, 0x03C1, 0x03C2, 0x03C3, 0x03C4, 0x03C5, 0x03C6, 0x03C7,
+    0x03C8, 0x03C9, 0x03CA, 0x03CB, 0x03CC, 0x03CD, 0x03CE, 0x0000};
+
 static_assert(kWindows1251[0xC0 - 0x80] == 0x0410 && kWindows1251[0xFF - 0x80] == 0x044F);
 static_assert(kDos866[0xE0 - 0x80] == 0x0440 && kDos866[0xF1 - 0x80] == 0x0451);
-
-QString decodeWith(const QByteArray& aBytes, const std::array<char16_t, 128>& aUpperHalf)
-{
-    QString text(aBytes.size(), Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    for (qsizetype i = 0; i < aBytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(aBytes[i]);
-        out[i] = byte < 0x80 ? char16_t(byte) : aUpperHalf[byte - 0x80];
-    }
-    return text;
-}
-
-// How often each letter а..я occurs in Russian text, per mille (ё follows separately).
-constexpr std::array<int, 32> kRussianLetterWeight = {80, 16, 45, 17, 30, 85, 9,  16, 74, 12, 35, 44, 32, 67, 110, 28,
-                                                      47, 55, 63, 26, 3,  10, 5,  14, 7,  4,  1,  19, 17, 3,  6,   20};
-constexpr int kYoWeight = 1;
-
-int letterWeight(char16_t aCharacter)
-{
-    if (aCharacter >= 0x0410 && aCharacter <= 0x042F)
-        return kRussianLetterWeight[aCharacter - 0x0410];
-    if (aCharacter >= 0x0430 && aCharacter <= 0x044F)
-        return kRussianLetterWeight[aCharacter - 0x0430];
-    if (aCharacter == 0x0401 || aCharacter == 0x0451)
-        return kYoWeight;
-    return 0;
-}
-
-// The right reading pairs frequent bytes with frequent letters; a wrong one scatters them over
-// rare letters, punctuation and box drawing.
-qint64 plausibility(const QByteArray& aBytes, const std::array<char16_t, 128>& aUpperHalf)
-{
-    qint64 score = 0;
-    for (const char c : aBytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x80)
-            score += letterWeight(aUpperHalf[byte - 0x80]);
-    }
-    return score;
-}
+static_assert(kWindows1253[0xC1 - 0x80] == 0x0391 && kWindows1253[0xFE - 0x80] == 0x03CE);
 
 } // namespace
 
-QString decodeWindows1251(const QByteArray& aBytes) { return decodeWith(aBytes, kWindows1251); }
-
-QString decodeDos866(const QByteArray& aBytes) { return decodeWith(aBytes, kDos866); }
-
-bool isValidUtf8(const QByteArray& aBytes)
+const std::array<char16_t, 128>& upperHalf(CodePage aCodePage)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(aBytes.constData());
-    const qsizetype n = aBytes.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const unsigned char lead = p[i];
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        int length;
-        char32_t cp;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            cp = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            cp = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            cp = lead & 0x07;
-        } else {
-            return false;
-        }
-        if (i + length > n)
-            return false;
-        for (int k = 1; k < length; ++k) {
-            if ((p[i + k] & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (p[i + k] & 0x3F);
-        }
-        if ((length == 3 && cp < 0x800) || (length == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
-}
-
-TextEncoding detectEncoding(const QByteArray& aBytes)
-{
-    if (isValidUtf8(aBytes))
-        return TextEncoding::Utf8;
-    return plausibility(aBytes, kDos866) > plausibility(aBytes, kWindows1251) ? TextEncoding::Dos866
-                                                                                : TextEncoding::Windows1251;
-}
-
-QString decodeSource(const QByteArray& aBytes, SourceEncoding aEncoding)
-{
-    if (aEncoding == SourceEncoding::Windows1251)
-        return decodeWindows1251(aBytes);
-    if (aEncoding == SourceEncoding::Dos866)
-        return decodeDos866(aBytes);
-    switch (detectEncoding(aBytes)) {
-    case TextEncoding::Windows1251:
-        return decodeWindows1251(aBytes);
-    case TextEncoding::Dos866:
-        return decodeDos866(aBytes);
-    case TextEncoding::Utf8:
+    switch (aCodePage) {
+    case CodePage::Dos866:
+        return kDos866;
+    case CodePage::Windows1253:
+        return kWindows1253;
+    case CodePage::Windows1251:
         break;
     }
-    QString text = QString::fromUtf8(aBytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text;
+    return kWindows1251;
+}
+
+CodePageEncoder::CodePageEncoder(CodePage aCodePage)
+{
+    for (std::uint8_t byte = 1; byte < 0x80; ++byte)
+        mBytes[byte] = byte;
+    const auto& upper = upperHalf(aCodePage);
+    for (int i = 0; i < 128; ++i) {
+        // C1 controls are never written, so 1251's 0x98 gets no reverse entry.
+        if (upper[i] >= 0xA0)
+            mBytes[upper[i]] = std::uint8_t(0x80 + i);
+    }
 }
 
 } // namespace kezcc

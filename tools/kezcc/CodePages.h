@@ -1,26 +1,28 @@
 #pragma once
-#include <QByteArray>
-#include <QString>
+#include <array>
+#include <cstdint>
 
-// Source encodings the converter reads, as the options number them.
+// The single-byte code pages the converter reads (1251, 866) and writes (1251, 1253).
 namespace kezcc {
 
-// The option values: 0 = detect, 1 = Windows-1251, 2 = DOS-866.
-enum class SourceEncoding : qint32 { Detect = 0, Windows1251 = 1, Dos866 = 2 };
+enum class CodePage { Windows1251, Dos866, Windows1253 };
 
-enum class TextEncoding { Utf8, Windows1251, Dos866 };
+// The characters of bytes 0x80..0xFF; 0 where the code page leaves a byte unassigned.
+const std::array<char16_t, 128>& upperHalf(CodePage aCodePage);
 
-QString decodeWindows1251(const QByteArray& aBytes);
-QString decodeDos866(const QByteArray& aBytes);
+// The byte a BMP character has in a code page, 0 when it has none (ASCII maps to itself).
+class CodePageEncoder {
+public:
+    explicit CodePageEncoder(CodePage aCodePage);
+    std::uint8_t byteOf(char32_t aCharacter) const
+    {
+        return aCharacter < mBytes.size() ? mBytes[aCharacter] : 0;
+    }
+    // The whole table, indexed by BMP character.
+    const std::uint8_t* bytes() const { return mBytes.data(); }
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(const QByteArray& aBytes);
-
-// For "detect": UTF-8 when the bytes are valid UTF-8, otherwise whichever of the two Cyrillic
-// code pages reads as more plausible Russian (Windows-1251 on a tie).
-TextEncoding detectEncoding(const QByteArray& aBytes);
-
-// The text of a source file. Detect drops a leading UTF-8 byte order mark.
-QString decodeSource(const QByteArray& aBytes, SourceEncoding aEncoding);
+private:
+    std::array<std::uint8_t, 0x10000> mBytes{};
+};
 
 } // namespace kezcc

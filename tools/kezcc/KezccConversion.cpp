@@ -1,21 +1,27 @@
 #include "KezccConversion.h"
-#include "CodePages.h"
-#include "RtfDocument.h"
+#include "FileNames.h"
+#include "SourceDecoder.h"
 
 #include "runner/ExternalData.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QStringList>
 
+#include <cerrno>
 #include <cstring>
-#include <optional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kezcc {
 namespace {
 
 using namespace ExternalData;
+
+constexpr std::size_t kChunk = std::size_t(1) << 20;
 
 const uchar* bytesOf(const QByteArray& aRecord) { return reinterpret_cast<const uchar*>(aRecord.constData()); }
 
@@ -25,6 +31,8 @@ Outcome malformed(const QString& aWhat)
 {
     return failure(ResultCode::MalformedRequest, QStringLiteral("Блок параметров конвертации повреждён: ") + aWhat);
 }
+
+QString systemError(int aError) { return QString::fromLocal8Bit(std::strerror(aError)); }
 
 // The reply's message field holds at most 1022 code units; a longer text is cut visibly.
 QString fitMessage(const QString& aMessage)
@@ -52,12 +60,215 @@ std::array<RtfFont, kFontCount> fontsOf(const uchar* aRecord)
     return fonts;
 }
 
-// Every check that needs nothing but the record itself.
-std::optional<Outcome> checkRecord(const QByteArray& aRequest)
+struct ModeField {
+    qint32 offset;
+    const char* name;
+    qint32 largest;
+};
+
+constexpr std::array<ModeField, 8> kModeFields = {{{Offset::SourceEncoding, "SourceEncoding", 2},
+                                                   {Offset::RusMode, "RusMode", 2},
+                                                   {Offset::GreekMode, "GreekMode", 1},
+                                                   {Offset::ErrorMode, "ErrorMode", 1},
+                                                   {Offset::NSModeFunction, "NSModeFunction", 3},
+                                                   {Offset::NSModeVariants, "NSModeVariants", 3},
+                                                   {Offset::NSModeSpecComm, "NSModeSpecComm", 3},
+                                                   {Offset::NSModeCommands, "NSModeCommands", 3}}};
+
+// Closes the descriptor it holds.
+struct Descriptor {
+    int fd = -1;
+    Descriptor() = default;
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// The temporary output beside the target; removed unless it became the target.
+struct TemporaryOutput {
+    std::string name;
+    Descriptor file;
+    bool renamed = false;
+    ~TemporaryOutput()
+    {
+        if (!name.empty() && !renamed)
+            ::unlink(name.c_str());
+    }
+};
+
+class FileSink : public ByteSink {
+public:
+    explicit FileSink(int aFile) : mFile(aFile) {}
+    void write(const char* aBytes, std::size_t aSize) override
+    {
+        while (aSize > 0 && mError == 0) {
+            const ssize_t written = ::write(mFile, aBytes, aSize);
+            if (written < 0) {
+                if (errno != EINTR)
+                    mError = errno;
+                continue;
+            }
+            aBytes += written;
+            aSize -= std::size_t(written);
+        }
+    }
+    int error() const { return mError; }
+
+private:
+    int mFile;
+    int mError = 0;
+};
+
+// Reads as much as asked for, unless the file ends first; -1 with errno on failure.
+ssize_t readFully(int aFile, char* aBuffer, std::size_t aSize)
 {
-    if (aRequest.size() < kRecordSize)
-        return malformed(QStringLiteral("его размер %1 байт вместо %2.").arg(aRequest.size()).arg(kRecordSize));
-    const uchar* record = bytesOf(aRequest);
+    std::size_t done = 0;
+    while (done < aSize) {
+        const ssize_t got = ::read(aFile, aBuffer + done, aSize - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += std::size_t(got);
+    }
+    return ssize_t(done);
+}
+
+Outcome notRegular(const QString& aPath)
+{
+    return failure(ResultCode::SourceNotRegularFile,
+                   QStringLiteral("Исходный файл не является обычным файлом (это канал, устройство или сокет), "
+                                  "его нельзя конвертировать: ") +
+                       aPath);
+}
+
+// Opens the source only when it is a regular file: a named pipe or a device could block the
+// converter, and with it the whole batch, for ever.
+std::optional<Outcome> openSource(const QString& aPath, Descriptor& aFile, struct stat& aInfo)
+{
+    if (aPath.isEmpty())
+        return failure(ResultCode::SourceUnreadable, QStringLiteral("Не указан исходный файл."));
+    const std::string name = nativeFileName(aPath);
+    if (::stat(name.c_str(), &aInfo) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return failure(ResultCode::SourceUnreadable, QStringLiteral("Исходный файл не найден: ") + aPath);
+        return failure(ResultCode::SourceUnreadable,
+                       QStringLiteral("Не удалось открыть исходный файл %1: %2").arg(aPath, systemError(errno)));
+    }
+    if (S_ISDIR(aInfo.st_mode))
+        return failure(ResultCode::SourceUnreadable, QStringLiteral("Вместо исходного файла указана папка: ") + aPath);
+    if (!S_ISREG(aInfo.st_mode))
+        return notRegular(aPath);
+    // Not blocking on open, and checked again on what was opened: the name may have changed.
+    aFile.fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (aFile.fd < 0)
+        return failure(ResultCode::SourceUnreadable,
+                       QStringLiteral("Не удалось открыть исходный файл %1: %2").arg(aPath, systemError(errno)));
+    if (::fstat(aFile.fd, &aInfo) != 0 || !S_ISREG(aInfo.st_mode))
+        return notRegular(aPath);
+    ::fcntl(aFile.fd, F_SETFL, ::fcntl(aFile.fd, F_GETFL) & ~O_NONBLOCK);
+    return std::nullopt;
+}
+
+QString folderOf(const QString& aPath)
+{
+    const qsizetype slash = aPath.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QStringLiteral(".") : slash == 0 ? QStringLiteral("/") : aPath.left(slash);
+}
+
+std::optional<Outcome> checkOutput(const QString& aPath, const struct stat& aSource)
+{
+    if (aPath.isEmpty())
+        return failure(ResultCode::OutputUnwritable, QStringLiteral("Не указан выходной файл."));
+    const QString folder = folderOf(aPath);
+    struct stat info;
+    if (::stat(nativeFileName(folder).c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return failure(ResultCode::OutputUnwritable, QStringLiteral("Папка для выходного файла не существует: ") + folder);
+    if (::stat(nativeFileName(aPath).c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode))
+            return failure(ResultCode::OutputUnwritable, QStringLiteral("Вместо выходного файла указана папка: ") + aPath);
+        // Writing the RTF over its own source would lose the source.
+        if (info.st_dev == aSource.st_dev && info.st_ino == aSource.st_ino)
+            return failure(ResultCode::OutputUnwritable, QStringLiteral("Выходной файл совпадает с исходным: ") + aPath);
+    }
+    if (::access(nativeFileName(folder).c_str(), W_OK) != 0)
+        return failure(ResultCode::OutputUnwritable, QStringLiteral("Нет права записи в папку: ") + folder);
+    return std::nullopt;
+}
+
+std::optional<Outcome> createTemporary(const QString& aPath, TemporaryOutput& aTemporary)
+{
+    std::string pattern = nativeFileName(folderOf(aPath)) + "/.kezcc-XXXXXX";
+    aTemporary.file.fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (aTemporary.file.fd < 0)
+        return failure(ResultCode::OutputUnwritable,
+                       QStringLiteral("Не удалось создать выходной файл %1: %2").arg(aPath, systemError(errno)));
+    aTemporary.name = pattern;
+    // mkstemp makes the file private; the RTF gets the mode any new file of the user gets.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(aTemporary.file.fd, 0666 & ~mask);
+    return std::nullopt;
+}
+
+Outcome readFailure(const QString& aPath, int aError)
+{
+    return failure(ResultCode::SourceUnreadable,
+                   QStringLiteral("Не удалось прочитать исходный файл %1: %2").arg(aPath, systemError(aError)));
+}
+
+// The encoding to decode with: a byte-order mark wins over the option, "detect" reads the whole
+// source once first. Leaves the file positioned after the mark.
+std::optional<Outcome> chooseEncoding(const Request& aRequest, int aFile, std::vector<char>& aBuffer,
+                                      Detection& aDetection)
+{
+    if (aRequest.encoding == SourceEncoding::Detect) {
+        EncodingDetector detector;
+        for (;;) {
+            const ssize_t got = readFully(aFile, aBuffer.data(), aBuffer.size());
+            if (got < 0)
+                return readFailure(aRequest.source, errno);
+            if (got == 0)
+                break;
+            detector.feed(aBuffer.data(), std::size_t(got));
+        }
+        aDetection = detector.result();
+    } else {
+        const ssize_t got = readFully(aFile, aBuffer.data(), 4);
+        if (got < 0)
+            return readFailure(aRequest.source, errno);
+        if (!byteOrderMark(aBuffer.data(), std::size_t(got), aDetection))
+            aDetection = {aRequest.encoding == SourceEncoding::Dos866 ? TextEncoding::Dos866 : TextEncoding::Windows1251,
+                          0};
+    }
+    if (::lseek(aFile, aDetection.bomLength, SEEK_SET) < 0)
+        return readFailure(aRequest.source, errno);
+    return std::nullopt;
+}
+
+QString noticesOf(std::int64_t aErrors, std::int64_t aUndecodable)
+{
+    QStringList notices;
+    if (aErrors > 0)
+        notices << QStringLiteral("Ошибок разметки: %1").arg(aErrors);
+    if (aUndecodable > 0)
+        notices << QStringLiteral("Недопустимых байтов в исходном файле (заменены знаком \uFFFD): %1").arg(aUndecodable);
+    return notices.join(QStringLiteral("; "));
+}
+
+} // namespace
+
+std::optional<Outcome> readRequest(const QByteArray& aRecord, Request& aRequest)
+{
+    if (aRecord.size() < kRecordSize)
+        return malformed(QStringLiteral("его размер %1 байт вместо %2.").arg(aRecord.size()).arg(kRecordSize));
+    const uchar* record = bytesOf(aRecord);
     if (quint32(ReadInt32(record, Offset::Signature)) != kSignature)
         return malformed(QStringLiteral("неверная сигнатура."));
     if (ReadInt32(record, Offset::Version) != kVersion)
@@ -74,91 +285,87 @@ std::optional<Outcome> checkRecord(const QByteArray& aRequest)
         return malformed(QStringLiteral("неверная длина пути к исходному файлу."));
     if (!IsWellFormedCountedString(record + Offset::OutputPath, kPathCapacity))
         return malformed(QStringLiteral("неверная длина пути к выходному файлу."));
-    const qint32 encoding = ReadInt32(record, Offset::SourceEncoding);
-    if (encoding < 0 || encoding > 2)
-        return malformed(QStringLiteral("неизвестная кодировка исходного файла %1.").arg(encoding));
+    for (const ModeField& field : kModeFields) {
+        const qint32 value = ReadInt32(record, field.offset);
+        if (value < 0 || value > field.largest)
+            return malformed(QStringLiteral("недопустимое значение %1 = %2.").arg(QLatin1String(field.name)).arg(value));
+    }
+
+    aRequest.source = miKezConverterRunner::LoadPascalStringToString(record + Offset::SourcePath, kPathCapacity);
+    aRequest.output = miKezConverterRunner::LoadPascalStringToString(record + Offset::OutputPath, kPathCapacity);
+    aRequest.encoding = static_cast<SourceEncoding>(ReadInt32(record, Offset::SourceEncoding));
+    aRequest.fonts = fontsOf(record);
+    aRequest.rusMode = ReadInt32(record, Offset::RusMode);
+    aRequest.greekMode = ReadInt32(record, Offset::GreekMode);
+    aRequest.markup.specialComments = ReadInt32(record, Offset::NSModeSpecComm);
+    aRequest.markup.commands = ReadInt32(record, Offset::NSModeCommands);
+    aRequest.markup.functions = ReadInt32(record, Offset::NSModeFunction);
+    aRequest.markup.variants = ReadInt32(record, Offset::NSModeVariants);
+    aRequest.markup.errorMode = ReadInt32(record, Offset::ErrorMode);
     return std::nullopt;
 }
 
-std::optional<Outcome> readSource(const QString& aPath, QByteArray& aBytes)
+Outcome convertFile(const Request& aRequest)
 {
-    if (aPath.isEmpty())
-        return failure(ResultCode::SourceUnreadable, QStringLiteral("Не указан исходный файл."));
-    const QFileInfo info(aPath);
-    if (!info.exists())
-        return failure(ResultCode::SourceUnreadable, QStringLiteral("Исходный файл не найден: ") + aPath);
-    if (info.isDir())
-        return failure(ResultCode::SourceUnreadable,
-                       QStringLiteral("Вместо исходного файла указана папка: ") + aPath);
-    QFile file(aPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return failure(ResultCode::SourceUnreadable,
-                       QStringLiteral("Не удалось открыть исходный файл %1: %2").arg(aPath, file.errorString()));
-    aBytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return failure(ResultCode::SourceUnreadable,
-                       QStringLiteral("Не удалось прочитать исходный файл %1: %2").arg(aPath, file.errorString()));
-    return std::nullopt;
-}
+    Descriptor source;
+    struct stat sourceInfo;
+    if (auto problem = openSource(aRequest.source, source, sourceInfo))
+        return *problem;
+    if (auto problem = checkOutput(aRequest.output, sourceInfo))
+        return *problem;
 
-std::optional<Outcome> checkOutput(const QString& aPath, const QString& aSource)
-{
-    if (aPath.isEmpty())
-        return failure(ResultCode::OutputUnwritable, QStringLiteral("Не указан выходной файл."));
-    const QFileInfo info(aPath);
-    const QString folder = info.absolutePath();
-    if (!QFileInfo(folder).isDir())
-        return failure(ResultCode::OutputUnwritable, QStringLiteral("Папка для выходного файла не существует: ") + folder);
-    if (info.isDir())
-        return failure(ResultCode::OutputUnwritable, QStringLiteral("Вместо выходного файла указана папка: ") + aPath);
-    // Writing the RTF over its own source would lose the source.
-    if (info.exists() && info.canonicalFilePath() == QFileInfo(aSource).canonicalFilePath())
-        return failure(ResultCode::OutputUnwritable,
-                       QStringLiteral("Выходной файл совпадает с исходным: ") + aPath);
-    if (!QFileInfo(folder).isWritable())
-        return failure(ResultCode::OutputUnwritable, QStringLiteral("Нет права записи в папку: ") + folder);
-    return std::nullopt;
-}
+    std::vector<char> bytes(kChunk);
+    Detection detection;
+    if (auto problem = chooseEncoding(aRequest, source.fd, bytes, detection))
+        return *problem;
 
-// Temporary file beside the target, then rename: a failure leaves no partial file behind.
-std::optional<Outcome> writeOutput(const QString& aPath, const QByteArray& aDocument)
-{
-    QSaveFile file(aPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return failure(ResultCode::OutputUnwritable,
-                       QStringLiteral("Не удалось создать выходной файл %1: %2").arg(aPath, file.errorString()));
-    if (file.write(aDocument) != aDocument.size() || !file.commit())
-        return failure(ResultCode::OutputUnwritable,
-                       QStringLiteral("Не удалось записать выходной файл %1: %2").arg(aPath, file.errorString()));
-    return std::nullopt;
-}
+    TemporaryOutput temporary;
+    if (auto problem = createTemporary(aRequest.output, temporary))
+        return *problem;
+    FileSink sink(temporary.file.fd);
+    const auto writer = std::make_unique<RtfWriter>(aRequest.fonts, aRequest.rusMode, aRequest.greekMode, sink);
+    KezMarkup markup(aRequest.markup, *writer);
+    SourceDecoder decoder(detection.encoding);
+    std::vector<char32_t> text(kChunk + 2);
+    for (;;) {
+        const ssize_t got = readFully(source.fd, bytes.data(), bytes.size());
+        if (got < 0)
+            return readFailure(aRequest.source, errno);
+        if (got == 0)
+            break;
+        markup.feed(text.data(), decoder.decode(bytes.data(), std::size_t(got), text.data()));
+        if (sink.error() != 0)
+            break;
+    }
+    markup.feed(text.data(), decoder.finish(text.data()));
+    markup.finish();
+    writer->finish();
 
-} // namespace
+    int error = sink.error();
+    if (error == 0 && ::close(temporary.file.fd) != 0)
+        error = errno;
+    temporary.file.fd = -1;
+    if (error == 0 && ::rename(temporary.name.c_str(), nativeFileName(aRequest.output).c_str()) != 0)
+        error = errno;
+    if (error != 0)
+        return failure(ResultCode::OutputUnwritable,
+                       QStringLiteral("Не удалось записать выходной файл %1: %2").arg(aRequest.output, systemError(error)));
+    temporary.renamed = true;
+    return Outcome{ResultCode::Converted, noticesOf(markup.errors(), decoder.undecodable())};
+}
 
 Outcome convertRequest(const QByteArray& aRequest)
 {
-    if (auto problem = checkRecord(aRequest))
+    Request request;
+    if (auto problem = readRequest(aRequest, request))
         return *problem;
-    const uchar* record = bytesOf(aRequest);
-    const QString source = miKezConverterRunner::LoadPascalStringToString(record + Offset::SourcePath, kPathCapacity);
-    const QString output = miKezConverterRunner::LoadPascalStringToString(record + Offset::OutputPath, kPathCapacity);
-
-    QByteArray bytes;
-    if (auto problem = readSource(source, bytes))
-        return *problem;
-    if (auto problem = checkOutput(output, source))
-        return *problem;
-    const auto encoding = static_cast<SourceEncoding>(ReadInt32(record, Offset::SourceEncoding));
-    const QByteArray document = buildRtfDocument(decodeSource(bytes, encoding), fontsOf(record));
-    if (auto problem = writeOutput(output, document))
-        return *problem;
-    return Outcome{ResultCode::Converted, {}};
+    return convertFile(request);
 }
 
 Outcome noRequestOutcome()
 {
-    return failure(ResultCode::NoRequest,
-                   QStringLiteral("В буфере обмена нет параметров конвертации (формат KezCC_ExternalData)."));
+    return failure(ResultCode::NoRequest, QStringLiteral("В буфере обмена нет параметров конвертации (формат %1).")
+                                              .arg(QLatin1String(ConverterCodes::kFormatName)));
 }
 
 Outcome internalFailureOutcome(const QString& aDescription)
@@ -179,7 +386,7 @@ QByteArray makeReply(const QByteArray& aRequest, const Outcome& aOutcome)
     }
     WriteInt32(record, Offset::ResultCode, aOutcome.code);
     std::memset(record + Offset::ResultMessage, 0, kMessageCapacity);
-    if (aOutcome.code < 0)
+    if (!aOutcome.message.isEmpty())
         miKezConverterRunner::SaveStringToPascalString(record + Offset::ResultMessage, fitMessage(aOutcome.message),
                                                        kMessageCapacity);
     return reply;

@@ -1,27 +1,46 @@
 #pragma once
+#include "EncodingDetection.h"
+#include "KezMarkup.h"
+#include "RtfWriter.h"
+
+#include "runner/ConverterCodes.h"
+
 #include <QByteArray>
 #include <QString>
 
-// What the converter does with one request, apart from the clipboard: check the record, read
-// the source, write the RTF, and say how it went.
+#include <array>
+#include <optional>
+
+// What the converter does with one request, apart from the clipboard: check the record, stream
+// the source through decoding, mark-up and RTF writing into the output, and say how it went.
 namespace kezcc {
 
 struct Outcome {
-    qint32 code = 0;    // 0 = converted; negative (never -1) = failed, message says why
-    QString message;
+    qint32 code = 0; // 0 = converted; negative (never -1) = failed, the message says why
+    QString message; // on success: what was noticed on the way (mark-up errors, undecodable bytes)
 };
 
-namespace ResultCode {
-inline constexpr qint32 Converted = 0;
-inline constexpr qint32 MalformedRequest = -2;
-inline constexpr qint32 SourceUnreadable = -3;
-inline constexpr qint32 OutputUnwritable = -4;
-inline constexpr qint32 NoRequest = -6;
-inline constexpr qint32 InternalFailure = -9;
-} // namespace ResultCode
+namespace ResultCode = ConverterCodes::Kezcc;
 
-// Converts what the request record (the bytes found on the clipboard) asks for. The output file
-// appears whole or not at all.
+// Everything a request asks for.
+struct Request {
+    QString source;
+    QString output;
+    SourceEncoding encoding = SourceEncoding::Detect;
+    std::array<RtfFont, kFontCount> fonts;
+    std::int32_t rusMode = 0;
+    std::int32_t greekMode = 1;
+    MarkupModes markup;
+};
+
+// Reads and checks the request record (the bytes found on the clipboard): a failure outcome when
+// it is damaged, nothing otherwise. Touches no file.
+std::optional<Outcome> readRequest(const QByteArray& aRecord, Request& aRequest);
+
+// Converts the source into the output; the output file appears whole or not at all.
+Outcome convertFile(const Request& aRequest);
+
+// readRequest, then convertFile.
 Outcome convertRequest(const QByteArray& aRequest);
 
 // The outcome of a request that never arrived.

@@ -3,6 +3,8 @@
 // reply, a record of the same layout, on the clipboard before it ends.
 #include "KezccConversion.h"
 
+#include "runner/ConverterCodes.h"
+
 #include "platform/Clipboard.h"
 #include "platform/GlobalMemory.h"
 #include "platform/Services.h"
@@ -16,7 +18,7 @@ namespace {
 
 using namespace platform;
 
-constexpr const char* kFormatName = "KezCC_ExternalData";
+constexpr const char* kFormatName = ConverterCodes::kFormatName;
 
 enum ExitCode { Converted = 0, NotConverted = 1, NoReply = 2 };
 

@@ -3,6 +3,8 @@
 // plain C++ (the program's own record code is Qt-based and not part of the platform build).
 // 32-bit little-endian integers; counted strings are a 32-bit count and UTF-16LE code units.
 
+#include "runner/ConverterCodes.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -13,8 +15,8 @@ namespace testsupport::record {
 inline constexpr std::size_t kSize = 7656;
 inline constexpr std::uint32_t kSignature = 0x85D6A123u;
 inline constexpr std::int32_t kVersion = 1;
-inline constexpr std::int32_t kNotConfirmed = -1;
-inline constexpr char kClipboardFormat[] = "KezCC_ExternalData";
+inline constexpr std::int32_t kNotConfirmed = ConverterCodes::kNotConfirmed;
+inline constexpr const char* kClipboardFormat = ConverterCodes::kFormatName;
 
 namespace offset {
 inline constexpr std::size_t Signature = 0;

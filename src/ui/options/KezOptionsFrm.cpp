@@ -1,0 +1,558 @@
+#include "ui/options/KezOptionsFrm.h"
+#include "errors/mErrorHandling.h"
+#include "options/TLuKezOptions.h"
+#include "ui/FormFont.h"
+#include "ui/colors/LuColorSelector.h"
+#include "ui/colors/miGraph.h"
+#include "ui/fonts/LuFontSelector.h"
+#include "ui/options/LuAboutFrm.h"
+#include "ui/options/OptionsRefreshRules.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+using miGraph::placeTwips;
+using mErrorHandling::TopLevel;
+
+namespace {
+constexpr const char* kModule = "KezOptionsFrm";
+constexpr int kClientWidthTwips = 8130;
+constexpr int kClientHeightTwips = 5985;
+constexpr qint32 kInvalidPropertyValue = 380;
+
+// Page buttons in two rows of four; the frames lie on top of each other below them.
+struct PageDesign {
+    const char* Caption;
+    const char* Button;
+    const char* Frame;
+    const char* ClickProcedure;
+};
+constexpr PageDesign kPages[KezOptionsFrm::kPageCount] = {
+    {"Общие", "theTSCommon", "theTabCommon", "theTSCommon_Click"},
+    {"Церковно-славянский", "theTSSlav", "theTabSlav", "theTSSlav_Click"},
+    {"Русский", "theTSRus", "theTabRus", "theTSRus_Click"},
+    {"Греческий", "theTSGreek", "theTabGreek", "theTSGreek_Click"},
+    {"Латинский", "theTSLatin", "theTabLatin", "theTSLatin_Click"},
+    {"Сноски", "theTSFootnotes", "theTabFootnotes", "theTSFootnotes_Click"},
+    {"Спецкомментарии", "theTSSpecComm", "theTabSpecComm", "theTSSpecComm_Click"},
+    {"Ошибки", "theTSErrors", "theTabErrors", "theTSErrors_Click"},
+};
+constexpr int kPageColumnLeft[4] = {60, 1740, 4200, 6240};
+constexpr int kPageColumnWidth[4] = {1635, 2415, 1995, 1815};
+constexpr int kPageRowTop[2] = {60, 480};
+
+constexpr int kRowHeight = 315;
+constexpr int kLabelOffset = 60; // a label's text sits level with its control's text
+
+// The Church Slavonic sample in that font encoding: its sixth letter is the Latin e.
+const QString kSlavonicSample = QString::fromUtf16(u"\u040A\u0431\u0440\u0430\u0437\u0065\u0446\u044A");
+
+template <class Control>
+Control* named(Control* aControl, const char* aName)
+{
+    aControl->setObjectName(QLatin1String(aName));
+    return aControl;
+}
+
+QLabel* rowLabel(QWidget* aParent, const QString& aText, int aLeft, int aTop, int aWidth)
+{
+    auto* label = new QLabel(aText, aParent);
+    placeTwips(label, aLeft, aTop + kLabelOffset, aWidth, 255);
+    return label;
+}
+
+QComboBox* modeList(QWidget* aParent, const char* aName, const QStringList& aItems)
+{
+    auto* list = named(new QComboBox(aParent), aName);
+    list->setEditable(false);
+    list->addItems(aItems);
+    return list;
+}
+
+QGroupBox* groupFrame(QWidget* aParent, const QString& aCaption, int aLeft, int aTop, int aWidth, int aHeight)
+{
+    auto* frame = new QGroupBox(aCaption, aParent);
+    placeTwips(frame, aLeft, aTop, aWidth, aHeight);
+    return frame;
+}
+
+// A font selector with its design-time class, sample and part states.
+LuFontSelector* fontSelector(QWidget* aParent, const char* aName, qint32 aClass, const QString& aSample)
+{
+    auto* selector = named(new LuFontSelector(aParent), aName);
+    selector->SetAppropriateClass(aClass);
+    selector->SetExampleText(aSample);
+    return selector;
+}
+
+LuColorSelector* footnoteColour(QWidget* aParent, const char* aName)
+{
+    auto* selector = named(new LuColorSelector(aParent), aName);
+    selector->SetCaption(QStringLiteral("Текст сноски"));
+    selector->SetColorEnabled(false);
+    return selector;
+}
+
+const QStringList kFootnoteModes = {QStringLiteral("Оформлять сноской внизу страницы"),
+                                    QStringLiteral("Помещать в тексте, выделяя указанным цветом фона")};
+const QStringList kSpecialModes = {QStringLiteral("Игнорировать"), QStringLiteral("Оформлять как ошибка"),
+                                   QStringLiteral("Выдавать указанным шрифтом, невидимым"),
+                                   QStringLiteral("Выдавать указанным шрифтом, видимым")};
+
+// Holds the update lock for one scope.
+class UpdateLock {
+public:
+    explicit UpdateLock(KezOptionsFrm& aForm) : mForm(aForm) { mForm.LockUpdate(); }
+    ~UpdateLock() { mForm.UnlockUpdate(); }
+    UpdateLock(const UpdateLock&) = delete;
+    UpdateLock& operator=(const UpdateLock&) = delete;
+
+private:
+    KezOptionsFrm& mForm;
+};
+} // namespace
+
+KezOptionsFrm::KezOptionsFrm(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("KezOptionsFrm"));
+    setWindowTitle(QStringLiteral("Опции конвертации"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
+    setFont(FormFont());
+    setFixedSize(miGraph::TwipsToPixelsX(kClientWidthTwips), miGraph::TwipsToPixelsY(kClientHeightTwips));
+    CreateControls();
+    ConnectEvents();
+    // Centred on the screen.
+    move(screen()->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+void KezOptionsFrm::CreateControls()
+{
+    mPageGroup = new QButtonGroup(this);
+    mPageGroup->setExclusive(true);
+    for (int k = 0; k < kPageCount; ++k) {
+        mPageButton[k] = named(new QPushButton(QString::fromUtf8(kPages[k].Caption), this), kPages[k].Button);
+        mPageButton[k]->setCheckable(true);
+        mPageButton[k]->setAutoDefault(false);
+        placeTwips(mPageButton[k], kPageColumnLeft[k % 4], kPageRowTop[k / 4], kPageColumnWidth[k % 4], 375);
+        mPageGroup->addButton(mPageButton[k], k);
+
+        mPageFrame[k] = named(new QFrame(this), kPages[k].Frame);
+        mPageFrame[k]->setFrameShape(QFrame::StyledPanel);
+        placeTwips(mPageFrame[k], 60, 900, 7995, 4455);
+        mPageFrame[k]->setVisible(false);
+    }
+
+    // Page 0: what to do with a KEZ file.
+    QWidget* page = mPageFrame[0];
+    QGroupBox* frame = groupFrame(page, QStringLiteral("Что делать с KEZ-текстом"), 240, 300, 7455, 1275);
+    theConvertToViewable = named(new QRadioButton(QStringLiteral("Конвертировать"), frame), "theConvertToViewable");
+    placeTwips(theConvertToViewable, 240, 360, 6975, 255);
+    theLoadUnconverted = named(
+        new QRadioButton(QStringLiteral("Загрузить как простой текст (для редактирования напрямую)"), frame),
+        "theLoadUnconverted");
+    placeTwips(theLoadUnconverted, 240, 780, 6975, 255);
+    auto* pipeGroup = new QButtonGroup(this);
+    pipeGroup->addButton(theConvertToViewable);
+    pipeGroup->addButton(theLoadUnconverted);
+    theConvertToViewable->setChecked(true);
+    rowLabel(page, QStringLiteral("Исходная кодировка:"), 240, 1800, 2220);
+    theSourceEncoding = modeList(page, "theSourceEncoding",
+                                 {QStringLiteral("Определять автоматически"), QStringLiteral("Windows (1251)"),
+                                  QStringLiteral("DOS (866)")});
+    placeTwips(theSourceEncoding, 2520, 1800, 3075, kRowHeight);
+    theDontShowAgain = named(
+        new QCheckBox(QStringLiteral("Больше не показывать эту форму при открытии каждого файла"), page),
+        "theDontShowAgain");
+    placeTwips(theDontShowAgain, 540, 2520, 7155, 255);
+
+    // Page 1: Church Slavonic.
+    page = mPageFrame[1];
+    rowLabel(page, QStringLiteral("Основной текст:"), 240, 360, 2820);
+    theCsUcs8Text = fontSelector(page, "theCsUcs8Text", 1, kSlavonicSample);
+    theCsUcs8Text->SetStateItalic(1);
+    theCsUcs8Text->SetStateFore(2);
+    theCsUcs8Text->SetStateBack(2);
+    placeTwips(theCsUcs8Text, 3120, 360, 4575, kRowHeight);
+    frame = groupFrame(page, QStringLiteral("Цифры, знаки Типикона и пр."), 240, 840, 7455, 1695);
+    theCsDigitMode = modeList(frame, "theCsDigitMode",
+                              {QStringLiteral("Запретить"), QStringLiteral("Только то, что представимо обычными шрифтами"),
+                               QStringLiteral("Обычный шрифт, потом шрифт eROOS"),
+                               QStringLiteral("Шрифт eROOS, потом обычный шрифт")});
+    placeTwips(theCsDigitMode, 240, 300, 6975, kRowHeight);
+    rowLabel(frame, QStringLiteral("Шрифт eROOS:"), 240, 780, 2580);
+    theCsERoosText = fontSelector(frame, "theCsERoosText", 2, QStringLiteral("12345 #@$%^M"));
+    placeTwips(theCsERoosText, 2880, 780, 4335, kRowHeight);
+    rowLabel(frame, QStringLiteral("Обычный шрифт:"), 240, 1200, 2580);
+    theCsOtherText = fontSelector(frame, "theCsOtherText", 0, QStringLiteral("Образец 12345"));
+    placeTwips(theCsOtherText, 2880, 1200, 4335, kRowHeight);
+    frame = groupFrame(page, QStringLiteral("Разрядка"), 240, 2700, 7455, 1395);
+    theCsSpacedOutMode = modeList(frame, "theCsSpacedOutMode",
+                                  {QStringLiteral("Игнорировать разрядку"), QStringLiteral("Включать наклонное начертание"),
+                                   QStringLiteral("Выделять подчеркиванием"),
+                                   QStringLiteral("Переключаться на другой шрифт")});
+    placeTwips(theCsSpacedOutMode, 240, 300, 6975, kRowHeight);
+    rowLabel(frame, QStringLiteral("Шрифт для разрядки:"), 240, 840, 2580);
+    theCsSpacedOutText = fontSelector(frame, "theCsSpacedOutText", 1, kSlavonicSample);
+    placeTwips(theCsSpacedOutText, 2880, 840, 4335, kRowHeight);
+
+    // Pages 2, 3 and 7: a mode list across the page and the font row below it.
+    auto listAndFont = [](QWidget* aPage, QComboBox* aList, LuFontSelector* aSelector) {
+        placeTwips(aList, 420, 360, 7275, kRowHeight);
+        rowLabel(aPage, QStringLiteral("Шрифт:"), 420, 960, 2640);
+        placeTwips(aSelector, 3120, 960, 4575, kRowHeight);
+    };
+    page = mPageFrame[2];
+    theRuMode = modeList(
+        page, "theRuMode",
+        {QStringLiteral("Обычный шрифт 1251, дореволюционная орфография и ударения не допускаются"),
+         QStringLiteral("Использовать шрифт ROOS для дореволюционной орфографии и ударений"),
+         QStringLiteral("Использовать Unicode для дореволюционной орфографии, ударения не допускаются")});
+    // Class and sample follow the Russian mode (RefreshControls).
+    theRuText = named(new LuFontSelector(page), "theRuText");
+    listAndFont(page, theRuMode, theRuText);
+
+    page = mPageFrame[3];
+    theGrMode = modeList(page, "theGrMode",
+                         {QStringLiteral("Обычный шрифт 1253, упрощенная современная диакритика"),
+                          QStringLiteral("Шрифт Unicode, полная классическая диакритика")});
+    theGrText = fontSelector(page, "theGrText", 7, OptionsRefreshRules::kGreekUnicodeSample);
+    listAndFont(page, theGrMode, theGrText);
+
+    page = mPageFrame[4];
+    rowLabel(page, QStringLiteral("Шрифт:"), 420, 420, 2640);
+    theLtText = fontSelector(page, "theLtText", 8, QStringLiteral("Example"));
+    placeTwips(theLtText, 3120, 420, 4575, kRowHeight);
+
+    // Page 5: footnotes.
+    page = mPageFrame[5];
+    frame = groupFrame(page, QStringLiteral("Сноски внизу страницы"), 240, 300, 7455, 1455);
+    theBotFtnMode = modeList(frame, "theBotFtnMode", kFootnoteModes);
+    placeTwips(theBotFtnMode, 240, 300, 6975, kRowHeight);
+    theBotFtnColor = footnoteColour(frame, "theBotFtnColor");
+    placeTwips(theBotFtnColor, 240, 840, 4035, kRowHeight);
+    frame = groupFrame(page, QStringLiteral("Сноски на полях"), 240, 1920, 7455, 1455);
+    theFldFtnMode = modeList(frame, "theFldFtnMode", kFootnoteModes);
+    placeTwips(theFldFtnMode, 240, 300, 6975, kRowHeight);
+    theFldFtnColor = footnoteColour(frame, "theFldFtnColor");
+    placeTwips(theFldFtnColor, 240, 840, 4035, kRowHeight);
+
+    // Page 6: special comments. The labels show one "&" where the design writes "&&".
+    page = mPageFrame[6];
+    rowLabel(page, QStringLiteral("Шрифт:"), 360, 360, 2700);
+    theNsText = fontSelector(page, "theNsText", 4, QStringLiteral("Образец"));
+    placeTwips(theNsText, 3120, 360, 4575, kRowHeight);
+    const struct {
+        const char* Label;
+        const char* List;
+        QComboBox** Control;
+        int Top;
+    } specialRows[] = {
+        {"Спецкомментарии ( %{...} ):", "theNsSpecCommMode", &theNsSpecCommMode, 1020},
+        {"Команды ( %{!...} ):", "theNsCommandsMode", &theNsCommandsMode, 1500},
+        {"Функции ( <...>&{...} ):", "theNsFunctionsMode", &theNsFunctionsMode, 1980},
+        {"Варианты ( ?&{...}&{...} ):", "theNsVariantsMode", &theNsVariantsMode, 2460},
+    };
+    for (const auto& row : specialRows) {
+        QLabel* label = rowLabel(page, QString::fromUtf8(row.Label), 360, row.Top, 2700);
+        label->setTextFormat(Qt::PlainText);
+        *row.Control = modeList(page, row.List, kSpecialModes);
+        placeTwips(*row.Control, 3120, row.Top, 4575, kRowHeight);
+    }
+
+    page = mPageFrame[7];
+    theErrMode = modeList(page, "theErrMode",
+                          {QStringLiteral("Игнорировать ошибки"),
+                           QStringLiteral("Помещать ошибочные фрагменты в текст в указанном шрифте")});
+    theErrText = fontSelector(page, "theErrText", 4, QStringLiteral("Образец"));
+    listAndFont(page, theErrMode, theErrText);
+
+    theAbout = named(new QPushButton(QStringLiteral("О программе ..."), this), "theAbout");
+    theAbout->setAutoDefault(false);
+    placeTwips(theAbout, 180, 5460, 1695, 435);
+    theOK = named(new QPushButton(QStringLiteral("OK"), this), "theOK");
+    theOK->setDefault(true);
+    placeTwips(theOK, 5160, 5460, 1335, 435);
+    theCancel = named(new QPushButton(QStringLiteral("Отмена"), this), "theCancel");
+    theCancel->setAutoDefault(false);
+    placeTwips(theCancel, 6600, 5460, 1335, 435);
+}
+
+void KezOptionsFrm::ConnectEvents()
+{
+    // Setting a value from code raises these just as a click does: the update lock and the
+    // page-selection flag make the nested ones no-ops.
+    for (int k = 0; k < kPageCount; ++k)
+        connect(mPageButton[k], &QPushButton::toggled, this, [this, k](bool on) {
+            if (on)
+                PageButton_Click(k);
+        });
+    connect(theConvertToViewable, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            ModeList_Click("theConvertToViewable_Click");
+    });
+    connect(theLoadUnconverted, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            ModeList_Click("theLoadUnconverted_Click");
+    });
+    const std::pair<QComboBox*, const char*> lists[] = {
+        {theCsDigitMode, "theCsDigitMode_Click"}, {theCsSpacedOutMode, "theCsSpacedOutMode_Click"},
+        {theRuMode, "theRuMode_Click"},           {theGrMode, "theGrMode_Click"},
+        {theBotFtnMode, "theBotFtnMode_Click"},   {theFldFtnMode, "theFldFtnMode_Click"},
+        {theErrMode, "theErrMode_Click"},
+    };
+    for (const auto& [list, procedure] : lists)
+        connect(list, &QComboBox::currentIndexChanged, this, [this, procedure = procedure] { ModeList_Click(procedure); });
+    connect(theOK, &QPushButton::clicked, this, [this] { theOK_Click(); });
+    connect(theCancel, &QPushButton::clicked, this, [this] { theCancel_Click(); });
+    connect(theAbout, &QPushButton::clicked, this, [this] { theAbout_Click(); });
+}
+
+bool KezOptionsFrm::Execute(TLuKezOptions& aOptions)
+{
+    TopLevel(kModule, "Execute", [&] {
+        mUpdateLockCount = 0;
+        mSelectingPage = false;
+        DistributeValues(aOptions);
+        mModalResult = false;
+        SelectPage(0);
+        exec();
+        if (mModalResult)
+            AssembleValues(aOptions);
+    });
+    return mModalResult;
+}
+
+void KezOptionsFrm::SelectPage(qint32 aIndex)
+{
+    TopLevel(kModule, "SelectPage", [&] {
+        mSelectingPage = true;
+        for (int k = 0; k < kPageCount; ++k) {
+            mPageButton[k]->setChecked(k == aIndex);
+            mPageFrame[k]->setVisible(k == aIndex);
+        }
+        mSelectingPage = false;
+    });
+}
+
+void KezOptionsFrm::DistributeValues(TLuKezOptions& aOptions)
+{
+    TopLevel(kModule, "DistributeValues", [&] {
+        LockUpdate();
+        SetIntIsDirectPipe(aOptions.IsDirectPipe);
+        SetIntSourceEncoding(aOptions.SourceEncoding);
+        SetIntDontShowAgain(aOptions.DontShowOptions);
+        theCsUcs8Text->SetTheFont(aOptions.Ucs8Text());
+        SetIntCSDigitMode(aOptions.CSDigitMode);
+        theCsERoosText->SetTheFont(aOptions.CSERoosText());
+        theCsOtherText->SetTheFont(aOptions.CSOtherText());
+        SetIntCSSpacedOutMode(aOptions.CSSpaceOutMode);
+        theCsSpacedOutText->SetTheFont(aOptions.CSSpaceOutText());
+        SetIntRusMode(aOptions.RusMode);
+        theRuText->SetTheFont(aOptions.RussText());
+        SetIntGreekMode(aOptions.GreekMode);
+        theGrText->SetTheFont(aOptions.GreekText());
+        theLtText->SetTheFont(aOptions.LatinText());
+        SetIntFtnBottMode(aOptions.FtnBottomImpl);
+        theBotFtnColor->SetBackIndex(aOptions.FtnBottomBack);
+        SetIntFtnMargMode(aOptions.FtnMarginImpl);
+        theFldFtnColor->SetBackIndex(aOptions.FtnMarginBack);
+        theNsText->SetTheFont(aOptions.NonSupportText());
+        SetIntNsSpecCommMode(aOptions.NSModeSpecComm);
+        SetIntNsCommandsMode(aOptions.NSModeCommands);
+        SetIntNsFunctionsMode(aOptions.NSModeFunction);
+        SetIntNsVariantsMode(aOptions.NSModeVariants);
+        SetIntErrMode(aOptions.ErrorMode);
+        theErrText->SetTheFont(aOptions.ErrorText());
+        UnlockUpdate();
+        RefreshControls();
+    });
+}
+
+void KezOptionsFrm::AssembleValues(TLuKezOptions& aOptions)
+{
+    // The options object's own font records keep their identity and take the selectors' values.
+    TopLevel(kModule, "AssembleValues", [&] {
+        aOptions.IsDirectPipe = IntIsDirectPipe();
+        aOptions.SourceEncoding = IntSourceEncoding();
+        aOptions.DontShowOptions = IntDontShowAgain();
+        aOptions.Ucs8Text().AssignFrom(theCsUcs8Text->TheFont());
+        aOptions.CSDigitMode = IntCSDigitMode();
+        aOptions.CSERoosText().AssignFrom(theCsERoosText->TheFont());
+        aOptions.CSOtherText().AssignFrom(theCsOtherText->TheFont());
+        aOptions.CSSpaceOutMode = IntCSSpacedOutMode();
+        aOptions.CSSpaceOutText().AssignFrom(theCsSpacedOutText->TheFont());
+        aOptions.RusMode = IntRusMode();
+        aOptions.RussText().AssignFrom(theRuText->TheFont());
+        aOptions.GreekMode = IntGreekMode();
+        aOptions.GreekText().AssignFrom(theGrText->TheFont());
+        aOptions.LatinText().AssignFrom(theLtText->TheFont());
+        aOptions.FtnBottomImpl = IntFtnBottMode();
+        aOptions.FtnBottomBack = theBotFtnColor->BackIndex();
+        aOptions.FtnMarginImpl = IntFtnMargMode();
+        aOptions.FtnMarginBack = theFldFtnColor->BackIndex();
+        aOptions.NonSupportText().AssignFrom(theNsText->TheFont());
+        aOptions.NSModeSpecComm = IntNsSpecCommMode();
+        aOptions.NSModeCommands = IntNsCommandsMode();
+        aOptions.NSModeFunction = IntNsFunctionsMode();
+        aOptions.NSModeVariants = IntNsVariantsMode();
+        aOptions.ErrorMode = IntErrMode();
+        aOptions.ErrorText().AssignFrom(theErrText->TheFont());
+    });
+}
+
+void KezOptionsFrm::RefreshControls()
+{
+    TopLevel(kModule, "RefreshControls", [&] {
+        OptionsRefreshRules::Choices choices;
+        choices.IsDirectPipe = IntIsDirectPipe();
+        choices.CSDigitMode = IntCSDigitMode();
+        choices.CSSpacedOutMode = IntCSSpacedOutMode();
+        choices.RusMode = IntRusMode();
+        choices.GreekMode = IntGreekMode();
+        choices.FtnBottMode = IntFtnBottMode();
+        choices.FtnMargMode = IntFtnMargMode();
+        choices.ErrMode = IntErrMode();
+        const OptionsRefreshRules::Effects effects = OptionsRefreshRules::Compute(choices);
+
+        for (int k = 1; k < kPageCount; ++k)
+            mPageButton[k]->setEnabled(effects.PageButtonsEnabled);
+        if (effects.CsERoosTextEnabled)
+            theCsERoosText->SetEnabled(*effects.CsERoosTextEnabled);
+        if (effects.CsOtherTextEnabled)
+            theCsOtherText->SetEnabled(*effects.CsOtherTextEnabled);
+        theCsSpacedOutText->SetEnabled(effects.CsSpacedOutTextEnabled);
+        const std::pair<LuFontSelector*, const std::optional<OptionsRefreshRules::SelectorLook>*> looks[] = {
+            {theRuText, &effects.RuText}, {theGrText, &effects.GrText}};
+        for (const auto& [selector, look] : looks)
+            if (*look) {
+                selector->SetAppropriateClass((*look)->AppropriateClass);
+                selector->SetExampleText((*look)->ExampleText);
+            }
+        theBotFtnColor->SetEnabled(effects.BotFtnColorEnabled);
+        theFldFtnColor->SetEnabled(effects.FldFtnColorEnabled);
+        theErrText->SetEnabled(effects.ErrTextEnabled);
+        emit ControlsRefreshed();
+    });
+}
+
+bool KezOptionsFrm::Validate()
+{
+    // Every combination of choices is one the converter accepts.
+    return TopLevel(kModule, "Validate", [&] { return true; });
+}
+
+void KezOptionsFrm::LockUpdate()
+{
+    ++mUpdateLockCount;
+}
+
+void KezOptionsFrm::UnlockUpdate()
+{
+    --mUpdateLockCount;
+}
+
+bool KezOptionsFrm::IsUpdateLocked() const
+{
+    return mUpdateLockCount > 0;
+}
+
+bool KezOptionsFrm::IntIsDirectPipe()
+{
+    return TopLevel(kModule, "Get-IntIsDirectPipe", [&] { return theLoadUnconverted->isChecked(); });
+}
+
+void KezOptionsFrm::SetIntIsDirectPipe(bool aValue)
+{
+    TopLevel(kModule, "Let-IntIsDirectPipe", [&] {
+        UpdateLock lock(*this);
+        // One of the two is always on: switching the other one on turns this one off.
+        (aValue ? theLoadUnconverted : theConvertToViewable)->setChecked(true);
+    });
+}
+
+bool KezOptionsFrm::IntDontShowAgain()
+{
+    return TopLevel(kModule, "Get-IntDontShowAgain",
+                    [&] { return theDontShowAgain->checkState() == Qt::Checked; });
+}
+
+void KezOptionsFrm::SetIntDontShowAgain(bool aValue)
+{
+    TopLevel(kModule, "Let-IntDontShowAgain", [&] {
+        UpdateLock lock(*this);
+        theDontShowAgain->setCheckState(aValue ? Qt::Checked : Qt::Unchecked);
+    });
+}
+
+qint32 KezOptionsFrm::GetListValue(QComboBox* aList, const char* aProcedure)
+{
+    return TopLevel(kModule, aProcedure, [&] { return static_cast<qint32>(aList->currentIndex()); });
+}
+
+void KezOptionsFrm::LetListValue(QComboBox* aList, const char* aProcedure, qint32 aValue)
+{
+    TopLevel(kModule, aProcedure, [&] {
+        // A list index is a 16-bit number; one that names no item is refused, not turned into
+        // "nothing chosen".
+        if (aValue < -32768 || aValue > 32767)
+            mErrorHandling::RaiseError(KezErrorNumber::Overflow, QStringLiteral("Переполнение"));
+        if (aValue < -1 || aValue >= aList->count())
+            mErrorHandling::RaiseError(kInvalidPropertyValue, QStringLiteral("Недопустимое значение свойства"));
+        UpdateLock lock(*this);
+        aList->setCurrentIndex(aValue);
+    });
+}
+
+void KezOptionsFrm::theOK_Click()
+{
+    TopLevel(kModule, "theOK_Click", [&] {
+        if (Validate()) {
+            mModalResult = true;
+            hide();
+        }
+    });
+}
+
+void KezOptionsFrm::theCancel_Click()
+{
+    TopLevel(kModule, "theCancel_Click", [&] { hide(); });
+}
+
+void KezOptionsFrm::reject()
+{
+    // Esc and the close box leave as "Отмена" does.
+    theCancel_Click();
+}
+
+void KezOptionsFrm::theAbout_Click()
+{
+    TopLevel(kModule, "theAbout_Click", [&] {
+        LuAboutFrm about(this);
+        about.Execute();
+    });
+}
+
+void KezOptionsFrm::PageButton_Click(qint32 aIndex)
+{
+    TopLevel(kModule, kPages[aIndex].ClickProcedure, [&] {
+        if (!mSelectingPage)
+            SelectPage(aIndex);
+    });
+}
+
+void KezOptionsFrm::ModeList_Click(const char* aProcedure)
+{
+    TopLevel(kModule, aProcedure, [&] {
+        if (!IsUpdateLocked())
+            RefreshControls();
+    });
+}

@@ -1,0 +1,54 @@
+#pragma once
+#include "ui/fonts/FakeFontEnumeration.h"
+
+#include "errors/mErrorHandling.h"
+#include "ui/fonts/LuFontSelectorFrm.h"
+#include "ui/fonts/miCommon.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+// A font dialog over fake installed fonts, its warning boxes and error reports recorded, and
+// the user's actions run while it is open.
+class FontDialogFixture : public ::testing::Test {
+protected:
+    FontDialogFixture()
+    {
+        fake.fonts.add("Arial", 0x201, 0x5).add("Arial Black").add("Arimo").add("Courier New").add("DejaVu Sans", 0x201, 0x5)
+            .add("DejaVu Serif").add("Liberation Serif").add("Test Ucs", 0x200, 0x4).add("Times New Roman").add("Tinos");
+        for (int i = 0; i < 30; ++i)
+            fake.fonts.add(QStringLiteral("Zz Filler %1").arg(i, 2, 10, QLatin1Char('0')));
+        miCommon::SetWarningPresenter([this](const QString& aMessage, const QString& aCaption) {
+            warnings << aCaption + QLatin1Char('|') + aMessage;
+        });
+        mErrorHandling::SetPresenter([this](const QString& aMessage, const QString&, qint32) { errors << aMessage; });
+    }
+    ~FontDialogFixture() override
+    {
+        LuFontSelectorFrm::SetModalHook({});
+        miCommon::SetWarningPresenter({});
+        mErrorHandling::SetPresenter({});
+        EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    }
+
+    // Execute, with aUser acting in the open dialog.
+    bool run(LuFontSelectorFrm& aDialog, const std::function<void(LuFontSelectorFrm&)>& aUser)
+    {
+        LuFontSelectorFrm::SetModalHook([&](LuFontSelectorFrm& aOpen) {
+            QApplication::setActiveWindow(&aOpen);
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&aOpen));
+            aUser(aOpen);
+        });
+        const bool result = aDialog.Execute();
+        LuFontSelectorFrm::SetModalHook({});
+        return result;
+    }
+
+    ScopedFakeFonts fake;
+    QStringList warnings;
+    QStringList errors;
+};

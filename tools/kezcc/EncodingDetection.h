@@ -1,0 +1,52 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+// Which encoding a source is in, decided from its bytes fed in pieces of any size.
+namespace kezcc {
+
+// The option values: 0 = detect, 1 = Windows-1251, 2 = DOS-866.
+enum class SourceEncoding : std::int32_t { Detect = 0, Windows1251 = 1, Dos866 = 2 };
+
+enum class TextEncoding { Utf8, Utf16LE, Utf16BE, Windows1251, Dos866 };
+
+struct Detection {
+    TextEncoding encoding = TextEncoding::Utf8;
+    int bomLength = 0; // bytes of byte-order mark to skip
+};
+
+// The byte-order mark the bytes start with, if any (UTF-8, UTF-16 LE or BE).
+bool byteOrderMark(const char* aBytes, std::size_t aSize, Detection& aDetection);
+
+// Feeds the whole source through one pass; keeps only counters, whatever the source's size.
+// A byte-order mark wins. Otherwise UTF-8 when the multi-byte sequences are overwhelmingly valid
+// (at least 50 valid ones per invalid byte; text with no invalid byte at all is UTF-8 too), and
+// failing that whichever of 1251 and 866 reads as more plausible Russian (1251 on a tie).
+class EncodingDetector {
+public:
+    void feed(const char* aBytes, std::size_t aSize);
+    Detection result() const;
+
+    std::int64_t validSequences() const { return mValid; }
+    std::int64_t invalidBytes() const { return mInvalid; }
+
+private:
+    void feedByte(std::uint8_t aByte);
+
+    std::array<std::uint8_t, 4> mHead{};
+    std::size_t mHeadSize = 0;
+    // Strict UTF-8: the bytes of the sequence still due, and the range its next byte must lie in.
+    int mPending = 0;
+    std::uint8_t mLow = 0x80, mHigh = 0xBF;
+    int mSequenceLength = 0;
+    std::int64_t mValid = 0;
+    std::int64_t mInvalid = 0;
+    std::int64_t mScore1251 = 0;
+    std::int64_t mScore866 = 0;
+};
+
+// The whole decision for bytes already in memory.
+Detection detectEncoding(const char* aBytes, std::size_t aSize);
+
+} // namespace kezcc

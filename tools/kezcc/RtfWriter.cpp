@@ -1,0 +1,398 @@
+#include "RtfWriter.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace kezcc {
+namespace {
+
+struct Rgb {
+    int red, green, blue;
+};
+
+// The sixteen colours a colour index names, in index order from 1.
+constexpr std::array<Rgb, 16> kPalette = {{{0, 0, 0},
+                                            {0, 0, 255},
+                                            {0, 255, 0},
+                                            {0, 255, 255},
+                                            {255, 0, 255},
+                                            {255, 0, 0},
+                                            {255, 255, 0},
+                                            {255, 255, 255},
+                                            {0, 0, 128},
+                                            {0, 128, 0},
+                                            {0, 128, 128},
+                                            {128, 0, 128},
+                                            {128, 64, 0},
+                                            {128, 128, 0},
+                                            {128, 128, 128},
+                                            {192, 192, 192}}};
+
+constexpr std::int32_t kDefaultHalfPoints = 24;
+constexpr std::int32_t kLargestSize = 1638;
+constexpr std::size_t kBufferSize = std::size_t(1) << 20;
+// The most one character or one run start can add to the buffer.
+constexpr std::size_t kHeadroom = 4096;
+// Characters written between two checks for room: each adds at most 16 bytes, a run start ~100.
+constexpr std::size_t kBlock = 32;
+constexpr std::size_t kLargestPiece = 512;
+
+bool isPaletteIndex(std::int32_t aIndex) { return aIndex >= 1 && aIndex <= std::int32_t(kPalette.size()); }
+
+std::string number(std::int64_t aValue) { return std::to_string(aValue); }
+
+// Escapes text of the header (face names): 7-bit, everything else as \uN?.
+std::string escapeHeaderText(const QString& aText)
+{
+    std::string out;
+    for (const QChar c : aText) {
+        const char16_t unit = c.unicode();
+        if (unit == u'\\' || unit == u'{' || unit == u'}') {
+            out += '\\';
+            out += char(unit);
+        } else if (unit >= 0x20 && unit < 0x7F) {
+            out += char(unit);
+        } else if (unit >= 0xA0) {
+            out += "\\u" + number(std::int16_t(unit)) + '?';
+        }
+    }
+    return out;
+}
+
+std::string header(const std::array<RtfFont, kFontCount>& aFonts)
+{
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\uc1\n{\\fonttbl\n";
+    for (int i = 0; i < kFontCount; ++i) {
+        // ";" ends an entry of the font table, so it cannot be part of a face name.
+        QString face = aFonts[i].face;
+        face.remove(QLatin1Char(';'));
+        if (face.trimmed().isEmpty())
+            face = QStringLiteral("Times New Roman");
+        rtf += "{\\f" + number(i) + "\\fnil\\fcharset" + number(aFonts[i].charset) + ' ' + escapeHeaderText(face) +
+               ";}\n";
+    }
+    rtf += "}\n{\\colortbl;";
+    for (const Rgb& colour : kPalette)
+        rtf += "\\red" + number(colour.red) + "\\green" + number(colour.green) + "\\blue" + number(colour.blue) + ';';
+    rtf += "}\n\\pard\n";
+    return rtf;
+}
+
+// "\plain" and the font's settings: every run states its whole formatting.
+std::vector<char> runStart(int aFontIndex, const RtfFont& aFont, bool aHidden)
+{
+    const std::int32_t halfPoints =
+        aFont.size >= 1 && aFont.size <= kLargestSize ? aFont.size * 2 : kDefaultHalfPoints;
+    std::string start = "\\plain\\f" + number(aFontIndex) + "\\fs" + number(halfPoints);
+    if (aFont.bold)
+        start += "\\b";
+    if (aFont.italic)
+        start += "\\i";
+    if (isPaletteIndex(aFont.foreColorIndex))
+        start += "\\cf" + number(aFont.foreColorIndex);
+    if (isPaletteIndex(aFont.backColorIndex))
+        start += "\\highlight" + number(aFont.backColorIndex);
+    if (aHidden)
+        start += "\\v";
+    start += ' ';
+    return {start.begin(), start.end()};
+}
+
+// Where the ROOS fonts draw the pre-reform letters and the stress mark: on the places of 1251
+// letters Russian does not use.
+char32_t roosPlace(char32_t aCharacter)
+{
+    switch (aCharacter) {
+    case 0x0462: return 0x040B; // Ѣ -> Ћ
+    case 0x0463: return 0x045B; // ѣ -> ћ
+    case 0x0472: return 0x040C; // Ѳ -> Ќ
+    case 0x0473: return 0x045C; // ѳ -> ќ
+    case 0x0474: return 0x040F; // Ѵ -> Џ
+    case 0x0475: return 0x045F; // ѵ -> џ
+    case 0x0301: return 0x045A; // stress mark -> њ
+    default: return aCharacter;
+    }
+}
+
+// \uN? for a BMP character, into a local pointer (no member is touched).
+inline char* writeUnit(char* aOut, std::int32_t aUnit)
+{
+    *aOut++ = '\\';
+    *aOut++ = 'u';
+    std::int32_t value = std::int16_t(aUnit);
+    if (value < 0) {
+        *aOut++ = '-';
+        value = -value;
+    }
+    char digits[6];
+    int count = 0;
+    do {
+        digits[count++] = char('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    while (count > 0)
+        *aOut++ = digits[--count];
+    *aOut++ = '?';
+    return aOut;
+}
+
+constexpr char kHex[] = "0123456789abcdef";
+
+// "\'hh" of every byte, ready to store.
+struct ByteEscapes {
+    std::array<std::array<char, 4>, 256> of{};
+    ByteEscapes()
+    {
+        for (int byte = 0; byte < 256; ++byte)
+            of[byte] = {'\\', '\'', kHex[byte >> 4], kHex[byte & 0xF]};
+    }
+};
+const ByteEscapes kByteEscapes;
+
+} // namespace
+
+bool isCombiningMark(char32_t aCharacter)
+{
+    return (aCharacter >= 0x0300 && aCharacter <= 0x036F) || (aCharacter >= 0x0483 && aCharacter <= 0x0489) ||
+           (aCharacter >= 0x1AB0 && aCharacter <= 0x1AFF) || (aCharacter >= 0x1DC0 && aCharacter <= 0x1DFF) ||
+           (aCharacter >= 0x20D0 && aCharacter <= 0x20FF) || (aCharacter >= 0x2DE0 && aCharacter <= 0x2DFF) ||
+           (aCharacter >= 0xA66F && aCharacter <= 0xA67D) || (aCharacter >= 0xFE20 && aCharacter <= 0xFE2F);
+}
+
+TextClass scriptOf(char32_t aCharacter)
+{
+    if (aCharacter < 0x80) {
+        const char32_t folded = aCharacter | 0x20;
+        return folded >= u'a' && folded <= u'z' ? TextClass::Latin : TextClass::Russian;
+    }
+    if ((aCharacter >= 0x0370 && aCharacter <= 0x03FF) || (aCharacter >= 0x1F00 && aCharacter <= 0x1FFF))
+        return TextClass::Greek;
+    if ((aCharacter >= 0x00C0 && aCharacter <= 0x024F && aCharacter != 0x00D7 && aCharacter != 0x00F7) ||
+        aCharacter == 0x00AA || aCharacter == 0x00BA || (aCharacter >= 0x1E00 && aCharacter <= 0x1EFF))
+        return TextClass::Latin;
+    return TextClass::Russian;
+}
+
+RtfWriter::RtfWriter(const std::array<RtfFont, kFontCount>& aFonts, int aRusMode, int aGreekMode, ByteSink& aSink)
+    : mSink(aSink), mBuffer(kBufferSize + kHeadroom)
+{
+    mOut = mBuffer.data();
+    mLimit = mBuffer.data() + kBufferSize;
+    mRunStart[int(TextClass::Russian)] = runStart(FontIndex::Russian, aFonts[FontIndex::Russian], false);
+    mRunStart[int(TextClass::Greek)] = runStart(FontIndex::Greek, aFonts[FontIndex::Greek], false);
+    mRunStart[int(TextClass::Latin)] = runStart(FontIndex::Latin, aFonts[FontIndex::Latin], false);
+    mRunStart[int(TextClass::Error)] = runStart(FontIndex::Error, aFonts[FontIndex::Error], false);
+    mRunStart[int(TextClass::HiddenNonSupport)] = runStart(FontIndex::NonSupport, aFonts[FontIndex::NonSupport], true);
+    mRunStart[int(TextClass::VisibleNonSupport)] = runStart(FontIndex::NonSupport, aFonts[FontIndex::NonSupport], false);
+    mPath.fill(Path::Unicode);
+    mPath[int(TextClass::Russian)] = aRusMode == 2 ? Path::Unicode : Path::CodePage1251;
+    mPath[int(TextClass::Greek)] = aGreekMode == 0 ? Path::CodePage1253 : Path::Unicode;
+    mRoos = aRusMode == 1;
+    const std::string start = header(aFonts);
+    append(start.data(), start.size());
+}
+
+void RtfWriter::append(const char* aBytes, std::size_t aSize)
+{
+    while (aSize > 0) {
+        makeRoom();
+        const std::size_t piece = std::min(aSize, kLargestPiece);
+        std::memcpy(mOut, aBytes, piece);
+        mOut += piece;
+        aBytes += piece;
+        aSize -= piece;
+    }
+}
+
+inline void RtfWriter::makeRoom()
+{
+    if (mOut >= mLimit) {
+        mSink.write(mBuffer.data(), std::size_t(mOut - mBuffer.data()));
+        mOut = mBuffer.data();
+    }
+}
+
+void RtfWriter::switchTo(TextClass aClass)
+{
+    const std::vector<char>& start = mRunStart[int(aClass)];
+    append(start.data(), start.size());
+    mCurrent = aClass;
+    mHaveRun = true;
+    mCurrentPath = mPath[int(aClass)];
+    mEncoder = mCurrentPath == Path::CodePage1251 ? &m1251 : mCurrentPath == Path::CodePage1253 ? &m1253 : nullptr;
+    mRoosNow = mRoos && aClass == TextClass::Russian;
+}
+
+void RtfWriter::endLine()
+{
+    append("\\par\n", 5);
+    mLineOpen = false;
+}
+
+inline void RtfWriter::putUnit(std::int32_t aUnit) { mOut = writeUnit(mOut, aUnit); }
+
+inline void RtfWriter::putUnicode(char32_t aCharacter)
+{
+    if (aCharacter >= 0x10000) {
+        const char32_t offset = aCharacter - 0x10000;
+        putUnit(std::int32_t(0xD800 + (offset >> 10)));
+        putUnit(std::int32_t(0xDC00 + (offset & 0x3FF)));
+    } else {
+        putUnit(std::int32_t(aCharacter));
+    }
+}
+
+inline void RtfWriter::put(char32_t aCharacter)
+{
+    if (aCharacter < 0x80) {
+        if (aCharacter == u'\\' || aCharacter == u'{' || aCharacter == u'}') {
+            *mOut++ = '\\';
+            *mOut++ = char(aCharacter);
+        } else if (aCharacter == u'\t') {
+            std::memcpy(mOut, "\\tab ", 5);
+            mOut += 5;
+        } else {
+            *mOut++ = char(aCharacter);
+        }
+        return;
+    }
+    if (mEncoder) {
+        const char32_t character = mRoosNow ? roosPlace(aCharacter) : aCharacter;
+        if (const std::uint8_t byte = mEncoder->byteOf(character)) {
+            std::memcpy(mOut, kByteEscapes.of[byte].data(), 4);
+            mOut += 4;
+            return;
+        }
+    }
+    putUnicode(aCharacter);
+}
+
+namespace {
+
+// Per BMP character: its script class, or kFollows for those that continue the run before them.
+constexpr std::uint8_t kFollows = 0xFF;
+
+// Spaces, digits, punctuation and combining marks belong to no script: they stay in the font of
+// the text around them, so "Verbum, et" is one Latin run.
+bool followsRun(char32_t aCharacter)
+{
+    if (aCharacter < 0x80)
+        return scriptOf(aCharacter) != TextClass::Latin && aCharacter >= u' ';
+    return (aCharacter >= 0xA0 && aCharacter <= 0xBF && aCharacter != 0xAA && aCharacter != 0xBA) ||
+           aCharacter == 0xD7 || aCharacter == 0xF7 || (aCharacter >= 0x2000 && aCharacter <= 0x206F) ||
+           isCombiningMark(aCharacter);
+}
+
+const std::array<std::uint8_t, 0x10000>& classTable()
+{
+    static const auto table = [] {
+        auto classes = std::make_unique<std::array<std::uint8_t, 0x10000>>();
+        for (char32_t c = 0; c < 0x10000; ++c)
+            (*classes)[c] = followsRun(c) ? kFollows : std::uint8_t(scriptOf(c));
+        return classes;
+    }();
+    return *table;
+}
+
+} // namespace
+
+namespace {
+
+// ASCII written as itself: everything printable but the three RTF specials.
+struct PlainAscii {
+    std::array<bool, 128> is{};
+    PlainAscii()
+    {
+        for (char32_t c = 0x20; c < 0x7F; ++c)
+            is[c] = c != u'\\' && c != u'{' && c != u'}';
+    }
+};
+const PlainAscii kPlainAscii;
+
+} // namespace
+
+void RtfWriter::text(const char32_t* aText, std::size_t aSize)
+{
+    const auto& classes = classTable();
+    std::size_t i = 0;
+    while (i < aSize) {
+        makeRoom();
+        const std::size_t blockEnd = std::min(aSize, i + kBlock);
+        // The common case in locals: characters that stay in the current run and need no run
+        // start, line end or ROOS place. Stores through the output pointer cannot then make the
+        // compiler reload the writer's members.
+        if (mHaveRun) {
+            char* out = mOut;
+            const std::uint8_t current = std::uint8_t(mCurrent);
+            const bool spacesFollow = mCurrent <= TextClass::Latin;
+            const std::uint8_t* codePage = mEncoder && !mRoosNow ? mEncoder->bytes() : nullptr;
+            const bool unicodeOnly = mEncoder == nullptr;
+            for (; i < blockEnd; ++i) {
+                const char32_t c = aText[i];
+                if (c >= 0x10000)
+                    break;
+                const std::uint8_t textClass = classes[c];
+                if (textClass != current && !(textClass == kFollows && spacesFollow))
+                    break;
+                if (c < 0x80) {
+                    if (!kPlainAscii.is[c])
+                        break;
+                    *out++ = char(c);
+                } else if (codePage && codePage[c]) {
+                    std::memcpy(out, kByteEscapes.of[codePage[c]].data(), 4);
+                    out += 4;
+                } else if (unicodeOnly || codePage) {
+                    out = writeUnit(out, std::int32_t(c));
+                } else {
+                    break;
+                }
+            }
+            if (out != mOut) {
+                mOut = out;
+                mLineOpen = true;
+            }
+            if (i == blockEnd)
+                continue;
+        }
+        // Everything else, one character at a time.
+        const char32_t c = aText[i++];
+        if (c == u'\n') {
+            endLine();
+            continue;
+        }
+        std::uint8_t textClass = c < 0x10000 ? classes[c] : std::uint8_t(TextClass::Russian);
+        if (textClass == kFollows)
+            textClass = std::uint8_t(mHaveRun && mCurrent <= TextClass::Latin ? mCurrent : TextClass::Russian);
+        if (TextClass(textClass) != mCurrent || !mHaveRun)
+            switchTo(TextClass(textClass));
+        mLineOpen = true;
+        put(c);
+    }
+}
+
+void RtfWriter::fragment(TextClass aClass, const char32_t* aText, std::size_t aSize)
+{
+    for (std::size_t i = 0; i < aSize; ++i) {
+        if (aText[i] == u'\n') {
+            endLine();
+            continue;
+        }
+        if (aClass != mCurrent || !mHaveRun)
+            switchTo(aClass);
+        makeRoom();
+        mLineOpen = true;
+        put(aText[i]);
+    }
+}
+
+void RtfWriter::finish()
+{
+    if (mLineOpen)
+        endLine();
+    append("}\n", 2);
+    mSink.write(mBuffer.data(), std::size_t(mOut - mBuffer.data()));
+    mOut = mBuffer.data();
+}
+
+} // namespace kezcc

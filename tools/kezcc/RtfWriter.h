@@ -1,0 +1,95 @@
+#pragma once
+#include "CodePages.h"
+
+#include <QString>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Writes the RTF document piece by piece into a sink, holding no more than one buffer of it:
+// the font table of the nine fonts in record order, the palette as the colour table, then the
+// text in runs, each run set in the font (face, size, bold, italic, colours) of its text class.
+namespace kezcc {
+
+struct RtfFont {
+    QString face;
+    std::int32_t size = 0;           // points
+    bool bold = false;
+    bool italic = false;
+    std::int32_t foreColorIndex = 0; // 0 = automatic, 1..16 = the palette
+    std::int32_t backColorIndex = 0;
+    std::int32_t charset = 0;        // RTF \fcharset
+};
+
+inline constexpr int kFontCount = 9;
+
+// Positions in the font table (record order) of the fonts the converter sets text in.
+namespace FontIndex {
+inline constexpr int Russian = 4;
+inline constexpr int Greek = 5;
+inline constexpr int Latin = 6;
+inline constexpr int Error = 7;
+inline constexpr int NonSupport = 8;
+} // namespace FontIndex
+
+enum class TextClass : std::uint8_t { Russian, Greek, Latin, Error, HiddenNonSupport, VisibleNonSupport };
+inline constexpr int kTextClassCount = 6;
+
+// The script class of a character: Greek and Coptic and Greek Extended are Greek, Latin letters
+// are Latin, everything else Russian.
+TextClass scriptOf(char32_t aCharacter);
+// Combining marks take the class of the letter they follow.
+bool isCombiningMark(char32_t aCharacter);
+
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual void write(const char* aBytes, std::size_t aSize) = 0;
+};
+
+class RtfWriter {
+public:
+    // aRusMode 0 and 1 write Russian text in code page 1251 where it fits (1 first moves the
+    // pre-reform letters and the stress mark to the places the ROOS fonts draw them at), 2 as
+    // Unicode; aGreekMode 0 writes Greek in code page 1253 where it fits, 1 as Unicode.
+    RtfWriter(const std::array<RtfFont, kFontCount>& aFonts, int aRusMode, int aGreekMode, ByteSink& aSink);
+
+    // Plain text: each letter in the font of its script; spaces, digits, punctuation and
+    // combining marks continue the run before them (Russian at the start).
+    void text(const char32_t* aText, std::size_t aSize);
+    // A fragment set wholly in one class's font.
+    void fragment(TextClass aClass, const char32_t* aText, std::size_t aSize);
+    // Ends the last line and the document and hands everything left to the sink.
+    void finish();
+
+private:
+    enum class Path : std::uint8_t { Unicode, CodePage1251, CodePage1253 };
+
+    void switchTo(TextClass aClass);
+    void put(char32_t aCharacter);
+    void putUnicode(char32_t aCharacter);
+    void putUnit(std::int32_t aUnit);
+    void endLine();
+    void append(const char* aBytes, std::size_t aSize);
+    void makeRoom();
+
+    ByteSink& mSink;
+    std::vector<char> mBuffer;
+    char* mOut;
+    char* mLimit;
+    std::array<std::vector<char>, kTextClassCount> mRunStart;
+    std::array<Path, kTextClassCount> mPath{};
+    bool mRoos = false;
+    bool mRoosNow = false;
+    bool mLineOpen = false;
+    bool mHaveRun = false;
+    TextClass mCurrent = TextClass::Russian;
+    Path mCurrentPath = Path::Unicode;
+    const CodePageEncoder* mEncoder = nullptr;
+    CodePageEncoder m1251{CodePage::Windows1251};
+    CodePageEncoder m1253{CodePage::Windows1253};
+};
+
+} // namespace kezcc
