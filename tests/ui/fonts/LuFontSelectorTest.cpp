@@ -164,8 +164,9 @@ TEST_F(FontSelectorTest, ButtonKeepsItsWidthAtTheRightEdgeWhateverTheWidth)
     for (int width : {300, 60, button, 20, 0}) {
         selector.resize(width, 25);
         EXPECT_EQ(select()->geometry(), QRect(width - button, 0, button, 25)) << width;
-        if (width >= button)
+        if (width >= button) {
             EXPECT_EQ(text()->geometry(), QRect(0, 0, width - button, 25)) << width;
+        }
     }
     EXPECT_EQ(select()->text(), ". . .");
 }
