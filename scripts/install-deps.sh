@@ -7,7 +7,8 @@ packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libfontconfig-dev libfreetype-dev
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libgtest-dev googletest
+  clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core fonts-liberation2 python3-fonttools qt6-translations-l10n
   g++-mingw-w64-x86-64 mingw-w64-tools wine64 wine
 )

@@ -10,6 +10,8 @@ export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$
        XDG_CACHE_HOME="$scratch/cache" QT_QPA_PLATFORM=offscreen
 status=0
 (cd "$build" && ctest --output-on-failure -j2 --timeout 300) || status=1
+# The platform layer and the logic built with the sanitizers; the fuzz targets' seeds replayed.
+bash "$(dirname "$0")/sanitize.sh" "$build" test || status=1
 # The Win32 backends of src/platform: cross-built with MinGW-w64, run under Wine.
 bash "$(dirname "$0")/windows-stage.sh" "$build" || status=1
 exit $status

@@ -34,6 +34,7 @@ void TBrowserOptions::WriteToRegistry(platform::RegKey aRoot, const QString& aKe
 {
     using namespace miRegistryTools;
     PassOn(kModule, "WriteToRegistry", [&] {
+        RegistryBatch batch;
         WriteBoolValue(aRoot, aKeyPath, QStringLiteral("SrcOnlyKez"), SrcOnlyKez);
         WriteLongValue(aRoot, aKeyPath, QStringLiteral("DestPlace"), DestPlace);
         WriteStrValue(aRoot, aKeyPath, QStringLiteral("DestFolder"), DestFolder);

@@ -119,6 +119,7 @@ void TLuKezOptions::ReadFromRegistry(platform::RegKey aRoot, const QString& aKey
 void TLuKezOptions::WriteToRegistry(platform::RegKey aRoot, const QString& aKeyPath) const
 {
     PassOn(kModule, "WriteToRegistry", [&] {
+        miRegistryTools::RegistryBatch batch;
         for (const StoredEntry& entry : kStoredLayout) {
             const QString name = QString::fromLatin1(entry.Name);
             if (entry.Font)

@@ -51,6 +51,7 @@ void TOptionsFont::WriteToRegistry(platform::RegKey aRoot, const QString& aKeyPa
     using namespace miRegistryTools;
     // Write results are ignored: a failed write leaves the previous value.
     PassOn(kModule, "WriteToRegistry", [&] {
+        RegistryBatch batch;
         WriteStrValue(aRoot, aKeyPath, QStringLiteral("FaceName"), Face);
         WriteLongValue(aRoot, aKeyPath, QStringLiteral("Pitch"), Size);
         WriteBoolValue(aRoot, aKeyPath, QStringLiteral("Bold"), Bold);

@@ -339,4 +339,23 @@ bool WriteBoolValue(RegKey aRoot, const QString& aKeyPath, const QString& aValue
 
 RegResult LastRegistryError() { return gLastRegistryError; }
 
+RegistryBatch::RegistryBatch() : mOpen(registry().beginBatch() == RegError::Success) {}
+
+RegistryBatch::~RegistryBatch()
+{
+    if (mOpen)
+        Commit();
+}
+
+bool RegistryBatch::Commit()
+{
+    if (!mOpen)
+        return false;
+    mOpen = false;
+    const RegResult result = registry().commitBatch();
+    if (result != RegError::Success)
+        gLastRegistryError = result;
+    return result == RegError::Success;
+}
+
 } // namespace miRegistryTools

@@ -43,7 +43,28 @@ bool WriteLongValue(platform::RegKey aRoot, const QString& aKeyPath, const QStri
 // 1 for True, 0 for False.
 bool WriteBoolValue(platform::RegKey aRoot, const QString& aKeyPath, const QString& aValueName, bool aValue);
 
-// The Win32 result of the most recent LoadValue or SaveValue (0 = success).
+// The Win32 result of the most recent LoadValue or SaveValue (0 = success), or of a batch's
+// commit when that came later and failed.
 platform::RegResult LastRegistryError();
+
+// While one lives, every value written in this process is kept in memory (reads see it) and
+// all of them are stored as one change when it ends, so that other programs, and the file after
+// a crash, have either all of them or none. Declare one at the top of a save:
+//     miRegistryTools::RegistryBatch batch;
+// Batches nest; the outermost one writes.
+class RegistryBatch {
+public:
+    RegistryBatch();
+    ~RegistryBatch();
+    RegistryBatch(const RegistryBatch&) = delete;
+    RegistryBatch& operator=(const RegistryBatch&) = delete;
+
+    // Writes now rather than at the end of the scope; false (see LastRegistryError) when the
+    // values could not be stored, in which case the stored settings are as they were.
+    bool Commit();
+
+private:
+    bool mOpen;
+};
 
 } // namespace miRegistryTools

@@ -72,6 +72,42 @@ public:
 
     // InvalidHandle for a handle that is not open.
     virtual RegResult closeKey(RegKey key) = 0;
+
+    // Opens a batch: until the matching commitBatch, keys created and values set in this process
+    // are applied in memory (reads here see them) and then written together, so that other
+    // processes see all of them or none. Batches nest; only the outermost commit writes. A
+    // backend whose store has its own journal may write each change at once.
+    virtual RegResult beginBatch() = 0;
+
+    // Writes what the batch holds as one change. On failure nothing of it is written, what was
+    // already stored stays as it was, and the batch's changes are dropped.
+    // InvalidParameter without an open batch.
+    virtual RegResult commitBatch() = 0;
+};
+
+// Keeps a batch open for its lifetime; commits on leaving the scope unless commit() was called.
+class RegistryBatch {
+public:
+    explicit RegistryBatch(Registry& registry) : mRegistry(registry), mOpen(registry.beginBatch() == RegError::Success) {}
+    ~RegistryBatch()
+    {
+        if (mOpen)
+            mRegistry.commitBatch();
+    }
+    RegistryBatch(const RegistryBatch&) = delete;
+    RegistryBatch& operator=(const RegistryBatch&) = delete;
+
+    RegResult commit()
+    {
+        if (!mOpen)
+            return RegError::InvalidParameter;
+        mOpen = false;
+        return mRegistry.commitBatch();
+    }
+
+private:
+    Registry& mRegistry;
+    bool mOpen;
 };
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "runner/miKezConverterRunner.h"
 #include "errors/mErrorHandling.h"
 #include "options/TLuKezOptions.h"
+#include "platform/HandOverLock.h"
 #include "platform/Process.h"
 #include "platform/Services.h"
 
@@ -63,6 +64,9 @@ bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QSt
             return false;
         }
 
+        // Place, start, wait and read as one turn per user: another instance's request or reply
+        // cannot come in between. Without the lock the clipboard is refused too (-10 below).
+        const platform::HandOverGuard turn(platform::service<platform::HandOverLock>());
         const platform::HGlobal handle = MakeExternalHGlobalObject(aOptions, aSourceFile, aOutputFile);
         if (handle == 0) {
             aResultCode = ConverterCodes::kGlobalAllocFailed;

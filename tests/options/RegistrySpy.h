@@ -8,6 +8,7 @@
 
 #include <QVariant>
 
+#include <functional>
 #include <stdexcept>
 
 // Stores a number, a boolean or a text the way the program writes each of them.
@@ -55,6 +56,8 @@ public:
     RegResult setValue(RegKey key, const std::u16string& valueName, std::uint32_t type, const std::uint8_t* data,
                        std::uint32_t dataSize) override
     {
+        if (onSetValue)
+            onSetValue();
         return real().setValue(key, valueName, type, data, dataSize);
     }
     RegResult closeKey(RegKey key) override
@@ -63,10 +66,18 @@ public:
         closed += r == platform::RegError::Success;
         return r;
     }
+    RegResult beginBatch() override { return real().beginBatch(); }
+    RegResult commitBatch() override
+    {
+        commits += 1;
+        return real().commitBatch();
+    }
 
     bool throwOnQuery = false;
+    std::function<void()> onSetValue; // called before each value is passed on
     int opened = 0;
     int closed = 0;
+    int commits = 0;
 
 private:
     static platform::Registry& real() { return platform::defaultService<platform::Registry>(); }

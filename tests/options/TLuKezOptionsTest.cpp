@@ -182,3 +182,47 @@ TEST_F(KezOptions, WritingAndReadingBackReproducesEveryStoredMemberButNeverTheDi
     back.IsDirectPipe = back.DontShowOptions = true;
     expectSameOptions(back, written);
 }
+
+// Every value of a save is in the file, or none: nothing reaches the file until the whole
+// options object has been written, and a save that cannot be stored leaves the file as it was.
+TEST_F(KezOptions, AWholeSaveReachesTheSettingsFileAtOnceOrNotAtAll)
+{
+    const auto fileText = [&] {
+        QFile file(environment.registryFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    defaults.WriteToRegistry(kHKeyCurrentUser, kKey);
+    const QByteArray before = fileText();
+    ASSERT_FALSE(before.isEmpty());
+
+    TLuKezOptions changed;
+    changed.FillWithDefaults();
+    for (const IntegerEntry& entry : kIntegers)
+        changed.*entry.member = nonDefault(entry);
+    for (const FontEntry& entry : kFonts)
+        font(changed, entry).Size += 3;
+    RegistrySpy spy;
+    int unchangedDuringSave = 0, values = 0;
+    spy.onSetValue = [&] {
+        ++values;
+        unchangedDuringSave += fileText() == before;
+    };
+    {
+        platform::ScopedService<platform::Registry> scoped(spy);
+        changed.WriteToRegistry(kHKeyCurrentUser, kKey);
+    }
+    EXPECT_EQ(values, 14 + 9 * 6);
+    EXPECT_EQ(unchangedDuringSave, values);
+    EXPECT_NE(fileText(), before);
+    expectSameOptions(*read(), changed);
+
+    // The lock file replaced by a link: the save is refused whole.
+    const QString lock = environment.registryFile() + QStringLiteral(".lock");
+    QFile::remove(lock);
+    ASSERT_TRUE(QFile::link(environment.root() + QStringLiteral("/elsewhere"), lock));
+    const QByteArray saved = fileText();
+    defaults.WriteToRegistry(kHKeyCurrentUser, kKey);
+    EXPECT_EQ(miRegistryTools::LastRegistryError(), platform::RegError::AccessDenied);
+    EXPECT_EQ(fileText(), saved);
+    expectSameOptions(*read(), changed);
+}

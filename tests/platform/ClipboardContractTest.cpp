@@ -173,4 +173,63 @@ TEST_F(ClipboardContract, DamagedNameTableKeepsItsLinesAndStillWorks)
     EXPECT_NE(table.find("garbage line\n"), std::string::npos);
     EXPECT_NE(table.find("ZZZZ bad\n"), std::string::npos);
 }
+TEST_F(ClipboardContract, PlantedLinksInTheStoreAreNeverFollowed)
+{
+    const fs::path store = storeFolder(root.path);
+    fs::create_directories(store);
+    const fs::path elsewhere = root.path / "elsewhere";
+    fs::create_directories(elsewhere);
+    std::ofstream(elsewhere / "table", std::ios::binary) << "C000 KezContract_Planted\n";
+
+    fs::create_symlink(elsewhere / "table", store / "formats");
+    EXPECT_EQ(clipboard.registerFormat("KezContract_Planted"), 0u) << "a linked name table is not read";
+    EXPECT_EQ(readText(elsewhere / "table"), "C000 KezContract_Planted\n");
+    fs::remove(store / "formats");
+    const ClipFormat format = clipboard.registerFormat("KezContract_Planted");
+    ASSERT_NE(format, 0u);
+
+    fs::create_symlink(elsewhere / "lock", store / "lock");
+    EXPECT_FALSE(clipboard.open(0)) << "a linked lock file is not opened";
+    EXPECT_FALSE(fs::exists(elsewhere / "lock"));
+    fs::remove(store / "lock");
+
+    ASSERT_TRUE(clipboard.open(0));
+    fs::create_symlink(elsewhere / "table", store / "format-C123");
+    EXPECT_EQ(clipboard.getData(0xC123), 0u) << "a linked format file is not read";
+    EXPECT_TRUE(clipboard.close());
+}
+
+TEST_F(ClipboardContract, AStoreFolderThatIsALinkOrAStrangersIsRefused)
+{
+    const fs::path elsewhere = root.path / "elsewhere";
+    fs::create_directories(elsewhere);
+    const fs::path linked = root.path / "linked";
+    fs::create_directories(linked / "KezConverter");
+    fs::create_directory_symlink(elsewhere, linked / "KezConverter" / "clipboard");
+    runtime.emplace("XDG_RUNTIME_DIR", linked.string());
+    EXPECT_EQ(clipboard.registerFormat("KezContract_Linked"), 0u);
+    EXPECT_FALSE(clipboard.open(0));
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+
+    if (::geteuid() == 0) { // only root can hand a folder to someone else
+        const fs::path strangers = root.path / "strangers";
+        fs::create_directories(strangers / "KezConverter" / "clipboard");
+        ASSERT_EQ(::chown((strangers / "KezConverter" / "clipboard").c_str(), 4242, 4242), 0);
+        runtime.emplace("XDG_RUNTIME_DIR", strangers.string());
+        EXPECT_EQ(clipboard.registerFormat("KezContract_Strangers"), 0u);
+        EXPECT_FALSE(clipboard.open(0));
+        EXPECT_TRUE(fs::is_empty(strangers / "KezConverter" / "clipboard"));
+    }
+}
+
+TEST_F(ClipboardContract, NamesFoldByTheSameRuleAsSettingsNamesAndAnyBytesCompareExactly)
+{
+    EXPECT_EQ(clipboard.registerFormat("ProbeԱ"), clipboard.registerFormat("probeա"));
+    EXPECT_EQ(clipboard.registerFormat("Ǆemal Ωμέγα"), clipboard.registerFormat("ǆEMAL ΩΜΈΓΑ"));
+    const ClipFormat ff = clipboard.registerFormat("Probe\xff");
+    ASSERT_NE(ff, 0u);
+    EXPECT_EQ(clipboard.registerFormat("PROBE\xff"), ff);
+    EXPECT_NE(clipboard.registerFormat("Probe\xfe"), ff);
+    EXPECT_NE(clipboard.registerFormat("Probe\xef\xbf\xbd"), ff) << "U+FFFD is not the byte it may stand for";
+}
 #endif

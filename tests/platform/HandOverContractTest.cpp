@@ -1,6 +1,9 @@
 // The converter hand-over end to end through the real platform services: the block goes onto the
 // clipboard in a global-memory object, a stand-in converter is started by command line at idle
 // priority, and its reply is read back from the clipboard, as the program does with kezcc.
+#include "platform/HandOverLock.h"
+
+#include <map>
 #include "platform/support/ExternalRecord.h"
 #include "platform/support/PlatformTestSupport.h"
 
@@ -53,4 +56,47 @@ TEST(HandOverContract, ConvertersReplyComesBackThroughTheClipboard)
             EXPECT_TRUE(replied == block) << "the block read back differs from the one handed over";
         }
     }
+}
+
+// Two instances converting at once through the one per-user clipboard: with the hand-over lock
+// they take turns, so each reads the reply to its own request and every request is converted once.
+TEST(HandOverContract, TwoInstancesTakeTurnsAndEachReadsItsOwnReplies)
+{
+    TempFolder runtime;
+    fs::permissions(runtime.path, fs::perms::owner_all);
+    ScopedEnv runtimeEnv("XDG_RUNTIME_DIR", runtime.path.string());
+    const fs::path log = runtime.path / "converted.log";
+    ScopedEnv logEnv("KEZ_HANDOVER_LOG", log.string());
+    // Every start is slow under Wine; the interleaving shows with fewer files there.
+    const int count = kWindows ? 10 : 100;
+
+    Child first("handover_client " + std::to_string(count) + " first");
+    Child second("handover_client " + std::to_string(count) + " second");
+    ASSERT_TRUE(first.started.started() && second.started.started()) << first.started.description;
+    EXPECT_EQ(first.finish(), std::optional<std::uint32_t>(0));
+    EXPECT_EQ(second.finish(), std::optional<std::uint32_t>(0));
+
+    std::map<std::string, int> converted;
+    std::istringstream lines(readText(log));
+    for (std::string line; std::getline(lines, line);)
+        ++converted[line];
+    EXPECT_EQ(converted.size(), std::size_t(2 * count));
+    for (const std::string tag : {"first", "second"})
+        for (int i = 0; i < count; ++i)
+            EXPECT_EQ(converted["reply 5 " + tag + "-" + std::to_string(i)], 1) << tag << i;
+}
+
+TEST(HandOverContract, TheLockIsHeldUntilReleasedAndCanBeTakenAgain)
+{
+    TempFolder runtime;
+    fs::permissions(runtime.path, fs::perms::owner_all);
+    ScopedEnv runtimeEnv("XDG_RUNTIME_DIR", runtime.path.string());
+    platform::HandOverLock& lock = platform::service<platform::HandOverLock>();
+    {
+        platform::HandOverGuard turn(lock);
+        ASSERT_TRUE(turn.held());
+        EXPECT_TRUE(lock.acquire()) << "a holder asking again already has it";
+    }
+    platform::HandOverGuard again(lock);
+    EXPECT_TRUE(again.held());
 }

@@ -177,3 +177,35 @@ TEST_F(RegistryContract, AHandleAllowsOnlyTheAccessItWasOpenedWith)
               RegError::AccessDenied);
     EXPECT_EQ(get(reading, u"Value"), dwordBytes(1));
 }
+
+TEST_F(RegistryContract, WhatABatchWritesIsReadBackDuringItAndAfterIt)
+{
+    ASSERT_EQ(registry().beginBatch(), RegError::Success);
+    const RegKey key = create(u"\\Batch\\Inner");
+    set(key, u"First", RegType::Dword, dwordBytes(1));
+    {
+        RegistryBatch nested(registry());
+        set(key, u"Second", RegType::Sz, textBytes(u"второй"));
+        set(key, u"First", RegType::Dword, dwordBytes(3));
+    }
+    EXPECT_EQ(get(key, u"First"), dwordBytes(3)) << "a nested batch leaves the outer one open";
+    EXPECT_EQ(get(key, u"Second"), textBytes(u"второй"));
+    ASSERT_EQ(registry().commitBatch(), RegError::Success);
+
+    RegKey again = 0;
+    ASSERT_EQ(open(u"\\BATCH\\inner", &again), RegError::Success);
+    EXPECT_EQ(get(again, u"First"), dwordBytes(3));
+    EXPECT_EQ(get(again, u"Second"), textBytes(u"второй"));
+    EXPECT_EQ(registry().commitBatch(), RegError::InvalidParameter) << "no batch is open any more";
+}
+
+TEST_F(RegistryContract, AnEmptyBatchAndARepeatedCommitChangeNothing)
+{
+    set(create(u"\\Empty"), u"Value", RegType::Dword, dwordBytes(4));
+    RegistryBatch batch(registry());
+    EXPECT_EQ(batch.commit(), RegError::Success);
+    EXPECT_EQ(batch.commit(), RegError::InvalidParameter);
+    RegKey key = 0;
+    ASSERT_EQ(open(u"\\Empty", &key), RegError::Success);
+    EXPECT_EQ(get(key, u"Value"), dwordBytes(4));
+}

@@ -6,6 +6,8 @@
 #include "platform/posix/RegFileFormat.h"
 #include "platform/support/PlatformTestSupport.h"
 
+#include <algorithm>
+
 using namespace platform;
 using namespace testsupport;
 
@@ -300,6 +302,202 @@ TEST(RegFileFormat, EveryTypeAndByteSurvivesWritingAndReading)
         EXPECT_EQ(value->type, types[i]) << i;
         EXPECT_EQ(value->data, values[i].second) << i;
     }
+}
+
+namespace {
+
+// The slots a batched writer saves: each holds "<tag>" or "<tag>:<i>"; empty when the key is missing.
+std::vector<std::string> slots(const std::string& text, const std::u16string& key)
+{
+    std::vector<std::string> found;
+    const regfile::ParseResult parsed = regfile::parse(text);
+    const regfile::Node* node = parsed.root.find({u"Software", u"Kez", key});
+    for (int slot = 0; node && slot < 16; ++slot) {
+        const regfile::Value* value = node->findValue(u16("Slot" + std::to_string(slot)));
+        std::string written;
+        for (std::size_t i = 0; value && i + 2 < value->data.size(); i += 2)
+            written.push_back(char(value->data[i]));
+        found.push_back(value ? written : "<missing>");
+    }
+    return found;
+}
+
+bool allSame(const std::vector<std::string>& values)
+{
+    return std::all_of(values.begin(), values.end(), [&](const std::string& v) { return v == values.front(); });
+}
+
+} // namespace
+
+TEST_F(RegistryFile, ABatchReachesTheFileInOneReplacementWhenItEnds)
+{
+    set(create(u"Software\\Kez"), u"Before", RegType::Dword, dwordBytes(1));
+    const std::string before = readText(file);
+    struct stat original {};
+    ASSERT_EQ(::stat(file.c_str(), &original), 0);
+    {
+        RegistryBatch batch(registry());
+        const RegKey key = create(u"Software\\Kez\\Batch");
+        for (int i = 0; i < 20; ++i)
+            set(key, u16("Value" + std::to_string(i)), RegType::Dword, dwordBytes(std::uint32_t(i)));
+        EXPECT_EQ(get(key, u"Value19"), dwordBytes(19));
+        EXPECT_EQ(readText(file), before) << "nothing is written while the batch is open";
+        struct stat now {};
+        ASSERT_EQ(::stat(file.c_str(), &now), 0);
+        EXPECT_EQ(now.st_ino, original.st_ino);
+    }
+    const regfile::ParseResult parsed = regfile::parse(readText(file));
+    const regfile::Node* node = parsed.root.find({u"Software", u"Kez", u"Batch"});
+    ASSERT_TRUE(node);
+    EXPECT_EQ(node->values.size(), 20u);
+    EXPECT_TRUE(parsed.root.find({u"Software", u"Kez"})->findValue(u"Before"));
+    EXPECT_TRUE(filesStartingWith("HKEY_CURRENT_USER.reg.tmp-").empty());
+}
+
+TEST_F(RegistryFile, ABatchKeepsWhatAnotherProgramWroteMeanwhile)
+{
+    const RegKey key = create(u"Software\\Kez");
+    RegistryBatch batch(registry());
+    set(key, u"Mine", RegType::Dword, dwordBytes(1));
+    ASSERT_EQ(run("registry_writer burst \"Software\\Kez\" Theirs 3 /dev/null"), std::optional<std::uint32_t>(0));
+    EXPECT_EQ(get(key, u"Theirs2"), dwordBytes(2)) << "the other program's value is seen during the batch";
+    EXPECT_EQ(get(key, u"Mine"), dwordBytes(1)) << "and the batch's own value stays in view";
+    ASSERT_EQ(batch.commit(), RegError::Success);
+    const regfile::ParseResult parsed = regfile::parse(readText(file));
+    const regfile::Node* node = parsed.root.find({u"Software", u"Kez"});
+    ASSERT_TRUE(node && node->findValue(u"Mine") && node->findValue(u"Theirs0") && node->findValue(u"Theirs2"));
+}
+
+TEST_F(RegistryFile, ABatchedSaveKilledAtAnyMomentLeavesAllOldOrAllNewValues)
+{
+    for (int round = 1; round <= 12; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const fs::path fifo = makeFifo(root.path / ("ready" + std::to_string(round)));
+        Child writer("registry_writer batchloop \"Software\\Kez\\Saved\" r" + std::to_string(round) + " " + quoted(fifo));
+        const int fd = openFifoForWriting(fifo, writer); // the first save is done
+        ASSERT_GE(fd, 0) << writer.started.description;
+        // Kill at a different point of a save each round.
+        std::this_thread::sleep_for(std::chrono::microseconds(round * 700));
+        writer.kill();
+        writer.finish();
+        ::close(fd);
+
+        const std::vector<std::string> found = slots(readText(file), u"Saved");
+        ASSERT_EQ(found.size(), 16u);
+        EXPECT_TRUE(allSame(found)) << found.front() << " ... " << found.back();
+        EXPECT_EQ(found.front().rfind("r" + std::to_string(round) + ":", 0), 0u) << found.front();
+    }
+}
+
+TEST_F(RegistryFile, TwoProgramsSavingAtOnceLeaveOneWholeSetNeverAMixture)
+{
+    constexpr int kRounds = 30;
+    const fs::path goFirst = makeFifo(root.path / "first"), goSecond = makeFifo(root.path / "second");
+    Child first("registry_writer batchburst \"Software\\Kez\\Both\" AAAA " + std::to_string(kRounds) + " " +
+                quoted(goFirst));
+    Child second("registry_writer batchburst \"Software\\Kez\\Both\" BB " + std::to_string(kRounds) + " " +
+                 quoted(goSecond));
+    const int fds[] = {openFifoForWriting(goFirst, first), openFifoForWriting(goSecond, second)};
+    ASSERT_TRUE(fds[0] >= 0 && fds[1] >= 0);
+    ::close(fds[0]);
+    ::close(fds[1]);
+    // Every version of the file seen while they save holds one program's set.
+    int seen = 0;
+    while (first.running() || second.running()) {
+        std::string text;
+        if (std::ifstream in{file, std::ios::binary}) {
+            text.assign(std::istreambuf_iterator<char>(in), {});
+            const std::vector<std::string> found = slots(text, u"Both");
+            if (!found.empty()) {
+                ++seen;
+                ASSERT_TRUE(allSame(found)) << found.front() << " ... " << found.back();
+            }
+        }
+    }
+    ASSERT_EQ(first.finish(), std::optional<std::uint32_t>(0));
+    ASSERT_EQ(second.finish(), std::optional<std::uint32_t>(0));
+    const std::vector<std::string> found = slots(readText(file), u"Both");
+    ASSERT_EQ(found.size(), 16u);
+    EXPECT_TRUE(allSame(found) && (found.front() == "AAAA" || found.front() == "BB")) << found.front();
+    EXPECT_GT(seen, 0);
+}
+
+TEST_F(RegistryFile, KeysDeeperThan512LevelsAreRefused)
+{
+    std::u16string path = u"Software";
+    for (int level = 2; level <= 512; ++level)
+        path += u"\\K";
+    RegKey key = 0;
+    EXPECT_EQ(registry().createKey(kHKeyCurrentUser, path, RegAccess::AllAccess, &key), RegError::Success);
+    opened.push_back(key);
+    RegKey deeper = 0;
+    EXPECT_EQ(registry().createKey(key, u"Deeper", RegAccess::AllAccess, &deeper), RegError::InvalidParameter);
+    EXPECT_EQ(registry().createKey(kHKeyCurrentUser, path + u"\\Deeper", RegAccess::AllAccess, &deeper),
+              RegError::InvalidParameter);
+}
+
+TEST_F(RegistryFile, AFileWithAKeyTooDeepIsReadForTheRestAndKeptBeside)
+{
+    for (const std::size_t levels : {513u, 300000u}) {
+        SCOPED_TRACE(levels);
+        fs::remove_all(folder);
+        std::string deep = "[HKEY_CURRENT_USER";
+        for (std::size_t level = 0; level < levels; ++level)
+            deep += "\\K";
+        const std::string text = kHeader + "[HKEY_CURRENT_USER\\Software\\Kez]\n\"Good\"=dword:00000001\n\n" + deep +
+                                 "]\n\"Lost\"=dword:00000002\n";
+        writeFile(file, text);
+        const std::optional<RegKey> key = open(u"Software\\Kez");
+        ASSERT_TRUE(key);
+        EXPECT_EQ(get(*key, u"Good"), dwordBytes(1));
+        set(*key, u"New", RegType::Dword, dwordBytes(3));
+        const std::vector<std::string> kept = filesStartingWith("HKEY_CURRENT_USER.reg.corrupt-");
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(readText(folder / kept[0]), text);
+        EXPECT_LT(fs::file_size(file), 1000u) << "the deep key is not written back";
+    }
+}
+
+TEST_F(RegistryFile, TheSettingsFolderIsMadePrivateAndALinkOrAStrangersFolderIsRefused)
+{
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::all);
+    set(create(u"Software\\Kez"), u"Value", RegType::Dword, dwordBytes(1));
+    EXPECT_EQ(fs::status(folder).permissions() & fs::perms::mask, fs::perms::owner_all);
+
+    // A planted link in place of the lock file or of the folder is never followed.
+    const fs::path elsewhere = root.path / "elsewhere";
+    fs::create_directories(elsewhere);
+    fs::remove(folder / "HKEY_CURRENT_USER.reg.lock");
+    fs::create_symlink(elsewhere / "planted", folder / "HKEY_CURRENT_USER.reg.lock");
+    RegKey key = 0;
+    ASSERT_EQ(registry().openKey(kHKeyCurrentUser, u"Software\\Kez", RegAccess::AllAccess, &key), RegError::Success);
+    opened.push_back(key);
+    const Bytes two = dwordBytes(2);
+    EXPECT_EQ(registry().setValue(key, u"Value", RegType::Dword, two.data(), 4), RegError::AccessDenied);
+    EXPECT_FALSE(fs::exists(elsewhere / "planted"));
+    fs::remove(folder / "HKEY_CURRENT_USER.reg.lock");
+
+    EXPECT_EQ(registry().setValue(key, u"Value", RegType::Dword, two.data(), 4), RegError::Success);
+
+    // Elsewhere the folder is a link, or belongs to someone else: refused, nothing written there.
+    const fs::path linked = root.path / "linked";
+    fs::create_directories(linked);
+    fs::create_directory_symlink(elsewhere, linked / "KezConverter");
+    {
+        ScopedEnv otherHome("XDG_CONFIG_HOME", linked.string());
+        EXPECT_EQ(registry().createKey(kHKeyCurrentUser, u"Software", RegAccess::AllAccess, &key), RegError::AccessDenied);
+    }
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+    if (::geteuid() == 0) { // only root can hand a folder to someone else
+        const fs::path strangers = root.path / "strangers";
+        fs::create_directories(strangers / "KezConverter");
+        ASSERT_EQ(::chown((strangers / "KezConverter").c_str(), 4242, 4242), 0);
+        ScopedEnv otherHome("XDG_CONFIG_HOME", strangers.string());
+        EXPECT_EQ(registry().createKey(kHKeyCurrentUser, u"Software", RegAccess::AllAccess, &key), RegError::AccessDenied);
+        EXPECT_TRUE(fs::is_empty(strangers / "KezConverter"));
+    }
+    EXPECT_EQ(get(key, u"Value"), dwordBytes(2));
 }
 
 #endif // _WIN32

@@ -50,7 +50,7 @@ TEST(SplitPath, OnlyTheGivenSeparatorSplitsAndThePlatformsOwnIsTheDefault)
 {
     EXPECT_EQ(split(QStringLiteral("C:/dir/name.kez"), QChar(u'\\')),
               (QStringList{QString(), QStringLiteral("C:/dir/name"), QStringLiteral("kez")}));
-    const QString separator(QChar(platform::pathSeparator()));
+    const QString separator{QChar(platform::pathSeparator())};
     EXPECT_EQ(split(QStringLiteral("top") + separator + QStringLiteral("n.kez")),
               (QStringList{QStringLiteral("top") + separator, QStringLiteral("n"), QStringLiteral("kez")}));
 }

@@ -1,13 +1,16 @@
 #include "platform/posix/RegFileFormat.h"
-
-#include <locale.h>
-#include <wctype.h>
+#include "platform/posix/FoldName.h"
+#include "platform/posix/Utf8.h"
 
 #include <algorithm>
 #include <cstdio>
 
 namespace platform::regfile {
 namespace {
+
+using posix::foldName;
+using posix::fromUtf8;
+using posix::toUtf8;
 
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kOldHeader = "REGEDIT4";
@@ -17,53 +20,6 @@ constexpr std::uint32_t kDword = 4;
 
 bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-// Splits UTF-16 into code points; an unpaired surrogate comes out as itself.
-template <class Visit>
-void forEachCodePoint(std::u16string_view text, Visit&& visit)
-{
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
-            ++i;
-        }
-        visit(c);
-    }
-}
-
-void appendUtf16(std::u16string& out, char32_t c)
-{
-    if (c >= 0x10000) {
-        c -= 0x10000;
-        out.push_back(char16_t(0xD800 + (c >> 10)));
-        out.push_back(char16_t(0xDC00 + (c & 0x3FF)));
-    } else {
-        out.push_back(char16_t(c));
-    }
-}
-
-// The C library's Unicode case table; glibc always has C.UTF-8.
-locale_t unicodeLocale()
-{
-    static const locale_t locale = [] {
-        for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"})
-            if (locale_t l = newlocale(LC_CTYPE_MASK, name, locale_t(0)))
-                return l;
-        return locale_t(0);
-    }();
-    return locale;
-}
-
-char32_t upper(char32_t c)
-{
-    if (c < 0x80)
-        return (c >= 'a' && c <= 'z') ? c - 32 : c;
-    if (isHighSurrogate(c) || isLowSurrogate(c))
-        return c;
-    const locale_t locale = unicodeLocale();
-    return locale ? char32_t(towupper_l(wint_t(c), locale)) : c;
-}
 
 std::string_view trim(std::string_view s)
 {
@@ -213,22 +169,6 @@ std::string valueLine(const Value& value)
     return line;
 }
 
-void serializeNode(const Node& node, std::string& keyPath, bool isRoot, std::string& out)
-{
-    const std::size_t oldLength = keyPath.size();
-    if (!isRoot)
-        keyPath += "\\" + toUtf8(node.name);
-    if (!isRoot || !node.values.empty()) {
-        out += "[" + keyPath + "]\n";
-        for (const Value& value : node.values)
-            out += valueLine(value) + "\n";
-        out += "\n";
-    }
-    for (const auto& child : node.children)
-        serializeNode(*child, keyPath, false, out);
-    keyPath.resize(oldLength);
-}
-
 // Parses "[HKEY_CURRENT_USER\...]" into the path below the root.
 bool parseKeyLine(std::string_view line, std::vector<std::u16string>& path)
 {
@@ -247,6 +187,8 @@ bool parseKeyLine(std::string_view line, std::vector<std::u16string>& path)
         start = slash + 1;
     }
     if (foldName(parts.front()) != foldName(u"HKEY_CURRENT_USER"))
+        return false;
+    if (parts.size() - 1 > kMaxKeyDepth)
         return false;
     path.assign(parts.begin() + 1, parts.end());
     for (const auto& part : path)
@@ -304,14 +246,6 @@ bool parseData(std::string_view data, std::uint32_t& type, std::vector<std::uint
 
 } // namespace
 
-std::u16string foldName(std::u16string_view name)
-{
-    std::u16string out;
-    out.reserve(name.size());
-    forEachCodePoint(name, [&](char32_t c) { appendUtf16(out, upper(c)); });
-    return out;
-}
-
 bool isStorableName(std::u16string_view name, bool isKeyName)
 {
     for (std::size_t i = 0; i < name.size(); ++i) {
@@ -329,79 +263,10 @@ bool isStorableName(std::u16string_view name, bool isKeyName)
     return true;
 }
 
-bool fromUtf8(std::string_view utf8, std::u16string& out)
-{
-    out.clear();
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
-        char32_t c;
-        std::size_t length;
-        if (lead < 0x80) {
-            c = lead;
-            length = 1;
-        } else if ((lead & 0xE0) == 0xC0) {
-            c = lead & 0x1F;
-            length = 2;
-        } else if ((lead & 0xF0) == 0xE0) {
-            c = lead & 0x0F;
-            length = 3;
-        } else if ((lead & 0xF8) == 0xF0) {
-            c = lead & 0x07;
-            length = 4;
-        } else {
-            return false;
-        }
-        if (i + length > utf8.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const unsigned char next = static_cast<unsigned char>(utf8[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            c = (c << 6) | (next & 0x3F);
-        }
-        static constexpr char32_t kMinimum[5] = {0, 0, 0x80, 0x800, 0x10000};
-        if (c < kMinimum[length] || c > 0x10FFFF || isHighSurrogate(c) || isLowSurrogate(c))
-            return false;
-        appendUtf16(out, c);
-        i += length;
-    }
-    return true;
-}
-
-std::string toUtf8(std::u16string_view utf16)
-{
-    std::string out;
-    out.reserve(utf16.size());
-    forEachCodePoint(utf16, [&](char32_t c) {
-        if (isHighSurrogate(c) || isLowSurrogate(c))
-            c = 0xFFFD;
-        if (c < 0x80) {
-            out.push_back(char(c));
-        } else if (c < 0x800) {
-            out.push_back(char(0xC0 | (c >> 6)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(char(0xE0 | (c >> 12)));
-            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(char(0xF0 | (c >> 18)));
-            out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        }
-    });
-    return out;
-}
-
 Node* Node::findChild(std::u16string_view childName)
 {
-    const std::u16string key = foldName(childName);
-    for (auto& child : children)
-        if (child->folded == key)
-            return child.get();
-    return nullptr;
+    const auto it = childIndex.find(foldName(childName));
+    return it == childIndex.end() ? nullptr : children[it->second].get();
 }
 
 const Node* Node::findChild(std::u16string_view childName) const
@@ -416,17 +281,15 @@ Node& Node::childOrCreate(std::u16string_view childName)
     auto child = std::make_unique<Node>();
     child->name = std::u16string(childName);
     child->folded = foldName(childName);
+    childIndex.emplace(child->folded, children.size());
     children.push_back(std::move(child));
     return *children.back();
 }
 
 Value* Node::findValue(std::u16string_view valueName)
 {
-    const std::u16string key = foldName(valueName);
-    for (auto& value : values)
-        if (value.folded == key)
-            return &value;
-    return nullptr;
+    const auto it = valueIndex.find(foldName(valueName));
+    return it == valueIndex.end() ? nullptr : &values[it->second];
 }
 
 const Value* Node::findValue(std::u16string_view valueName) const
@@ -440,6 +303,7 @@ void Node::setValue(std::u16string_view valueName, std::uint32_t type, std::vect
     if (!value) {
         values.push_back(Value{std::u16string(valueName), foldName(valueName), 0, {}});
         value = &values.back();
+        valueIndex.emplace(value->folded, values.size() - 1);
     }
     value->type = type;
     value->data = std::move(data);
@@ -539,12 +403,32 @@ ParseResult parse(std::string_view text)
     return result;
 }
 
+// Depth first with a stack of its own, so no depth of tree can exhaust the call stack.
 std::string serialize(const Node& root)
 {
     std::string out(kHeader);
     out += "\n\n";
-    std::string keyPath(kRootName);
-    serializeNode(root, keyPath, true, out);
+    struct Step {
+        const Node* node;
+        std::size_t pathLength; // of the parent's key path
+    };
+    std::vector<Step> pending{{&root, 0}};
+    std::string keyPath;
+    while (!pending.empty()) {
+        const Step step = pending.back();
+        pending.pop_back();
+        keyPath.resize(step.pathLength);
+        const bool isRoot = step.node == &root;
+        keyPath += isRoot ? std::string(kRootName) : "\\" + toUtf8(step.node->name);
+        if (!isRoot || !step.node->values.empty()) {
+            out += "[" + keyPath + "]\n";
+            for (const Value& value : step.node->values)
+                out += valueLine(value) + "\n";
+            out += "\n";
+        }
+        for (auto child = step.node->children.rbegin(); child != step.node->children.rend(); ++child)
+            pending.push_back({child->get(), keyPath.size()});
+    }
     return out;
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The HKEY_CURRENT_USER hive as a tree, and its text form: the registry-export syntax
@@ -13,9 +14,9 @@ namespace platform::regfile {
 
 inline constexpr std::string_view kRootName = "HKEY_CURRENT_USER";
 
-// The comparison form of a key or value name: each character upper-cased by Unicode rules, as
-// the Windows registry compares names.
-std::u16string foldName(std::u16string_view name);
+// As on Windows: a key may lie at most this many levels below the root. A deeper key in the
+// file makes its line unreadable.
+inline constexpr std::size_t kMaxKeyDepth = 512;
 
 // Whether a key or value name can be written to the file and read back unchanged: no control
 // characters, no unpaired surrogates; key names additionally without "\".
@@ -28,11 +29,14 @@ struct Value {
     std::vector<std::uint8_t> data;
 };
 
+// Look-ups go through indexes by folded name, so reading a file is linear in its size.
 struct Node {
     std::u16string name;
     std::u16string folded;
     std::vector<Value> values;                  // in the order they were first set
     std::vector<std::unique_ptr<Node>> children; // in the order they were created
+    std::unordered_map<std::u16string, std::size_t> valueIndex;
+    std::unordered_map<std::u16string, std::size_t> childIndex;
 
     Node* findChild(std::u16string_view name);
     const Node* findChild(std::u16string_view name) const;
@@ -61,9 +65,5 @@ struct ParseResult {
 ParseResult parse(std::string_view text);
 
 std::string serialize(const Node& root);
-
-// UTF-8 <-> UTF-16 without loss for valid text; fromUtf8 fails on malformed input.
-bool fromUtf8(std::string_view utf8, std::u16string& out);
-std::string toUtf8(std::u16string_view utf16);
 
 } // namespace platform::regfile

@@ -3,28 +3,28 @@
 //
 // Every write re-reads the file under an exclusive lock on a separate lock file, changes it and
 // replaces it with a fully written and flushed temporary file, so a writer killed at any moment
-// leaves either the old or the new file, and two programs writing at once lose nothing.
+// leaves either the old or the new file, and two programs writing at once lose nothing. Inside a
+// batch the changes are kept and replayed onto the file in one such replacement when it ends.
 // A file that does not parse is used for what parses; before it is first replaced, the
 // original is kept beside it as HKEY_CURRENT_USER.reg.corrupt-<time>.
+// The KezConverter folder must be this user's own; it is opened once and every file is reached
+// relative to it without following links.
 #include "platform/Registry.h"
 #include "platform/Services.h"
+#include "platform/posix/Files.h"
 #include "platform/posix/RegFileFormat.h"
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <ctime>
-#include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -32,7 +32,9 @@ namespace {
 
 namespace rf = regfile;
 
+constexpr const char* kFolderName = "KezConverter";
 constexpr const char* kFileName = "HKEY_CURRENT_USER.reg";
+constexpr const char* kLockName = "HKEY_CURRENT_USER.reg.lock";
 constexpr RegKey kFirstHandle = 0x1000;
 
 RegResult resultFromErrno(int error)
@@ -41,6 +43,7 @@ RegResult resultFromErrno(int error)
     case EACCES:
     case EPERM:
     case EROFS:
+    case ELOOP:
         return RegError::AccessDenied;
     case ENOSPC:
     case EDQUOT:
@@ -52,126 +55,16 @@ RegResult resultFromErrno(int error)
     }
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : mFd(fd) {}
-    ~FileDescriptor()
-    {
-        if (mFd >= 0)
-            ::close(mFd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return mFd; }
-    bool valid() const { return mFd >= 0; }
-    // Closes now and reports the result, which for a written file can carry a late write error.
-    int close()
-    {
-        const int result = ::close(mFd);
-        mFd = -1;
-        return result;
-    }
+RegResult lastError() { return resultFromErrno(errno); }
 
-private:
-    int mFd;
-};
-
-struct StorePaths {
-    std::string folder;
-    std::string file;
-    std::string lock;
-};
-
+// Where the store lives now: read on every use, so that a changed environment (a test's private
+// folder) is honoured.
 std::string configHome()
 {
-    // The XDG rules: only an absolute XDG_CONFIG_HOME counts.
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/')
+    if (std::string xdg = posix::absoluteEnvironment("XDG_CONFIG_HOME"); !xdg.empty())
         return xdg;
-    std::string home;
-    if (const char* env = std::getenv("HOME"); env && env[0] != '\0') {
-        home = env;
-    } else {
-        std::vector<char> buffer(16384);
-        passwd entry{};
-        passwd* found = nullptr;
-        if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found)
-            home = found->pw_dir;
-    }
-    return home + "/.config";
-}
-
-StorePaths storePaths()
-{
-    StorePaths paths;
-    paths.folder = configHome() + "/KezConverter";
-    paths.file = paths.folder + "/" + kFileName;
-    paths.lock = paths.file + ".lock";
-    return paths;
-}
-
-bool makeFolders(const std::string& path)
-{
-    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string part = path.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-        if (slash == std::string::npos)
-            return true;
-    }
-}
-
-RegResult readAll(int fd, std::string& out)
-{
-    out.clear();
-    char buffer[65536];
-    while (true) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return resultFromErrno(errno);
-        }
-        if (n == 0)
-            return RegError::Success;
-        out.append(buffer, std::size_t(n));
-    }
-}
-
-RegResult writeAll(int fd, std::string_view data)
-{
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return resultFromErrno(errno);
-        }
-        data.remove_prefix(std::size_t(n));
-    }
-    return RegError::Success;
-}
-
-// Writes a new file that must not exist yet, flushed to disk.
-RegResult writeNewFile(const std::string& path, std::string_view data)
-{
-    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (!fd.valid())
-        return resultFromErrno(errno);
-    RegResult result = writeAll(fd.get(), data);
-    if (result == RegError::Success && ::fsync(fd.get()) != 0)
-        result = resultFromErrno(errno);
-    if (fd.close() != 0 && result == RegError::Success)
-        result = resultFromErrno(errno);
-    return result;
-}
-
-RegResult syncFolder(const std::string& folder)
-{
-    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd.valid() || ::fsync(fd.get()) != 0)
-        return resultFromErrno(errno);
-    return RegError::Success;
+    const std::string home = posix::homeFolder();
+    return home.empty() ? std::string() : home + "/.config";
 }
 
 std::string timestamp()
@@ -185,32 +78,17 @@ std::string timestamp()
 }
 
 // Keeps the bytes of a file that did not parse beside it, under a name not yet taken.
-RegResult preserveOriginal(const StorePaths& paths, const std::string& original)
+RegResult preserveOriginal(int folder, const std::string& original)
 {
-    const std::string base = paths.file + ".corrupt-" + timestamp();
+    const std::string base = std::string(kFileName) + ".corrupt-" + timestamp();
     for (int attempt = 1; attempt < 1000; ++attempt) {
         const std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
-        struct stat st {};
-        if (::lstat(name.c_str(), &st) == 0)
-            continue;
-        return writeNewFile(name, original);
+        if (posix::writeNewFileAt(folder, name, original, true))
+            return RegError::Success;
+        if (errno != EEXIST)
+            return lastError();
     }
     return RegError::RegistryIoFailed;
-}
-
-// Temporary files left by a writer that was killed; only called with the lock held, when no
-// other writer can be in the middle of one.
-void removeStaleTemporaries(const StorePaths& paths)
-{
-    DIR* folder = ::opendir(paths.folder.c_str());
-    if (!folder)
-        return;
-    const std::string prefix = std::string(kFileName) + ".tmp-";
-    while (const dirent* entry = ::readdir(folder)) {
-        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0)
-            ::unlink((paths.folder + "/" + entry->d_name).c_str());
-    }
-    ::closedir(folder);
 }
 
 // What identifies one version of the file: every write replaces the file, so a new version
@@ -239,6 +117,20 @@ struct FileStamp {
 
 rf::Node emptyHive() { return rf::parse({}).root; }
 
+// One change made through the interface, kept whole so that a batch can replay it onto the file
+// as it is when the batch ends.
+struct Change {
+    std::vector<std::u16string> path;
+    std::optional<rf::Value> value;
+
+    void applyTo(rf::Node& tree) const
+    {
+        rf::Node& key = tree.createPath(path);
+        if (value)
+            key.setValue(value->name, value->type, value->data);
+    }
+};
+
 RegResult splitKeyPath(const std::u16string& subKey, std::vector<std::u16string>& parts)
 {
     std::size_t start = 0;
@@ -254,7 +146,7 @@ RegResult splitKeyPath(const std::u16string& subKey, std::vector<std::u16string>
         }
         start = slash + 1;
     }
-    return RegError::Success;
+    return parts.size() > rf::kMaxKeyDepth ? RegError::InvalidParameter : RegError::Success;
 }
 
 class PosixRegistry final : public Registry {
@@ -288,7 +180,7 @@ public:
         if (RegResult r = current(hive); r != RegError::Success)
             return r;
         if (!hive->find(path)) {
-            if (RegResult r = modify([&](rf::Node& tree) { tree.createPath(path); }); r != RegError::Success)
+            if (RegResult r = modify(Change{path, std::nullopt}); r != RegError::Success)
                 return r;
         }
         *result = addHandle(std::move(path), access);
@@ -341,10 +233,34 @@ public:
             return RegError::NoAccess;
         if (!rf::isStorableName(valueName, false))
             return RegError::InvalidParameter;
-        std::vector<std::uint8_t> bytes(data, data + dataSize);
         // A key that has gone from the file (only a damaged file loses keys) is made again
         // rather than losing the value being written.
-        return modify([&](rf::Node& tree) { tree.createPath(path).setValue(valueName, type, std::move(bytes)); });
+        return modify(Change{std::move(path), rf::Value{valueName, {}, type, std::vector<std::uint8_t>(data, data + dataSize)}});
+    }
+
+    RegResult beginBatch() override
+    {
+        std::lock_guard guard(mMutex);
+        ++mBatchDepth;
+        return RegError::Success;
+    }
+
+    RegResult commitBatch() override
+    {
+        std::lock_guard guard(mMutex);
+        if (mBatchDepth == 0)
+            return RegError::InvalidParameter;
+        if (--mBatchDepth > 0)
+            return RegError::Success;
+        std::vector<Change> changes = std::move(mPending);
+        mPending.clear();
+        if (changes.empty())
+            return RegError::Success;
+        const RegResult result = write(changes);
+        // On failure the cached tree still holds the dropped changes.
+        if (result != RegError::Success)
+            mCacheValid = false;
+        return result;
     }
 
     RegResult closeKey(RegKey key) override
@@ -397,91 +313,120 @@ private:
         return key;
     }
 
-    // The hive as the file holds it now; re-read only when the file has been replaced or changed.
+    // The store's folder, opened once per location and checked; again when it has gone.
+    RegResult storeFolder(bool create, int& folder)
+    {
+        const std::string base = configHome();
+        if (base.empty())
+            return RegError::FileNotFound;
+        if (mFolder.valid() && mFolderBase == base && posix::stillLinked(mFolder.get())) {
+            folder = mFolder.get();
+            return RegError::Success;
+        }
+        if (!create) {
+            // Nothing to read yet is not a failure; the folder is made by the first write.
+            struct stat st {};
+            if (::stat((base + "/" + kFolderName).c_str(), &st) != 0 && errno == ENOENT)
+                return RegError::FileNotFound;
+        }
+        posix::UniqueFd opened = posix::openPrivateFolder(base, {kFolderName});
+        if (!opened.valid())
+            return lastError();
+        mFolder = std::move(opened);
+        mFolderBase = base;
+        mCacheValid = false;
+        folder = mFolder.get();
+        return RegError::Success;
+    }
+
+    // The hive as the file holds it now, with the open batch's changes on top; re-read only when
+    // the file has been replaced or changed.
     RegResult current(const rf::Node*& hive)
     {
-        const StorePaths paths = storePaths();
-        FileDescriptor fd(::open(paths.file.c_str(), O_RDONLY | O_CLOEXEC));
+        int folder = -1;
         FileStamp stamp;
-        if (!fd.valid()) {
-            if (errno != ENOENT && errno != ENOTDIR)
-                return resultFromErrno(errno);
-        } else {
-            struct stat st {};
-            if (::fstat(fd.get(), &st) != 0)
-                return resultFromErrno(errno);
-            stamp = FileStamp::of(st);
+        posix::UniqueFd fd;
+        if (RegResult r = storeFolder(false, folder); r == RegError::Success) {
+            fd = posix::openAt(folder, kFileName, O_RDONLY | O_NONBLOCK);
+            if (!fd.valid()) {
+                if (errno != ENOENT)
+                    return lastError();
+            } else {
+                struct stat st {};
+                if (::fstat(fd.get(), &st) != 0)
+                    return lastError();
+                if (!S_ISREG(st.st_mode))
+                    return RegError::AccessDenied;
+                stamp = FileStamp::of(st);
+            }
+        } else if (r != RegError::FileNotFound) {
+            return r;
         }
-        if (!mCacheValid || mCachedFile != paths.file || !(mCachedStamp == stamp)) {
+        const std::string base = configHome();
+        if (!mCacheValid || !(mCachedStamp == stamp) || mCachedBase != base) {
             if (stamp.exists) {
                 std::string text;
-                if (RegResult r = readAll(fd.get(), text); r != RegError::Success)
-                    return r;
+                if (!posix::readAll(fd.get(), text))
+                    return lastError();
                 mCachedTree = rf::parse(text).root;
             } else {
                 mCachedTree = emptyHive();
             }
-            mCachedFile = paths.file;
+            for (const Change& change : mPending)
+                change.applyTo(mCachedTree);
             mCachedStamp = stamp;
+            mCachedBase = base;
             mCacheValid = true;
         }
         hive = &mCachedTree;
         return RegError::Success;
     }
 
-    // Read, change and replace the file, all under the exclusive lock.
-    RegResult modify(const std::function<void(rf::Node&)>& change)
+    RegResult modify(Change change)
     {
-        const StorePaths paths = storePaths();
-        if (!makeFolders(paths.folder))
-            return resultFromErrno(errno);
-        FileDescriptor lock(::open(paths.lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        if (mBatchDepth == 0)
+            return write({change});
+        const rf::Node* hive = nullptr;
+        if (RegResult r = current(hive); r != RegError::Success)
+            return r;
+        change.applyTo(mCachedTree);
+        mPending.push_back(std::move(change));
+        return RegError::Success;
+    }
+
+    // Read, change and replace the file, all under the exclusive lock: one temporary file, one
+    // flush, one rename, whatever the number of changes.
+    RegResult write(const std::vector<Change>& changes)
+    {
+        int folder = -1;
+        if (RegResult r = storeFolder(true, folder); r != RegError::Success)
+            return r;
+        const posix::UniqueFd lock = posix::lockAt(folder, kLockName, LOCK_EX);
         if (!lock.valid())
-            return resultFromErrno(errno);
-        while (::flock(lock.get(), LOCK_EX) != 0) {
-            if (errno != EINTR)
-                return resultFromErrno(errno);
-        }
-        removeStaleTemporaries(paths);
+            return lastError();
+        posix::removeTemporariesAt(folder, kFileName);
 
         std::string original;
-        bool existed = false;
-        {
-            FileDescriptor fd(::open(paths.file.c_str(), O_RDONLY | O_CLOEXEC));
-            if (fd.valid()) {
-                existed = true;
-                if (RegResult r = readAll(fd.get(), original); r != RegError::Success)
-                    return r;
-            } else if (errno != ENOENT) {
-                return resultFromErrno(errno);
-            }
-        }
+        bool existed = posix::readFileAt(folder, kFileName, original);
+        if (!existed && errno != ENOENT)
+            return lastError();
         rf::ParseResult parsed = rf::parse(original);
-        change(parsed.root);
+        for (const Change& change : changes)
+            change.applyTo(parsed.root);
         if (existed && !parsed.defectLines.empty()) {
-            if (RegResult r = preserveOriginal(paths, original); r != RegError::Success)
+            if (RegResult r = preserveOriginal(folder, original); r != RegError::Success)
                 return r;
         }
-
-        const std::string temporary =
-            paths.file + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++mTemporaryCounter);
-        if (RegResult r = writeNewFile(temporary, rf::serialize(parsed.root)); r != RegError::Success) {
-            ::unlink(temporary.c_str());
-            return r;
-        }
-        if (::rename(temporary.c_str(), paths.file.c_str()) != 0) {
-            const int error = errno;
-            ::unlink(temporary.c_str());
-            return resultFromErrno(error);
-        }
-        // Best effort: some file systems cannot flush a folder, and the new file is in place.
-        syncFolder(paths.folder);
+        if (!posix::replaceFileAt(folder, kFileName, rf::serialize(parsed.root), true))
+            return lastError();
 
         struct stat st {};
-        if (::stat(paths.file.c_str(), &st) == 0) {
+        if (::fstatat(folder, kFileName, &st, AT_SYMLINK_NOFOLLOW) == 0) {
             mCachedTree = std::move(parsed.root);
-            mCachedFile = paths.file;
+            for (const Change& change : mPending)
+                change.applyTo(mCachedTree);
             mCachedStamp = FileStamp::of(st);
+            mCachedBase = mFolderBase;
             mCacheValid = true;
         } else {
             mCacheValid = false;
@@ -492,11 +437,16 @@ private:
     std::mutex mMutex;
     std::map<RegKey, Handle> mHandles;
     RegKey mNextHandle = kFirstHandle;
-    unsigned long mTemporaryCounter = 0;
+
+    posix::UniqueFd mFolder;
+    std::string mFolderBase;
+
+    unsigned mBatchDepth = 0;
+    std::vector<Change> mPending;
 
     bool mCacheValid = false;
-    std::string mCachedFile;
     FileStamp mCachedStamp;
+    std::string mCachedBase;
     rf::Node mCachedTree;
 };
 

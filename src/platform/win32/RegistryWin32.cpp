@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 namespace platform {
@@ -72,6 +73,26 @@ public:
     }
 
     RegResult closeKey(RegKey key) override { return RegResult(RegCloseKey(toHkey(key))); }
+
+    // The registry journals each change itself, so a batch only has to be matched.
+    RegResult beginBatch() override
+    {
+        ++mBatchDepth;
+        return ERROR_SUCCESS;
+    }
+
+    RegResult commitBatch() override
+    {
+        unsigned depth = mBatchDepth.load();
+        do {
+            if (depth == 0)
+                return ERROR_INVALID_PARAMETER;
+        } while (!mBatchDepth.compare_exchange_weak(depth, depth - 1));
+        return ERROR_SUCCESS;
+    }
+
+private:
+    std::atomic<unsigned> mBatchDepth{0};
 };
 
 } // namespace

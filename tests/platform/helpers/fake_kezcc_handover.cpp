@@ -3,10 +3,14 @@
 //   "reply <code> <text>"  puts the block back with that result code and the message
 //                          "<text>|<output path>" (so the test sees both paths arrived);
 //   "silent"               leaves the clipboard alone.
+// With KEZ_HANDOVER_LOG set, each script taken is appended to that file as one line.
 // Exit codes tell the test where it stopped: 7 replied, 4 silent, 2 bad command line,
 // 3 no block on the clipboard, 5 the reply could not be placed.
 #include "platform/support/ClipboardBytes.h"
 #include "platform/support/ExternalRecord.h"
+
+#include <cstdio>
+#include <cstdlib>
 
 using namespace testsupport;
 using namespace testsupport::record;
@@ -28,6 +32,13 @@ int main(int argc, char** argv)
     if (std::uint32_t(readInt32(block, offset::Signature)) == kSignature &&
         readInt32(block, offset::Version) == kVersion && readInt32(block, offset::Size) == std::int32_t(kSize)) {
         const std::u16string script = readCounted(block, offset::SourcePath, kPathCapacity);
+        if (const char* log = std::getenv("KEZ_HANDOVER_LOG")) {
+            if (std::FILE* file = std::fopen(log, "ab")) {
+                const std::string line = std::string(script.begin(), script.end()) + "\n";
+                std::fwrite(line.data(), 1, line.size(), file);
+                std::fclose(file);
+            }
+        }
         if (script == u"silent")
             return 4;
         const std::size_t space = script.find(u' ', 6);

@@ -6,6 +6,12 @@
 //   registry_writer burst <key> <prefix> <count> <fifo>
 //     waits until the fifo is written and closed, then writes "<prefix><i>" = i as a number for
 //     i < count and ends; exit code 1 when a write failed.
+//   registry_writer batchloop <key> <tag> <fifo>
+//     saves "Slot0".."Slot15" = "<tag>:<i>" in one batch, for i = 0, 1, 2, ... until killed;
+//     opens the fifo once the first save is done.
+//   registry_writer batchburst <key> <tag> <count> <fifo>
+//     waits until the fifo is written and closed, then saves "Slot0".."Slot15" = "<tag>" in one
+//     batch, count times; exit code 1 when a save failed.
 #include "platform/Registry.h"
 #include "platform/Services.h"
 
@@ -40,8 +46,9 @@ int main(int argc, char** argv)
     return 2; // the tests that start it are POSIX only
 #else
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const bool loop = args.size() == 4 && args[0] == "loop";
-    if (!loop && !(args.size() == 5 && args[0] == "burst"))
+    const bool loop = args.size() == 4 && (args[0] == "loop" || args[0] == "batchloop");
+    const bool batch = args[0].rfind("batch", 0) == 0;
+    if (!loop && !(args.size() == 5 && (args[0] == "burst" || args[0] == "batchburst")))
         return 2;
     int fd = -1;
     char buffer[16];
@@ -53,6 +60,24 @@ int main(int argc, char** argv)
     RegKey key = 0;
     if (service<Registry>().createKey(kHKeyCurrentUser, u16(args[1]), RegAccess::AllAccess, &key) != RegError::Success)
         return 1;
+    if (batch) {
+        const int rounds = loop ? -1 : std::stoi(args[3]);
+        const std::vector<std::uint8_t> bulk(64 * 1024, std::uint8_t(args[2].size()));
+        for (unsigned long i = 0; rounds < 0 || i < unsigned(rounds); ++i) {
+            std::vector<std::uint8_t> text;
+            for (char c : args[2] + (loop ? ":" + std::to_string(i) : std::string()) + '\0')
+                text.insert(text.end(), {std::uint8_t(c), 0});
+            RegistryBatch save(service<Registry>());
+            for (int slot = 0; slot < 16; ++slot)
+                if (!set(key, "Slot" + std::to_string(slot), RegType::Sz, text))
+                    return 1;
+            if (!set(key, "Bulk", RegType::Binary, bulk) || save.commit() != RegError::Success)
+                return 1;
+            if (loop && i == 0)
+                fd = ::open(args[3].c_str(), O_RDONLY);
+        }
+        return 0;
+    }
     if (!loop) {
         for (int i = 0; i < std::stoi(args[3]); ++i)
             if (!set(key, args[2] + std::to_string(i), RegType::Dword, {std::uint8_t(i), std::uint8_t(i >> 8), 0, 0}))

@@ -1,0 +1,52 @@
+#include "platform/HandOverLock.h"
+#include "platform/Services.h"
+
+#include <windows.h>
+
+namespace platform {
+namespace {
+
+// A named mutex of this session; Windows hands a mutex whose holder died to the next waiter
+// (WAIT_ABANDONED), which then holds it as usual.
+class Win32HandOverLock final : public HandOverLock {
+public:
+    ~Win32HandOverLock() override
+    {
+        if (mMutex)
+            CloseHandle(mMutex);
+    }
+
+    bool acquire() override
+    {
+        if (mHeld)
+            return true;
+        if (!mMutex)
+            mMutex = CreateMutexW(nullptr, FALSE, L"Local\\KezConverter.HandOver");
+        if (!mMutex)
+            return false;
+        const DWORD waited = WaitForSingleObject(mMutex, INFINITE);
+        mHeld = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+        return mHeld;
+    }
+
+    void release() override
+    {
+        if (mHeld && ReleaseMutex(mMutex))
+            mHeld = false;
+    }
+
+private:
+    HANDLE mMutex = nullptr;
+    bool mHeld = false;
+};
+
+} // namespace
+
+template <>
+HandOverLock& defaultService<HandOverLock>()
+{
+    static Win32HandOverLock instance;
+    return instance;
+}
+
+} // namespace platform
