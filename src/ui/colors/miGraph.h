@@ -4,7 +4,7 @@
 class QCheckBox;
 class QWidget;
 
-// Window geometry in twips (1/1440 inch), as the layout tables give it.
+// Window geometry in twips (1/1440 inch), the unit every form position is given in.
 namespace miGraph {
 
 // Twips per screen pixel, horizontally and vertically (15 at 96 dots per inch): read from the

@@ -56,7 +56,7 @@ public:
     void SearchInSizeList(double aValue);
     qint32 GetFontSize();
 
-    // Event handlers, named as the design names them.
+    // Event handlers, named after the control and the event.
     void Form_Load();
     void theBold_Click();
     void theItalic_Click();

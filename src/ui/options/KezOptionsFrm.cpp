@@ -255,7 +255,7 @@ void KezOptionsFrm::CreateControls()
     theFldFtnColor = footnoteColour(frame, "theFldFtnColor");
     placeTwips(theFldFtnColor, 240, 840, 4035, kRowHeight);
 
-    // Page 6: special comments. The labels show one "&" where the design writes "&&".
+    // Page 6: special comments. A label shows a literal "&", so its text carries one "&" and no mnemonic.
     page = mPageFrame[6];
     rowLabel(page, QStringLiteral("Шрифт:"), 360, 360, 2700);
     theNsText = fontSelector(page, "theNsText", 4, QStringLiteral("Образец"));

@@ -71,7 +71,7 @@ public:
     qint32 IntErrMode() { return GetListValue(theErrMode, "Get-IntErrMode"); }
     void SetIntErrMode(qint32 aValue) { LetListValue(theErrMode, "Let-IntErrMode", aValue); }
 
-    // Event handlers, named as the design names them.
+    // Event handlers, named after the control and the event.
     void theOK_Click();
     void theCancel_Click();
     void theAbout_Click();
@@ -97,7 +97,7 @@ private:
     qint32 mUpdateLockCount = 0;
     bool mSelectingPage = false;
 
-    // Controls, named as in the layout tables.
+    // Controls, by their object names.
     QPushButton* mPageButton[kPageCount];
     QFrame* mPageFrame[kPageCount];
     QButtonGroup* mPageGroup;

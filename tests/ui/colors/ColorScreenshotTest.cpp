@@ -1,5 +1,5 @@
-// Renders the palette pop-up and a row of colour selectors offscreen, for a person to compare with
-// the layout tables.
+// Renders the palette pop-up and a row of colour selectors offscreen, for a person to look
+// over.
 #include "ui/colors/LuColorSelector.h"
 #include "ui/colors/LuColorSelectorFrm.h"
 

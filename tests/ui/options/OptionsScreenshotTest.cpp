@@ -1,5 +1,5 @@
-// Renders every page of the options dialog and the about box offscreen, for a person to compare
-// with the layout tables.
+// Renders every page of the options dialog and the about box offscreen, for a person to look
+// over.
 #include "ui/options/KezOptionsFrm.h"
 #include "options/TLuKezOptions.h"
 #include "ui/options/LuAboutFrm.h"
