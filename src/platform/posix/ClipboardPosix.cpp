@@ -6,7 +6,7 @@
 #include "platform/posix/Files.h"
 #include "platform/posix/FormatTable.h"
 #include "platform/posix/FoldName.h"
-#include "platform/posix/Utf8.h"
+#include "platform/FileNameCodec.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -42,7 +42,7 @@ std::string formatFileName(ClipFormat format)
 }
 
 // Names are UTF-8; bytes that are not compare as themselves.
-std::u16string foldedName(const std::string& name) { return posix::foldName(posix::fromUtf8Lossless(name)); }
+std::u16string foldedName(const std::string& name) { return posix::foldName(decodeFileName(name)); }
 
 ClipFormat findInTable(const std::vector<posix::FormatTableEntry>& entries, const std::u16string& folded)
 {
