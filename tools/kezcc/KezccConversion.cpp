@@ -2,6 +2,7 @@
 #include "FileNames.h"
 #include "SourceDecoder.h"
 
+#include "platform/SystemErrorText.h"
 #include "runner/ExternalData.h"
 
 #include <QStringList>
@@ -32,7 +33,8 @@ Outcome malformed(const QString& aWhat)
     return failure(ResultCode::MalformedRequest, QStringLiteral("Блок параметров конвертации повреждён: ") + aWhat);
 }
 
-QString systemError(int aError) { return QString::fromLocal8Bit(std::strerror(aError)); }
+// The same Russian wording, number included, as the program gives for its own failures.
+QString systemError(int aError) { return QString::fromStdString(platform::systemErrorText(aError)); }
 
 // The reply's message field holds at most 1022 code units; a longer text is cut visibly.
 QString fitMessage(const QString& aMessage)
