@@ -1,4 +1,5 @@
 #include "fs/mFileSystem.h"
+#include "errors/KezError.h"
 #include "errors/mErrorHandling.h"
 #include "fs/VectorOfStrings.h"
 #include "platform/ExecutableSearch.h"
@@ -15,9 +16,6 @@ namespace mFileSystem {
 namespace {
 
 constexpr const char* kModule = "mFileSystem";
-// The classic run-time numbers for a refused and for a failed file access.
-constexpr qint32 kPermissionDenied = 70;
-constexpr qint32 kPathFileAccessError = 75;
 
 bool isAscii(std::u16string_view aText)
 {
@@ -97,9 +95,9 @@ private:
 {
     const QString reason = QString::fromStdString(aFailure.description);
     if (aFailure.accessDenied)
-        mErrorHandling::RaiseError(kPermissionDenied,
+        mErrorHandling::RaiseError(KezErrorNumber::PermissionDenied,
                                    QStringLiteral("Нет доступа к папке \"%1\": %2.").arg(aFolder, reason));
-    mErrorHandling::RaiseError(kPathFileAccessError,
+    mErrorHandling::RaiseError(KezErrorNumber::PathFileAccessError,
                                QStringLiteral("Не удалось прочитать папку \"%1\": %2.").arg(aFolder, reason));
 }
 
