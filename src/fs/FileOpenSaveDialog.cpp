@@ -107,13 +107,13 @@ private:
     QByteArray mPending;
 };
 
+} // namespace
+
 std::shared_ptr<OpenFileNameDialog>& openFileNameDialog()
 {
     static std::shared_ptr<OpenFileNameDialog> dialog = std::make_shared<QtOpenFileNameDialog>();
     return dialog;
 }
-
-} // namespace
 
 QStringList QtOpenFileFormats::NameFilters(const char* aFilter)
 {
@@ -156,11 +156,6 @@ QByteArray QtOpenFileFormats::SelectionBuffer(const QStringList& aChosen, bool a
     }
     bytes += '\0';
     return bytes;
-}
-
-void SetOpenFileNameDialog(std::shared_ptr<OpenFileNameDialog> aDialog)
-{
-    openFileNameDialog() = aDialog ? std::move(aDialog) : std::make_shared<QtOpenFileNameDialog>();
 }
 
 char* FileOpenSaveDialog::SaveStringToZByteArray(const QString& aText, QByteArray& aBytes)

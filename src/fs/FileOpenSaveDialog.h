@@ -64,8 +64,9 @@ public:
     virtual OpenFileNameResult RefetchSelection(OpenFileNameRequest& aRequest) = 0;
 };
 
-// Installs the dialog that FileOpenSaveDialog shows; null restores the real one.
-void SetOpenFileNameDialog(std::shared_ptr<OpenFileNameDialog> aDialog);
+// The dialog that FileOpenSaveDialog shows: the Qt one in the program, a fake in tests (through
+// ScopedOverride).
+std::shared_ptr<OpenFileNameDialog>& openFileNameDialog();
 
 // How the Qt file dialog is made to speak the platform's formats.
 namespace QtOpenFileFormats {

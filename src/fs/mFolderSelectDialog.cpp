@@ -36,17 +36,12 @@ std::optional<QString> showQtFolderBrowser(const BrowseRequest& aRequest)
     return chosen.first();
 }
 
+} // namespace
+
 FolderBrowser& folderBrowser()
 {
     static FolderBrowser browser = showQtFolderBrowser;
     return browser;
-}
-
-} // namespace
-
-void SetFolderBrowser(FolderBrowser aBrowser)
-{
-    folderBrowser() = aBrowser ? std::move(aBrowser) : FolderBrowser(showQtFolderBrowser);
 }
 
 QString TextBeforeDelimiter(const QString& aText, const QString& aDelimiter)

@@ -27,9 +27,9 @@ struct BrowseRequest {
 // nothing when the user cancelled.
 using FolderBrowser = std::function<std::optional<QString>(const BrowseRequest& aRequest)>;
 
-// Installs the browser that RunSHBrowseForFolder shows (tests install a fake); an empty function
-// restores the real one.
-void SetFolderBrowser(FolderBrowser aBrowser);
+// The browser that RunSHBrowseForFolder shows: the Qt one in the program, a fake in tests
+// (through ScopedOverride).
+FolderBrowser& folderBrowser();
 
 // Shows the browser at aFolder. True when a file-system folder was chosen; aFolder then holds it.
 // Cancelled, or an item without a file-system path: False, aFolder unchanged.

@@ -29,11 +29,7 @@ protected:
         start();
         tick("theConvertImmediately", false);
     }
-    void TearDown() override
-    {
-        SetOpenFileNameDialog(nullptr);
-        closeWindow();
-    }
+    void TearDown() override { closeWindow(); }
 
     QString source(const QString& aName)
     {
@@ -273,7 +269,7 @@ TEST_F(BrowserFormRun, FilesAddedThroughTheDialogAreConvertedAtOnce)
     const QStringList files{source(QStringLiteral("one.kez")), source(QStringLiteral("two.txt"))};
     auto dialog = std::make_shared<FakeOpenFileDialog>();
     dialog->selection = FakeOpenFileDialog::zz({sources.path(), "one.kez", "two.txt"});
-    SetOpenFileNameDialog(dialog);
+    const ScopedOverride<std::shared_ptr<OpenFileNameDialog>> installed(openFileNameDialog(), dialog);
     click("theAddSrcFile");
     EXPECT_TRUE(entries().isEmpty());
     EXPECT_FALSE(startTimer()->isActive());

@@ -1,4 +1,5 @@
 #include "app/MainWindowFixture.h"
+#include "common/ScopedOverride.h"
 #include "errors/mErrorHandling.h"
 #include "fs/DeepFolder.h"
 #include "fs/FakeOpenFileDialog.h"
@@ -15,6 +16,7 @@
 
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,7 +46,6 @@ protected:
     }
     void TearDown() override
     {
-        SetOpenFileNameDialog(nullptr);
         closeWindow();
         mErrorHandling::SetPresenter({});
     }
@@ -77,10 +78,11 @@ protected:
     std::shared_ptr<FakeOpenFileDialog> fakeOpenDialog()
     {
         auto dialog = std::make_shared<FakeOpenFileDialog>();
-        SetOpenFileNameDialog(dialog);
+        openDialog.emplace(openFileNameDialog(), dialog);
         return dialog;
     }
 
+    std::optional<ScopedOverride<std::shared_ptr<OpenFileNameDialog>>> openDialog;
     QTemporaryDir tree;
     QStringList reports;
 };
@@ -370,14 +372,16 @@ TEST_F(BrowserFormSources, TheDialogAddsFilesWhateverTheirExtensionAndCancelling
 TEST_F(BrowserFormSources, FolderButtonPutsTheChosenFolderIntoTheDestination)
 {
     QString initial;
-    mFolderSelectDialog::SetFolderBrowser([&](const mFolderSelectDialog::BrowseRequest& aRequest) {
-        initial = aRequest.initialSelection;
-        return std::optional<QString>(QStringLiteral("/data/Выход"));
-    });
-    click("theDestDirFixed");
-    child<QLineEdit>("theDestDir")->setText(QStringLiteral("/data/old"));
-    click("theSelectFolder");
-    mFolderSelectDialog::SetFolderBrowser({});
+    {
+        const ScopedOverride<mFolderSelectDialog::FolderBrowser> browser(
+            mFolderSelectDialog::folderBrowser(), [&](const mFolderSelectDialog::BrowseRequest& aRequest) {
+                initial = aRequest.initialSelection;
+                return std::optional<QString>(QStringLiteral("/data/Выход"));
+            });
+        click("theDestDirFixed");
+        child<QLineEdit>("theDestDir")->setText(QStringLiteral("/data/old"));
+        click("theSelectFolder");
+    }
     EXPECT_EQ(initial, QStringLiteral("/data/old"));
     EXPECT_EQ(child<QLineEdit>("theDestDir")->text(), QStringLiteral("/data/Выход"));
 }

@@ -1,3 +1,4 @@
+#include "common/ScopedOverride.h"
 #include "fs/FailureNumber.h"
 #include "fs/FakeOpenFileDialog.h"
 #include "fs/FileOpenSaveDialog.h"
@@ -40,15 +41,14 @@ QByteArray bytes(const char* aText, qsizetype aSize) { return QByteArray(aText, 
 class OpenFileDialogRun : public ::testing::Test {
 protected:
     std::shared_ptr<FakeOpenFileDialog> fake = std::make_shared<FakeOpenFileDialog>();
+    const ScopedOverride<std::shared_ptr<OpenFileNameDialog>> installed{openFileNameDialog(), fake};
     FileOpenSaveDialog dialog;
 
     void SetUp() override
     {
-        SetOpenFileNameDialog(fake);
         dialog.Filter = QStringLiteral("Файлы KEZ (*.kez)|*.kez|Все файлы (*.*)|*.*");
         dialog.FlagsOfOpenSave = 530952;
     }
-    void TearDown() override { SetOpenFileNameDialog(nullptr); }
 
     // An empty selection is the user cancelling.
     bool choose(const QStringList& aSelection)

@@ -1,3 +1,4 @@
+#include "common/ScopedOverride.h"
 #include "fs/mFolderSelectDialog.h"
 
 #include <gtest/gtest.h>
@@ -11,16 +12,11 @@ protected:
     BrowseRequest seen;
     int shown = 0;
     std::optional<QString> answer;
-
-    void SetUp() override
-    {
-        SetFolderBrowser([this](const BrowseRequest& aRequest) {
-            ++shown;
-            seen = aRequest;
-            return answer;
-        });
-    }
-    void TearDown() override { SetFolderBrowser({}); }
+    const ScopedOverride<FolderBrowser> installed{folderBrowser(), [this](const BrowseRequest& aRequest) {
+        ++shown;
+        seen = aRequest;
+        return answer;
+    }};
 };
 
 } // namespace
