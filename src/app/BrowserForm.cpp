@@ -6,7 +6,7 @@
 #include "app/miKezConverterMain.h"
 #include "errors/mErrorHandling.h"
 #include "options/TLuKezOptions.h"
-#include "ui/FormFont.h"
+#include "ui/FormSetup.h"
 #include "ui/colors/miGraph.h"
 #include "ui/options/KezOptionsFrm.h"
 
@@ -46,13 +46,6 @@ constexpr int kClientWidthTwips = 8445;
 constexpr int kClientHeightTwips = 6405;
 // How long after a drop the run starts when files are converted at once.
 constexpr int kConvertionStartDelayMs = 250;
-
-template <class Control>
-Control* named(Control* aControl, const char* aName)
-{
-    aControl->setObjectName(QLatin1String(aName));
-    return aControl;
-}
 } // namespace
 
 BrowserForm::BrowserForm(QWidget* parent)
@@ -60,12 +53,8 @@ BrowserForm::BrowserForm(QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint)
 {
-    setObjectName(QStringLiteral("BrowserForm"));
     mCaption = QStringLiteral("Конвертер из KEZ в RTF");
-    setWindowTitle(mCaption);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
-    setFont(FormFont());
-    setFixedSize(miGraph::TwipsToPixelsX(kClientWidthTwips), miGraph::TwipsToPixelsY(kClientHeightTwips));
+    SetUpAppForm(this, QStringLiteral("BrowserForm"), mCaption, kClientWidthTwips, kClientHeightTwips);
 
     CreateControls();
     CreateRun();

@@ -2,6 +2,7 @@
 #include "errors/ErrorReportText.h"
 #include "errors/mErrorHandling.h"
 #include "ui/FormFont.h"
+#include "ui/FormSetup.h"
 #include "ui/colors/miGraph.h"
 
 #include <QApplication>
@@ -30,8 +31,7 @@ constexpr int kShortMaxHeight = 3900;
 
 QPlainTextEdit* makeTextBox(QWidget* parent, const char* name)
 {
-    auto* box = new QPlainTextEdit(parent);
-    box->setObjectName(QLatin1String(name));
+    auto* box = named(new QPlainTextEdit(parent), name);
     box->setReadOnly(true);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     return box;
@@ -45,22 +45,21 @@ ErrorForm::ErrorForm(QWidget* parent) : QDialog(parent)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFont(FormFont());
 
-    theIcon = new QLabel(this);
-    theIcon->setObjectName(QStringLiteral("theIcon"));
+    theIcon = named(new QLabel(this), "theIcon");
     theIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(32, 32));
 
-    theLabel = new QLabel(
-        QStringLiteral("При работе программы \"KezConverter\" произошла критическая ошибка. Содержание ошибки:"), this);
-    theLabel->setObjectName(QStringLiteral("theLabel"));
+    theLabel = named(
+        new QLabel(
+            QStringLiteral("При работе программы \"KezConverter\" произошла критическая ошибка. Содержание ошибки:"),
+            this),
+        "theLabel");
     theLabel->setWordWrap(true);
 
     theShortText = makeTextBox(this, "theShortText");
     theFullText = makeTextBox(this, "theFullText");
 
-    theDetails = new QPushButton(kShortButton, this);
-    theDetails->setObjectName(QStringLiteral("theDetails"));
-    theOK = new QPushButton(QStringLiteral("OK"), this);
-    theOK->setObjectName(QStringLiteral("theOK"));
+    theDetails = named(new QPushButton(kShortButton, this), "theDetails");
+    theOK = named(new QPushButton(QStringLiteral("OK"), this), "theOK");
     theOK->setDefault(true);
 
     connect(theDetails, &QPushButton::clicked, this, [this] { SetDetailView(!mDetailView); });
