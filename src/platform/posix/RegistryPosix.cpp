@@ -345,16 +345,13 @@ private:
     {
         int folder = -1;
         FileStamp stamp;
-        posix::UniqueFd fd;
+        // One look at the file's stamp; it is opened only when it has to be read again.
         if (RegResult r = storeFolder(false, folder); r == RegError::Success) {
-            fd = posix::openAt(folder, kFileName, O_RDONLY | O_NONBLOCK);
-            if (!fd.valid()) {
+            struct stat st {};
+            if (::fstatat(folder, kFileName, &st, AT_SYMLINK_NOFOLLOW) != 0) {
                 if (errno != ENOENT)
                     return lastError();
             } else {
-                struct stat st {};
-                if (::fstat(fd.get(), &st) != 0)
-                    return lastError();
                 if (!S_ISREG(st.st_mode))
                     return RegError::AccessDenied;
                 stamp = FileStamp::of(st);
@@ -365,6 +362,14 @@ private:
         const std::string base = configHome();
         if (!mCacheValid || !(mCachedStamp == stamp) || mCachedBase != base) {
             if (stamp.exists) {
+                // Stamped again from the open file: it may have been replaced since the look.
+                const posix::UniqueFd fd = posix::openAt(folder, kFileName, O_RDONLY | O_NONBLOCK);
+                struct stat st {};
+                if (!fd.valid() || ::fstat(fd.get(), &st) != 0)
+                    return lastError();
+                if (!S_ISREG(st.st_mode))
+                    return RegError::AccessDenied;
+                stamp = FileStamp::of(st);
                 std::string text;
                 if (!posix::readAll(fd.get(), text))
                     return lastError();
@@ -386,9 +391,13 @@ private:
     {
         if (mBatchDepth == 0)
             return write({change});
-        const rf::Node* hive = nullptr;
-        if (RegResult r = current(hive); r != RegError::Success)
-            return r;
+        // A write in a batch needs the file only once: the commit applies the changes to the
+        // file as it is then, and a read in between looks at the file again.
+        if (!mCacheValid || mCachedBase != configHome()) {
+            const rf::Node* hive = nullptr;
+            if (RegResult r = current(hive); r != RegError::Success)
+                return r;
+        }
         change.applyTo(mCachedTree);
         mPending.push_back(std::move(change));
         return RegError::Success;
