@@ -4,6 +4,7 @@
 // Goals: the batch of 1000 at most 1.15 times the loop; its cost per file within 10 % of a batch
 // of 100. Wall time is what the goals speak of; on a loaded machine the converter's start at nice
 // 19 swamps it, so the program's own processor time per file is shown beside it.
+#include "BenchTiming.h"
 #include "app/BrowserForm.h"
 #include "app/miKezConverterMain.h"
 
@@ -27,17 +28,9 @@
 #include <cstdio>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr int kRounds = 3;
-
-double millisecondsSince(Clock::time_point aStart)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - aStart).count();
-}
 
 // Processor time of this process, all its threads, user and system.
 double ownCpuMilliseconds()
@@ -57,39 +50,18 @@ template <class Work>
 Cost measure(Work&& aWork)
 {
     const double cpu = ownCpuMilliseconds();
-    const Clock::time_point start = Clock::now();
+    const bench::Clock::time_point start = bench::Clock::now();
     aWork();
-    return {millisecondsSince(start), ownCpuMilliseconds() - cpu};
-}
-
-double median(std::vector<double> aValues)
-{
-    std::sort(aValues.begin(), aValues.end());
-    const size_t middle = aValues.size() / 2;
-    return aValues.size() % 2 ? aValues[middle] : (aValues[middle - 1] + aValues[middle]) / 2;
+    return {bench::millisecondsSince(start), ownCpuMilliseconds() - cpu};
 }
 
 // The baseline: n starts of the converter at nice 19, each waited for.
 void loopOfStarts(const QByteArray& aProgram, int aCount)
 {
     for (int i = 0; i < aCount; ++i) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        for (int fd = 0; fd <= 2; ++fd)
-            posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-        char name[] = "kezcc";
-        char option[] = "-c";
-        char* argv[] = {name, option, nullptr};
-        pid_t pid = 0;
-        const int error = posix_spawn(&pid, aProgram.constData(), &actions, nullptr, argv, environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (error != 0) {
+        if (!bench::startAndWait(aProgram, true)) {
             std::printf("spawning %s failed\n", aProgram.constData());
             std::exit(1);
-        }
-        setpriority(PRIO_PROCESS, id_t(pid), 19);
-        int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
     }
 }
@@ -163,7 +135,7 @@ int main(int argc, char** argv)
         std::vector<double> values;
         for (const Cost& cost : aCosts)
             values.push_back(cost.*aField / aCount);
-        return median(values);
+        return bench::median(values);
     };
     const double w1000 = perFile(window1000, 1000, &Cost::wallMs), l1000 = perFile(loop1000, 1000, &Cost::wallMs);
     const double w100 = perFile(window100, 100, &Cost::wallMs), l100 = perFile(loop100, 100, &Cost::wallMs);

@@ -1,5 +1,6 @@
 // Opening the font dialog (enumerate, fill, distribute, first sample drawn) with 500 faces
 // installed besides the system's own, against fc-list listing the same faces in the same run.
+#include "BenchTiming.h"
 #include "BenchTree.h"
 #include "platform/FontEnumeration.h"
 #include "platform/Services.h"
@@ -21,12 +22,6 @@ namespace {
 
 constexpr int kFaces = 500;
 constexpr int kRounds = 9;
-
-double median(std::vector<double> aTimes)
-{
-    std::sort(aTimes.begin(), aTimes.end());
-    return aTimes[aTimes.size() / 2];
-}
 
 double fcListMs()
 {
@@ -123,12 +118,12 @@ int main(int argc, char** argv)
         first.push_back(firstOpenMs(self));
         open.push_back(openMs(listed));
     }
-    const double fc = median(fcList);
+    const double fc = bench::median(fcList);
     std::printf("faces listed in the dialog: %d\n", listed);
     std::printf("fc-list : family                 %8.2f ms (median of %d, whole process)\n", fc, kRounds);
     std::printf("dialog open, first ever          %8.2f ms (first in a process, no font read before)\n", firstEver);
-    std::printf("dialog open, first in a process  %8.2f ms (fonts read by an earlier run)\n", median(first));
-    std::printf("dialog open, later               %8.2f ms\n", median(open));
-    std::printf("ratio later open/fc-list: %.2f (goal: well under 100 ms)\n", median(open) / fc);
+    std::printf("dialog open, first in a process  %8.2f ms (fonts read by an earlier run)\n", bench::median(first));
+    std::printf("dialog open, later               %8.2f ms\n", bench::median(open));
+    std::printf("ratio later open/fc-list: %.2f (goal: well under 100 ms)\n", bench::median(open) / fc);
     return listed >= kFaces ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // Enumerating every installed face with its signature, against fc-list listing the same faces in
 // the same run: cold (the first call ever: a new process and no face read before), first call in
 // a new process with the faces read before, and warm (later calls).
+#include "BenchTiming.h"
 #include "platform/FontEnumeration.h"
 #include "platform/Services.h"
 
@@ -18,12 +19,6 @@
 namespace {
 
 constexpr int kRounds = 9;
-
-double median(std::vector<double> aTimes)
-{
-    std::sort(aTimes.begin(), aTimes.end());
-    return aTimes[aTimes.size() / 2];
-}
 
 double enumerateMs(size_t& aCount)
 {
@@ -81,10 +76,10 @@ int main(int argc, char** argv)
         firstInProcess.push_back(firstCallMs(self));
         warm.push_back(enumerateMs(faces));
     }
-    const double fc = median(fcList);
-    const double everMs = median(firstEver);
-    const double firstMs = median(firstInProcess);
-    const double warmMs = median(warm);
+    const double fc = bench::median(fcList);
+    const double everMs = bench::median(firstEver);
+    const double firstMs = bench::median(firstInProcess);
+    const double warmMs = bench::median(warm);
     std::printf("faces: enumeration %zu, fc-list %d (medians of %d rounds)\n", faces, lines, kRounds);
     std::printf("fc-list : family file index      %8.2f ms (whole process)\n", fc);
     // The first round also pays for font files and libraries not yet in the page cache.

@@ -2,6 +2,7 @@
 // against iconv recoding the same file, measured interleaved in the same run. The converter runs
 // as the program runs it: request on the clipboard, "kezcc -c", reply read back.
 // Goals: throughput at least half of iconv's (ratio >= 0.5), peak memory under 64 MB.
+#include "BenchTiming.h"
 #include "options/TLuKezOptions.h"
 #include "runner/miKezConverterRunner.h"
 
@@ -34,8 +35,6 @@ const qint64 kSourceBytes = qEnvironmentVariableIntValue("KEZ_BENCH_SOURCE_MB") 
 // One run of each for a large source: it is there to show the memory, not to time.
 const int kRuns = kSourceBytes > qint64(200) * 1000 * 1000 ? 1 : 5;
 
-using Clock = std::chrono::steady_clock;
-
 struct Measure {
     double seconds = 0;
     double cpuSeconds = 0;
@@ -55,7 +54,7 @@ Measure spawnAndWait(const std::vector<QByteArray>& aArguments, const QByteArray
     for (const QByteArray& argument : aArguments)
         argv.push_back(const_cast<char*>(argument.constData()));
     argv.push_back(nullptr);
-    const Clock::time_point start = Clock::now();
+    const bench::Clock::time_point start = bench::Clock::now();
     pid_t pid = 0;
     const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -68,7 +67,7 @@ Measure spawnAndWait(const std::vector<QByteArray>& aArguments, const QByteArray
     while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
     }
     Measure measure;
-    measure.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    measure.seconds = std::chrono::duration<double>(bench::Clock::now() - start).count();
     measure.peakKilobytes = usage.ru_maxrss;
     measure.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                          double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
@@ -105,12 +104,6 @@ bool writeSource(const QString& aPath, const QByteArray& aPiece)
 }
 
 double megabytesPerSecond(double aSeconds) { return double(kSourceBytes) / 1e6 / aSeconds; }
-
-double median(std::vector<double> aValues)
-{
-    std::sort(aValues.begin(), aValues.end());
-    return aValues[aValues.size() / 2];
-}
 
 } // namespace
 
@@ -190,15 +183,15 @@ int main()
             ourPeak = std::max(ourPeak, converter.peakKilobytes);
             theirPeak = std::max(theirPeak, recoder.peakKilobytes);
         }
-        const double ourRate = megabytesPerSecond(median(ours));
-        const double theirRate = megabytesPerSecond(median(theirs));
+        const double ourRate = megabytesPerSecond(bench::median(ours));
+        const double theirRate = megabytesPerSecond(bench::median(theirs));
         const double ratio = ourRate / theirRate;
         const double peakMegabytes = double(ourPeak) / 1024;
         std::printf("%s source, %lld MB, median of %d:\n", c.name, kSourceBytes / 1000000, kRuns);
         std::printf("  kezcc: %7.1f MB/s (%.1f MB/s of CPU time), peak %6.1f MB (output %lld MB)\n", ourRate,
-                    megabytesPerSecond(median(ourCpu)), peakMegabytes, QFileInfo(output).size() / 1000000);
+                    megabytesPerSecond(bench::median(ourCpu)), peakMegabytes, QFileInfo(output).size() / 1000000);
         std::printf("  iconv -f %s -t %s: %7.1f MB/s (%.1f MB/s of CPU time), peak %6.1f MB\n", c.iconvFrom,
-                    c.iconvTo, theirRate, megabytesPerSecond(median(theirCpu)), double(theirPeak) / 1024);
+                    c.iconvTo, theirRate, megabytesPerSecond(bench::median(theirCpu)), double(theirPeak) / 1024);
         std::printf("  throughput ratio %.2f (goal >= 0.50), peak %.1f MB (goal < 64)\n", ratio, peakMegabytes);
         allMet = allMet && ratio >= 0.5 && peakMegabytes < 64;
         QFile::remove(output);

@@ -2,6 +2,7 @@
 // atomic replacement of a settings file of the same size (lock, temporary file, flush, rename,
 // folder flush), interleaved in the same run. Goal: ratio at most 1.5. For scale, the same values
 // written one by one without a batch are measured too.
+#include "BenchTiming.h"
 #include "options/TLuKezOptions.h"
 #include "options/miRegistryTools.h"
 #include "platform/posix/Files.h"
@@ -24,20 +25,6 @@ namespace {
 constexpr int kRuns = 40;
 constexpr int kWarmUp = 3;
 const QString kKey = QStringLiteral("Software\\Torvane Software\\KEZConv\\Bench\\");
-
-using Clock = std::chrono::steady_clock;
-
-double millisecondsSince(Clock::time_point aStart)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - aStart).count();
-}
-
-double median(std::vector<double> aValues)
-{
-    std::sort(aValues.begin(), aValues.end());
-    const size_t middle = aValues.size() / 2;
-    return aValues.size() % 2 ? aValues[middle] : (aValues[middle - 1] + aValues[middle]) / 2;
-}
 
 // The options' values written one call each, as every save did before batches.
 void writeOneByOne(const TLuKezOptions& aOptions, int aRound)
@@ -78,16 +65,16 @@ int main()
     for (int run = 0; run < kWarmUp + kRuns; ++run) {
         options.RusMode = run % 3;
         options.RussText().Size = 10 + run % 7;
-        auto start = Clock::now();
+        auto start = bench::Clock::now();
         options.WriteToRegistry(platform::kHKeyCurrentUser, kKey);
-        const double saved = millisecondsSince(start);
+        const double saved = bench::millisecondsSince(start);
 
-        start = Clock::now();
+        start = bench::Clock::now();
         {
             const platform::posix::UniqueFd lock = platform::posix::lockAt(baselineFolder.get(), "file.lock", LOCK_EX);
             platform::posix::replaceFileAt(baselineFolder.get(), "file.reg", contents, true);
         }
-        const double replaced = millisecondsSince(start);
+        const double replaced = bench::millisecondsSince(start);
 
         if (run >= kWarmUp) {
             save.push_back(saved);
@@ -96,11 +83,11 @@ int main()
     }
     // Last, as it makes the file bigger; fewer runs are enough to show the scale.
     for (int run = 0; run < 5; ++run) {
-        const auto start = Clock::now();
+        const auto start = bench::Clock::now();
         writeOneByOne(options, run);
-        single.push_back(millisecondsSince(start));
+        single.push_back(bench::millisecondsSince(start));
     }
-    const double saveMs = median(save), replaceMs = median(replace), singleMs = median(single);
+    const double saveMs = bench::median(save), replaceMs = bench::median(replace), singleMs = bench::median(single);
     std::printf("settings file: %zu bytes, %d runs, medians\n", contents.size(), kRuns);
     std::printf("  one atomic replacement (baseline): %8.3f ms\n", replaceMs);
     std::printf("  whole options save (one batch):    %8.3f ms   ratio %.2f (goal <= 1.50)\n", saveMs,

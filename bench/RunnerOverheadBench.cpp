@@ -1,6 +1,7 @@
 // Per-file cost of RunConverter (block, clipboard, start at idle priority, wait, reply) against a
 // bare spawn-and-wait of the same converter, measured interleaved in the same run. The converter
 // is the scripted fake, told by the file name to reply 0 at once. Goal: ratio at most 1.10.
+#include "BenchTiming.h"
 #include "options/TLuKezOptions.h"
 #include "runner/miKezConverterRunner.h"
 
@@ -22,49 +23,10 @@
 #include <cstdio>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 constexpr int kRuns = 200;
 constexpr int kWarmUp = 10;
-
-using Clock = std::chrono::steady_clock;
-
-double millisecondsSince(Clock::time_point aStart)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - aStart).count();
-}
-
-double median(std::vector<double> aValues)
-{
-    std::sort(aValues.begin(), aValues.end());
-    const size_t middle = aValues.size() / 2;
-    return aValues.size() % 2 ? aValues[middle] : (aValues[middle - 1] + aValues[middle]) / 2;
-}
-
-// The baseline: start the program with its streams on /dev/null and wait for it, nothing more.
-bool bareSpawn(const QByteArray& aProgram, bool aIdle)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    for (int fd = 0; fd <= 2; ++fd)
-        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-    char name[] = "kezcc";
-    char option[] = "-c";
-    char* argv[] = {name, option, nullptr};
-    pid_t pid = 0;
-    const int error = posix_spawn(&pid, aProgram.constData(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        return false;
-    if (aIdle)
-        setpriority(PRIO_PROCESS, id_t(pid), 19);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return true;
-}
 
 } // namespace
 
@@ -95,9 +57,9 @@ int main()
     QString message;
 
     const auto runner = [&] {
-        const Clock::time_point start = Clock::now();
+        const bench::Clock::time_point start = bench::Clock::now();
         const bool converted = miKezConverterRunner::RunConverter(options, source, output, 0, code, message);
-        const double elapsed = millisecondsSince(start);
+        const double elapsed = bench::millisecondsSince(start);
         if (!converted) {
             std::printf("RunConverter failed: %d %s\n", code, message.toUtf8().constData());
             std::exit(1);
@@ -105,12 +67,12 @@ int main()
         return elapsed;
     };
     const auto bare = [&](bool aIdle) {
-        const Clock::time_point start = Clock::now();
-        if (!bareSpawn(fake, aIdle)) {
+        const bench::Clock::time_point start = bench::Clock::now();
+        if (!bench::startAndWait(fake, aIdle)) {
             std::printf("spawning %s failed\n", fake.constData());
             std::exit(1);
         }
-        return millisecondsSince(start);
+        return bench::millisecondsSince(start);
     };
 
     for (int i = 0; i < kWarmUp; ++i) {
@@ -120,17 +82,17 @@ int main()
     // Where the time goes: the steps of RunConverter one by one.
     std::vector<double> handOver, execute, reply;
     for (int i = 0; i < kRuns / 4; ++i) {
-        Clock::time_point start = Clock::now();
+        bench::Clock::time_point start = bench::Clock::now();
         const platform::HGlobal handle = miKezConverterRunner::MakeExternalHGlobalObject(options, source, output);
         miKezConverterRunner::CopyHGlobalToClipboard(handle, 0);
-        handOver.push_back(millisecondsSince(start));
-        start = Clock::now();
+        handOver.push_back(bench::millisecondsSince(start));
+        start = bench::Clock::now();
         miKezConverterRunner::ExecuteShellCommand(QString::fromLatin1(miKezConverterRunner::kConverterCommandLine));
-        execute.push_back(millisecondsSince(start));
-        start = Clock::now();
+        execute.push_back(bench::millisecondsSince(start));
+        start = bench::Clock::now();
         miKezConverterRunner::ExternalRecord record{};
         miKezConverterRunner::LoadExternalFromHGlobal(miKezConverterRunner::PasteHGlobalFromClipboard(), record);
-        reply.push_back(millisecondsSince(start));
+        reply.push_back(bench::millisecondsSince(start));
     }
 
     std::vector<double> runnerTimes, bareTimes, idleTimes;
@@ -145,14 +107,14 @@ int main()
         }
         idleTimes.push_back(bare(true));
     }
-    const double runnerMedian = median(runnerTimes);
-    const double bareMedian = median(bareTimes);
+    const double runnerMedian = bench::median(runnerTimes);
+    const double bareMedian = bench::median(bareTimes);
     std::printf("runs: %d interleaved, medians\n", kRuns);
     std::printf("bare spawn+wait of the converter:        %8.3f ms\n", bareMedian);
-    std::printf("bare spawn+wait at nice 19 (reference):   %8.3f ms\n", median(idleTimes));
+    std::printf("bare spawn+wait at nice 19 (reference):   %8.3f ms\n", bench::median(idleTimes));
     std::printf("RunConverter with the same converter:     %8.3f ms\n", runnerMedian);
     std::printf("  of which: block onto the clipboard %.3f ms, start+wait at idle %.3f ms, reply %.3f ms\n",
-                median(handOver), median(execute), median(reply));
+                bench::median(handOver), bench::median(execute), bench::median(reply));
     std::printf("overhead per file: %.3f ms, ratio %.3f (goal <= 1.10)\n", runnerMedian - bareMedian,
                 runnerMedian / bareMedian);
     return 0;
