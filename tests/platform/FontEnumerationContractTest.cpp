@@ -1,5 +1,6 @@
 #include "platform/FontEnumeration.h"
 #include "platform/support/PlatformTestSupport.h"
+#include "platform/support/TestFontManifest.h"
 
 #include <algorithm>
 #include <map>
@@ -14,33 +15,7 @@ namespace {
 
 const fs::path kFontDir = fs::u8path(KEZ_TEST_FONT_DIR);
 
-struct ManifestEntry {
-    std::string file;
-    std::string face;
-    FontSignature signature;
-};
-
-std::vector<ManifestEntry> readManifest(const fs::path& aFolder = kFontDir)
-{
-    std::vector<ManifestEntry> entries;
-    std::ifstream in(aFolder / "manifest.tsv");
-    std::string line;
-    while (std::getline(in, line)) {
-        std::vector<std::string> fields;
-        std::istringstream split(line);
-        for (std::string field; std::getline(split, field, '\t');)
-            fields.push_back(field);
-        if (fields.size() != 9)
-            continue;
-        ManifestEntry entry{fields[0], fields[1], {}};
-        for (int i = 0; i < 4; ++i)
-            entry.signature.unicodeSubsets[i] = std::uint32_t(std::stoul(fields[3 + i], nullptr, 16));
-        for (int i = 0; i < 2; ++i)
-            entry.signature.codePages[i] = std::uint32_t(std::stoul(fields[7 + i], nullptr, 16));
-        entries.push_back(entry);
-    }
-    return entries;
-}
+std::vector<ManifestEntry> readManifest(const fs::path& aFolder = kFontDir) { return readFontManifest(aFolder); }
 
 std::vector<EnumeratedFont> enumerate() { return platform::service<platform::FontEnumeration>().enumerate(); }
 

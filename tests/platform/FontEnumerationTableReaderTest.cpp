@@ -4,6 +4,7 @@
 #ifndef _WIN32
 #include "platform/posix/FontTableReader.h"
 #include "platform/support/PlatformTestSupport.h"
+#include "platform/support/TestFontManifest.h"
 
 #include <random>
 
@@ -156,39 +157,15 @@ Bytes fileBytes(const fs::path& aFile)
     return Bytes(text.begin(), text.end());
 }
 
-struct ManifestFace {
-    std::string file, face;
-    FontSignature signature;
-};
-
-std::vector<ManifestFace> testFaces()
-{
-    std::vector<ManifestFace> faces;
-    std::ifstream in(kFontDir / "manifest.tsv");
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> fields;
-        std::istringstream split(line);
-        for (std::string field; std::getline(split, field, '\t');)
-            fields.push_back(field);
-        if (fields.size() != 9)
-            continue;
-        ManifestFace face{fields[0], fields[1], {}};
-        for (int i = 0; i < 4; ++i)
-            face.signature.unicodeSubsets[i] = std::uint32_t(std::stoul(fields[3 + i], nullptr, 16));
-        for (int i = 0; i < 2; ++i)
-            face.signature.codePages[i] = std::uint32_t(std::stoul(fields[7 + i], nullptr, 16));
-        faces.push_back(face);
-    }
-    return faces;
-}
+std::vector<testsupport::ManifestEntry> testFaces() { return testsupport::readFontManifest(kFontDir); }
 
 } // namespace
 
 TEST(FontTableReader, TestFontsReadAsTheirTablesWereWritten)
 {
-    const std::vector<ManifestFace> faces = testFaces();
+    const std::vector<testsupport::ManifestEntry> faces = testFaces();
     ASSERT_GE(faces.size(), 10u) << "test fonts missing in " << kFontDir;
-    for (const ManifestFace& expected : faces) {
+    for (const testsupport::ManifestEntry& expected : faces) {
         SCOPED_TRACE(expected.file);
         const std::optional<SfntFace> face = readBytes(fileBytes(kFontDir / "files" / expected.file));
         ASSERT_TRUE(face.has_value());
