@@ -176,9 +176,13 @@ public:
         std::vector<std::u16string> path;
         if (RegResult r = resolve(root, subKey, path); r != RegError::Success)
             return r;
-        const rf::Node* hive = nullptr;
-        if (RegResult r = current(hive); r != RegError::Success)
-            return r;
+        // Inside a batch, creating is a write like any other: making a key the file already has
+        // again at the commit changes nothing, so the file need not be looked at now.
+        const rf::Node* hive = &mCachedTree;
+        if (!inBatchWithCache()) {
+            if (RegResult r = current(hive); r != RegError::Success)
+                return r;
+        }
         if (!hive->find(path)) {
             if (RegResult r = modify(Change{path, std::nullopt}); r != RegError::Success)
                 return r;
@@ -387,13 +391,15 @@ private:
         return RegError::Success;
     }
 
+    bool inBatchWithCache() const { return mBatchDepth > 0 && mCacheValid && mCachedBase == configHome(); }
+
     RegResult modify(Change change)
     {
         if (mBatchDepth == 0)
             return write({change});
         // A write in a batch needs the file only once: the commit applies the changes to the
         // file as it is then, and a read in between looks at the file again.
-        if (!mCacheValid || mCachedBase != configHome()) {
+        if (!inBatchWithCache()) {
             const rf::Node* hive = nullptr;
             if (RegResult r = current(hive); r != RegError::Success)
                 return r;
