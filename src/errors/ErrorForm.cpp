@@ -139,10 +139,11 @@ void ErrorForm::PlaceControls()
 
 void ErrorForm::InstallAsPresenter()
 {
-    mErrorHandling::SetPresenter([](const QString& aMessage, const QString& aSource, qint32 aErrorCode) {
+    // Installed for the program's whole life, so no guard puts a previous one back.
+    mErrorHandling::presenter() = [](const QString& aMessage, const QString& aSource, qint32 aErrorCode) {
         while (QApplication::overrideCursor())
             QApplication::restoreOverrideCursor();
         ErrorForm form(QApplication::activeWindow());
         form.Execute(aMessage, aSource, aErrorCode, QString());
-    });
+    };
 }

@@ -135,6 +135,5 @@ Presenter& presenter()
     return current;
 }
 
-void SetPresenter(Presenter aPresenter) { presenter() = std::move(aPresenter); }
 
 } // namespace mErrorHandling

@@ -51,7 +51,6 @@ void ReportError(const QString& aModule, const QString& aProcedure,
 // on presenter()).
 using Presenter = std::function<void(const QString& aMessage, const QString& aSource, qint32 aErrorCode)>;
 Presenter& presenter();
-void SetPresenter(Presenter aPresenter);
 
 template <class Body>
 auto PassOn(const char* aModule, const char* aProcedure, Body&& aBody) -> decltype(aBody())

@@ -33,9 +33,12 @@ const QStringList kHelpLines = {
 
 class BrowserFormSources : public MainWindowTest {
 protected:
+    // The error window's stand-in for this test; the previous presenter comes back after it.
+    std::optional<ScopedOverride<mErrorHandling::Presenter>> mReportsInstalled;
+
     void SetUp() override
     {
-        mErrorHandling::SetPresenter([this](const QString& aMessage, const QString& aSource, qint32 aCode) {
+        mReportsInstalled.emplace(mErrorHandling::presenter(), [this](const QString& aMessage, const QString& aSource, qint32 aCode) {
             reports.append(QStringLiteral("%1 | %2 | %3").arg(aMessage, aSource).arg(aCode));
         });
         start();
@@ -47,7 +50,7 @@ protected:
     void TearDown() override
     {
         closeWindow();
-        mErrorHandling::SetPresenter({});
+        mReportsInstalled.reset();
     }
 
     QList<int> selectedRows()

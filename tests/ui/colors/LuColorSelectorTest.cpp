@@ -1,5 +1,6 @@
 // The colour selector control: its range rules, greying, the Change event, the resize layout and
 // the persisted properties, driven as a host form and a user would.
+#include "common/ScopedOverride.h"
 #include "ui/colors/LuColorSelector.h"
 
 #include "errors/mErrorHandling.h"
@@ -14,14 +15,18 @@
 
 #include <functional>
 #include <limits>
+#include <optional>
 
 namespace {
 
 class LuColorSelectorTest : public ::testing::Test {
 protected:
+    // The error window's stand-in for this test; the previous presenter comes back after it.
+    std::optional<ScopedOverride<mErrorHandling::Presenter>> mReportsInstalled;
+
     void SetUp() override
     {
-        mErrorHandling::SetPresenter([this](const QString& aMessage, const QString&, qint32) { reports << aMessage; });
+        mReportsInstalled.emplace(mErrorHandling::presenter(), [this](const QString& aMessage, const QString&, qint32) { reports << aMessage; });
         host.setGeometry(100, 80, 400, 200);
         selector = new LuColorSelector(&host);
         selector->setGeometry(20, 30, 2625 / 15, 315 / 15);
@@ -29,7 +34,7 @@ protected:
     }
     void TearDown() override
     {
-        mErrorHandling::SetPresenter({});
+        mReportsInstalled.reset();
         EXPECT_TRUE(reports.isEmpty()) << reports.join(QLatin1Char('\n')).toStdString();
     }
 

@@ -1,3 +1,4 @@
+#include "common/ScopedOverride.h"
 #include "ui/fonts/FakeFontEnumeration.h"
 
 #include "errors/mErrorHandling.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -32,13 +34,16 @@ TInstalledFont Font(const QString& aFace, quint32 aUni0 = 0, quint32 aCp0 = 0)
 // Error reports of one test, instead of the error window.
 class CatalogueTest : public ::testing::Test {
 protected:
+    // The error window's stand-in for this test; the previous presenter comes back after it.
+    std::optional<ScopedOverride<mErrorHandling::Presenter>> mReportsInstalled;
+
     CatalogueTest()
     {
-        mErrorHandling::SetPresenter([this](const QString& aMessage, const QString& aSource, qint32) {
+        mReportsInstalled.emplace(mErrorHandling::presenter(), [this](const QString& aMessage, const QString& aSource, qint32) {
             reports << aSource + QLatin1Char('|') + aMessage;
         });
     }
-    ~CatalogueTest() override { mErrorHandling::SetPresenter({}); }
+    ~CatalogueTest() override { mReportsInstalled.reset(); }
 
     ScopedFakeFonts fake;
     QStringList reports;

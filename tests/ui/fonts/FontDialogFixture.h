@@ -1,4 +1,5 @@
 #pragma once
+#include "common/ScopedOverride.h"
 #include "ui/fonts/FakeFontEnumeration.h"
 
 #include "errors/mErrorHandling.h"
@@ -11,11 +12,15 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 // A font dialog over fake installed fonts, its warning boxes and error reports recorded, and
 // the user's actions run while it is open.
 class FontDialogFixture : public ::testing::Test {
 protected:
+    // The error window's stand-in for this test; the previous presenter comes back after it.
+    std::optional<ScopedOverride<mErrorHandling::Presenter>> mReportsInstalled;
+
     FontDialogFixture()
     {
         fake.fonts.add("Arial", 0x201, 0x5).add("Arial Black").add("Arimo").add("Courier New").add("DejaVu Sans", 0x201, 0x5)
@@ -25,13 +30,13 @@ protected:
         miCommon::SetWarningPresenter([this](const QString& aMessage, const QString& aCaption) {
             warnings << aCaption + QLatin1Char('|') + aMessage;
         });
-        mErrorHandling::SetPresenter([this](const QString& aMessage, const QString&, qint32) { errors << aMessage; });
+        mReportsInstalled.emplace(mErrorHandling::presenter(), [this](const QString& aMessage, const QString&, qint32) { errors << aMessage; });
     }
     ~FontDialogFixture() override
     {
         LuFontSelectorFrm::SetModalHook({});
         miCommon::SetWarningPresenter({});
-        mErrorHandling::SetPresenter({});
+        mReportsInstalled.reset();
         EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
     }
 

@@ -1,3 +1,4 @@
+#include "common/ScopedOverride.h"
 #include "ui/options/KezOptionsFrm.h"
 #include "errors/mErrorHandling.h"
 #include "support/FormControls.h"
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <optional>
 
 using namespace OptionsTestSupport;
 
@@ -25,14 +27,17 @@ const char* const kPageFrames[8] = {"theTabCommon", "theTabSlav",      "theTabRu
 
 class KezOptionsFrmTest : public ::testing::Test {
 protected:
+    // The error window's stand-in for this test; the previous presenter comes back after it.
+    std::optional<ScopedOverride<mErrorHandling::Presenter>> mReportsInstalled;
+
     void SetUp() override
     {
         options.FillWithDefaults();
-        mErrorHandling::SetPresenter([this](const QString& aMessage, const QString& aSource, qint32) {
+        mReportsInstalled.emplace(mErrorHandling::presenter(), [this](const QString& aMessage, const QString& aSource, qint32) {
             reports << aSource + QStringLiteral(": ") + aMessage;
         });
     }
-    void TearDown() override { mErrorHandling::SetPresenter({}); }
+    void TearDown() override { mReportsInstalled.reset(); }
 
     template <class T>
     T* child(const char* aName)
