@@ -5,9 +5,9 @@
 #include "app/BrowserForm.h"
 #include "app/miKezConverterMain.h"
 #include "errors/ErrorForm.h"
+#include "ui/ResourceIcon.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QLabel>
 
 #include <fcntl.h>
@@ -68,7 +68,7 @@ int window(int argc, char** argv)
     // The program's own start, as its main does it.
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KezConverter"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
+    QApplication::setWindowIcon(ResourceIcon(QStringLiteral(":/icons/app.png")));
     ErrorForm::InstallAsPresenter();
     FirstPaint watch;
     // The window installs its filter before it is shown: watch every widget that is shown.

@@ -7,6 +7,7 @@
 #include "errors/mErrorHandling.h"
 #include "options/TLuKezOptions.h"
 #include "ui/FormSetup.h"
+#include "ui/ResourceIcon.h"
 #include "ui/colors/miGraph.h"
 #include "ui/options/KezOptionsFrm.h"
 
@@ -106,7 +107,7 @@ void BrowserForm::CreateControls()
     placeTwips(theDestDir, 4500, 2340, 3315, 315);
 
     theSelectFolder = named(new QToolButton(this), "theSelectFolder");
-    theSelectFolder->setIcon(QIcon(QStringLiteral(":/icons/folder.png")));
+    theSelectFolder->setIcon(ResourceIcon(QStringLiteral(":/icons/folder.png")));
     theSelectFolder->setIconSize(QSize(16, 16));
     theSelectFolder->setToolButtonStyle(Qt::ToolButtonIconOnly);
     theSelectFolder->setAccessibleName(QStringLiteral("Выбрать папку"));

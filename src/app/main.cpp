@@ -4,9 +4,9 @@
 #include "errors/ErrorForm.h"
 #include "platform/EndRequests.h"
 #include "platform/Services.h"
+#include "ui/ResourceIcon.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QPointer>
 #include <QSessionManager>
 
@@ -38,7 +38,7 @@ int main(int argc, char** argv)
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KezConverter"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
+    QApplication::setWindowIcon(ResourceIcon(QStringLiteral(":/icons/app.png")));
     InstallQtTranslations(application);
     ErrorForm::InstallAsPresenter();
 

@@ -1,9 +1,9 @@
 #include "ui/FormSetup.h"
 
 #include "ui/FormFont.h"
+#include "ui/ResourceIcon.h"
 #include "ui/colors/miGraph.h"
 
-#include <QIcon>
 #include <QRect>
 #include <QWidget>
 
@@ -18,7 +18,7 @@ void SetUpAppForm(QWidget* aForm, const QString& aName, const QString& aTitle, i
 {
     SetUpForm(aForm, aName, aWidthTwips, aHeightTwips);
     aForm->setWindowTitle(aTitle);
-    aForm->setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
+    aForm->setWindowIcon(ResourceIcon(QStringLiteral(":/icons/app.png")));
 }
 
 void CentreOn(QWidget* aWindow, const QRect& aArea)
