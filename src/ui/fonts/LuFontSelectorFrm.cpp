@@ -41,12 +41,6 @@ const QStringList kSizes = {QStringLiteral("8"),  QStringLiteral("9"),  QStringL
                             QStringLiteral("20"), QStringLiteral("24"), QStringLiteral("26"), QStringLiteral("28"),
                             QStringLiteral("36"), QStringLiteral("48"), QStringLiteral("72")};
 
-LuFontSelectorFrm::ModalHook& modalHook()
-{
-    static LuFontSelectorFrm::ModalHook hook;
-    return hook;
-}
-
 // The list's one selected item, or null.
 QListWidgetItem* SelectedItem(const QListWidget* aList)
 {
@@ -101,7 +95,11 @@ constexpr char16_t kBackspace = 8;
 
 } // namespace
 
-void LuFontSelectorFrm::SetModalHook(ModalHook aHook) { modalHook() = std::move(aHook); }
+LuFontSelectorFrm::ModalHook& LuFontSelectorFrm::modalHook()
+{
+    static ModalHook hook;
+    return hook;
+}
 
 LuFontSelectorFrm::LuFontSelectorFrm(QWidget* aParent)
     : QDialog(aParent)

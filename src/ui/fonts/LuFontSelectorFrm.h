@@ -71,10 +71,10 @@ public:
     // The typed character, or 0 when it is discarded.
     char16_t theSizeText_KeyPress(char16_t aKeyAscii);
 
-    // Runs in place of the modal loop, with the dialog shown (tests drive it as a user would);
-    // an empty hook puts the modal loop back.
+    // Runs in place of the modal loop, with the dialog shown: empty in the program (the modal
+    // loop runs), the user's actions in tests (through ScopedOverride).
     using ModalHook = std::function<void(LuFontSelectorFrm& aDialog)>;
-    static void SetModalHook(ModalHook aHook);
+    static ModalHook& modalHook();
 
 protected:
     bool eventFilter(QObject* aWatched, QEvent* aEvent) override;

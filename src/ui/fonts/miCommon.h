@@ -18,9 +18,9 @@ double GetDoubleOrDefault(const QVariant& aValue, double aDefault);
 // what it was before afterwards.
 void ShowWarning(const QString& aMessage, const QString& aCaption);
 
-// Shows the box of ShowWarning: the real message box, or a recorder in tests. An empty
-// presenter puts the real box back.
+// Shows the box of ShowWarning: the real message box in the program, a recorder in tests
+// (through ScopedOverride).
 using WarningPresenter = std::function<void(const QString& aMessage, const QString& aCaption)>;
-void SetWarningPresenter(WarningPresenter aPresenter);
+WarningPresenter& warningPresenter();
 
 } // namespace miCommon

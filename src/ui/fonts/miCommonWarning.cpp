@@ -6,15 +6,19 @@
 namespace miCommon {
 namespace {
 
-WarningPresenter& presenter()
+void showWarningBox(const QString& aMessage, const QString& aCaption)
 {
-    static WarningPresenter instance;
-    return instance;
+    QMessageBox box(QMessageBox::Warning, aCaption, aMessage, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
 }
 
 } // namespace
 
-void SetWarningPresenter(WarningPresenter aPresenter) { presenter() = std::move(aPresenter); }
+WarningPresenter& warningPresenter()
+{
+    static WarningPresenter presenter = showWarningBox;
+    return presenter;
+}
 
 void ShowWarning(const QString& aMessage, const QString& aCaption)
 {
@@ -23,12 +27,11 @@ void ShowWarning(const QString& aMessage, const QString& aCaption)
     struct Restore {
         ~Restore() { QApplication::restoreOverrideCursor(); }
     } restore;
-    if (presenter()) {
-        presenter()(aMessage, aCaption);
-        return;
-    }
-    QMessageBox box(QMessageBox::Warning, aCaption, aMessage, QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+    const WarningPresenter& presenter = warningPresenter();
+    if (presenter)
+        presenter(aMessage, aCaption);
+    else
+        showWarningBox(aMessage, aCaption);
 }
 
 } // namespace miCommon

@@ -20,6 +20,10 @@ class FontDialogFixture : public ::testing::Test {
 protected:
     // The error window's stand-in for this test; the previous presenter comes back after it.
     std::optional<ScopedOverride<mErrorHandling::Presenter>> mReportsInstalled;
+    // Warning boxes are recorded, never shown.
+    const ScopedOverride<miCommon::WarningPresenter> mWarningsRecorded{
+        miCommon::warningPresenter(),
+        [this](const QString& aMessage, const QString& aCaption) { warnings << aCaption + QLatin1Char('|') + aMessage; }};
 
     FontDialogFixture()
     {
@@ -27,15 +31,10 @@ protected:
             .add("DejaVu Serif").add("Liberation Serif").add("Test Ucs", 0x200, 0x4).add("Times New Roman").add("Tinos");
         for (int i = 0; i < 30; ++i)
             fake.fonts.add(QStringLiteral("Zz Filler %1").arg(i, 2, 10, QLatin1Char('0')));
-        miCommon::SetWarningPresenter([this](const QString& aMessage, const QString& aCaption) {
-            warnings << aCaption + QLatin1Char('|') + aMessage;
-        });
         mReportsInstalled.emplace(mErrorHandling::presenter(), [this](const QString& aMessage, const QString&, qint32) { errors << aMessage; });
     }
     ~FontDialogFixture() override
     {
-        LuFontSelectorFrm::SetModalHook({});
-        miCommon::SetWarningPresenter({});
         mReportsInstalled.reset();
         EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
     }
@@ -43,14 +42,12 @@ protected:
     // Execute, with aUser acting in the open dialog.
     bool run(LuFontSelectorFrm& aDialog, const std::function<void(LuFontSelectorFrm&)>& aUser)
     {
-        LuFontSelectorFrm::SetModalHook([&](LuFontSelectorFrm& aOpen) {
+        const ScopedOverride<LuFontSelectorFrm::ModalHook> user(LuFontSelectorFrm::modalHook(), [&](LuFontSelectorFrm& aOpen) {
             QApplication::setActiveWindow(&aOpen);
             EXPECT_TRUE(QTest::qWaitForWindowActive(&aOpen));
             aUser(aOpen);
         });
-        const bool result = aDialog.Execute();
-        LuFontSelectorFrm::SetModalHook({});
-        return result;
+        return aDialog.Execute();
     }
 
     ScopedFakeFonts fake;

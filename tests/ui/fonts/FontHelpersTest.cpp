@@ -1,3 +1,4 @@
+#include "common/ScopedOverride.h"
 #include "ui/fonts/DecodeCharRefs.h"
 #include "ui/fonts/FontListSearch.h"
 #include "ui/fonts/FontSampleGeometry.h"
@@ -53,15 +54,15 @@ TEST(ShowWarningTest, ArrowWhileShownThenThePreviousPointer)
 {
     QStringList shown;
     Qt::CursorShape whileShown = Qt::BlankCursor;
-    miCommon::SetWarningPresenter([&](const QString& aMessage, const QString& aCaption) {
-        shown << aCaption + '|' + aMessage;
-        whileShown = QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::BlankCursor;
-    });
+    const ScopedOverride<miCommon::WarningPresenter> recording(
+        miCommon::warningPresenter(), [&](const QString& aMessage, const QString& aCaption) {
+            shown << aCaption + '|' + aMessage;
+            whileShown = QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::BlankCursor;
+        });
     QApplication::setOverrideCursor(Qt::WaitCursor);
     miCommon::ShowWarning("text", "caption");
     const Qt::CursorShape after = QApplication::overrideCursor()->shape();
     QApplication::restoreOverrideCursor();
-    miCommon::SetWarningPresenter({});
     EXPECT_EQ(shown, QStringList{"caption|text"});
     EXPECT_EQ(whileShown, Qt::ArrowCursor);
     EXPECT_EQ(after, Qt::WaitCursor);

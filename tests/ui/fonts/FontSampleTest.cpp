@@ -152,12 +152,11 @@ TEST(FontDialogScreenshotTest, GreekAndChurchSlavonicSamples)
         LuFontSelectorFrm dialog;
         dialog.TheFont->FillWith(shot.face, shot.size, shot.bold, shot.italic, shot.fore, shot.back);
         dialog.ExampleText = shot.text;
-        LuFontSelectorFrm::SetModalHook([&](LuFontSelectorFrm& aDialog) {
+        const ScopedOverride<LuFontSelectorFrm::ModalHook> shoot(LuFontSelectorFrm::modalHook(), [&](LuFontSelectorFrm& aDialog) {
             const QString path = QStringLiteral(KEZ_TEST_SCREENSHOT_DIR "/") + shot.file;
             EXPECT_TRUE(aDialog.grab().save(path)) << path.toStdString();
             FindControl<QPushButton>(&aDialog, "theCancel")->click();
         });
         dialog.Execute();
-        LuFontSelectorFrm::SetModalHook({});
     }
 }

@@ -20,12 +20,11 @@ protected:
     // A click on ". . ." with aUser acting in the dialog it opens.
     void choose(const std::function<void(LuFontSelectorFrm&)>& aUser)
     {
-        LuFontSelectorFrm::SetModalHook([&](LuFontSelectorFrm& aDialog) {
+        const ScopedOverride<LuFontSelectorFrm::ModalHook> user(LuFontSelectorFrm::modalHook(), [&](LuFontSelectorFrm& aDialog) {
             QApplication::setActiveWindow(&aDialog);
             aUser(aDialog);
         });
         QTest::mouseClick(select(), Qt::LeftButton);
-        LuFontSelectorFrm::SetModalHook({});
     }
 
     LuFontSelector selector;
