@@ -1,7 +1,6 @@
 #include "errors/ErrorForm.h"
 #include "errors/ErrorReportText.h"
 #include "errors/mErrorHandling.h"
-#include "ui/FormFont.h"
 #include "ui/FormSetup.h"
 #include "ui/colors/miGraph.h"
 
@@ -21,6 +20,7 @@ const QString kCaption = QStringLiteral("Сбой программы");
 const QString kShortButton = QStringLiteral("Подробнее  >>");
 const QString kDetailButton = QStringLiteral("Подробнее  <<");
 
+constexpr int kInitialWidth = 7140;
 constexpr int kTextLeft = 900;
 constexpr int kTextTop = 150;
 constexpr int kRightMargin = 240;
@@ -40,10 +40,9 @@ QPlainTextEdit* makeTextBox(QWidget* parent, const char* name)
 
 ErrorForm::ErrorForm(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("ErrorForm"));
-    setWindowTitle(kCaption);
+    // Opens in the short view's largest size; the user may make it larger or smaller.
+    SetUpAppForm(this, QStringLiteral("ErrorForm"), kCaption, kInitialWidth, kShortMaxHeight, FormSizing::Resizable);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setFont(FormFont());
 
     theIcon = named(new QLabel(this), "theIcon");
     theIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(32, 32));
@@ -69,7 +68,6 @@ ErrorForm::ErrorForm(QWidget* parent) : QDialog(parent)
     placeTwips(theLabel, kTextLeft, kTextTop, 6000, 435);
     theDetails->resize(miGraph::TwipsToPixelsX(1800), TwipsToPixelsY(375));
     theOK->resize(miGraph::TwipsToPixelsX(1200), TwipsToPixelsY(375));
-    resize(miGraph::TwipsToPixelsX(7140), TwipsToPixelsY(kShortMaxHeight));
     ApplyView();
 }
 

@@ -7,16 +7,21 @@
 #include <QRect>
 #include <QWidget>
 
-void SetUpForm(QWidget* aForm, const QString& aName, int aWidthTwips, int aHeightTwips)
+void SetUpForm(QWidget* aForm, const QString& aName, int aWidthTwips, int aHeightTwips, FormSizing aSizing)
 {
     aForm->setObjectName(aName);
     aForm->setFont(FormFont());
-    aForm->setFixedSize(miGraph::TwipsToPixelsX(aWidthTwips), miGraph::TwipsToPixelsY(aHeightTwips));
+    const QSize size(miGraph::TwipsToPixelsX(aWidthTwips), miGraph::TwipsToPixelsY(aHeightTwips));
+    if (aSizing == FormSizing::Fixed)
+        aForm->setFixedSize(size);
+    else
+        aForm->resize(size);
 }
 
-void SetUpAppForm(QWidget* aForm, const QString& aName, const QString& aTitle, int aWidthTwips, int aHeightTwips)
+void SetUpAppForm(QWidget* aForm, const QString& aName, const QString& aTitle, int aWidthTwips, int aHeightTwips,
+                  FormSizing aSizing)
 {
-    SetUpForm(aForm, aName, aWidthTwips, aHeightTwips);
+    SetUpForm(aForm, aName, aWidthTwips, aHeightTwips, aSizing);
     aForm->setWindowTitle(aTitle);
     aForm->setWindowIcon(ResourceIcon(QStringLiteral(":/icons/app.png")));
 }

@@ -18,11 +18,16 @@ Control* named(Control* aControl, const char* aName)
     return aControl;
 }
 
-// Names a form, gives it the forms' font and fixes its client area, given in twips.
-void SetUpForm(QWidget* aForm, const QString& aName, int aWidthTwips, int aHeightTwips);
+// A fixed client area, or one the user may resize, which then opens at the size given.
+enum class FormSizing { Fixed, Resizable };
+
+// Names a form, gives it the forms' font and sizes its client area, given in twips.
+void SetUpForm(QWidget* aForm, const QString& aName, int aWidthTwips, int aHeightTwips,
+               FormSizing aSizing = FormSizing::Fixed);
 
 // The same for one of the program's own windows: with its title and the program's icon.
-void SetUpAppForm(QWidget* aForm, const QString& aName, const QString& aTitle, int aWidthTwips, int aHeightTwips);
+void SetUpAppForm(QWidget* aForm, const QString& aName, const QString& aTitle, int aWidthTwips, int aHeightTwips,
+                  FormSizing aSizing = FormSizing::Fixed);
 
 // Moves a window so that its centre is aArea's centre.
 void CentreOn(QWidget* aWindow, const QRect& aArea);

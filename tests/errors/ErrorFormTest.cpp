@@ -21,6 +21,18 @@ protected:
 
 } // namespace
 
+TEST_F(ErrorFormTest, OpensAtTheShortViewsSizeUnderItsTitleAndTheUserMayResizeIt)
+{
+    EXPECT_EQ(form.objectName(), QStringLiteral("ErrorForm"));
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Сбой программы"));
+    EXPECT_EQ(miGraph::PixelsToTwipsX(form.width()), 7140);
+    EXPECT_EQ(heightTwips(), 3900);
+    EXPECT_EQ(form.minimumSize(), QSize(0, 0));
+    EXPECT_EQ(form.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    EXPECT_FALSE(form.windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint));
+    EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowContextHelpButtonHint));
+}
+
 TEST_F(ErrorFormTest, ShortViewShowsTheFirstSectionAndDetailedViewEverything)
 {
     const QString dashes = QString(50, QChar(0x2014)), crlf = QStringLiteral("\r\n"), sep = QString(QChar(1));
