@@ -52,7 +52,8 @@ constexpr int kConvertionStartDelayMs = 250;
 BrowserForm::BrowserForm(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint)
+                          Qt::MSWindowsFixedSizeDialogHint),
+      mSources(mFileSystem::FileNameCase(), SrcListView())
 {
     mCaption = QStringLiteral("Конвертер из KEZ в RTF");
     SetUpAppForm(this, QStringLiteral("BrowserForm"), mCaption, kClientWidthTwips, kClientHeightTwips);
@@ -249,8 +250,7 @@ bool BrowserForm::eventFilter(QObject* watched, QEvent* event)
 void BrowserForm::Form_Load()
 {
     PassOn(kModule, "Form_Load", [&] {
-        SrcFiles.Clear();
-        SetHelpStringsInSrcList(true);
+        mSources.StartEmpty();
     });
 }
 
@@ -351,7 +351,7 @@ void BrowserForm::RefreshControls()
             theDestDirSame->setChecked(!fixed);
         } else {
             theAddSrcFile->setEnabled(true);
-            theDeleteSrcFile->setEnabled(!SrcFiles.IsEmpty());
+            theDeleteSrcFile->setEnabled(!mSources.Files().IsEmpty());
             theSrcOnlyKez->setEnabled(true);
             theDestDirSame->setEnabled(true);
             theDestDirFixed->setEnabled(true);

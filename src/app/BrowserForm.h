@@ -1,5 +1,6 @@
 #pragma once
 #include "app/MessageLog.h"
+#include "app/SourceList.h"
 #include "common/KeyedCollection.h"
 #include "fs/DroppedPaths.h"
 #include "fs/mFileSystem.h"
@@ -26,8 +27,9 @@ class WrappingCheckBox;
 
 // The main window: the list of source files, where the results go, the run button and the log.
 // Its operations are split by concern: BrowserForm.cpp (window, states, update lock),
-// BrowserFormSources.cpp (the source list), BrowserFormRun.cpp (wiring of the conversion run and
-// the log, which live in BatchRun and MessageLog), BrowserFormSettings.cpp (the remembered settings).
+// BrowserFormSources.cpp (wiring of the source list, which lives in SourceList), BrowserFormRun.cpp
+// (wiring of the conversion run and the log, which live in BatchRun and MessageLog),
+// BrowserFormSettings.cpp (the remembered settings).
 class BrowserForm : public QWidget {
     Q_OBJECT
 public:
@@ -40,7 +42,7 @@ public:
     bool IsBusy() const { return Busy; }
 
     // The source files waiting for conversion, oldest first.
-    const KeyedCollection& SourceFiles() const { return SrcFiles; }
+    const KeyedCollection& SourceFiles() const { return mSources.Files(); }
 
     // The message log as the program wrote it (line ends as CR LF).
     const QString& LogText() const { return mLog.Text(); }
@@ -70,7 +72,7 @@ public:
     void DistributeValues(TBrowserOptions& aOptions);
     void AssembleValues(TBrowserOptions& aOptions);
 
-    // Source list.
+    // Source list: the bookkeeping lives in SourceList, these hand it on.
     void SetHelpStringsInSrcList(bool aShow);
     bool IsSrcFileInList(const QString& aFileName) const;
     bool IsApplicableFile(const QString& aFileName);
@@ -119,17 +121,18 @@ private:
     void CreateControls();
     void ConnectEvents();
     void CreateRun();
+    SourceList::View SrcListView();
+    void ShowSrcListLines(const QStringList& aLines, bool aHelp);
     void PaintDestDirBackground(bool aEnabled);
     void KeepTabOnChosenDestination();
     bool ConfirmEndConverter(const QString& aFile);
     void ShowPendingLog();
 
-    KeyedCollection SrcFiles{mFileSystem::FileNameCase()};
+    SourceList mSources;
     qint32 UpdateLockCount = 0;
     bool RefreshPending = false;
     bool Busy = false;
 
-    bool mHelpShown = false;
     bool mCentred = false;
     DroppedPaths mDraggedPaths;
     MessageLog mLog;

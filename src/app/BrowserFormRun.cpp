@@ -29,11 +29,11 @@ void BrowserForm::CreateRun()
     BatchRun::Window window;
     window.setBusy = [this](bool aBusy) { SetBusy(aBusy); };
     window.firstFile = [this]() -> std::optional<QString> {
-        if (SrcFiles.IsEmpty())
+        if (mSources.Files().IsEmpty())
             return std::nullopt;
-        return SrcFiles.First();
+        return mSources.Files().First();
     };
-    window.waitingCount = [this] { return SrcFiles.Count(); };
+    window.waitingCount = [this] { return mSources.Files().Count(); };
     window.convert = [this](const QString& aFile) { DoConvertion(aFile); };
     window.remove = [this](const QString& aFile) { RemoveSrcFile(aFile); };
     // A removed line leaves the list's layout to a zero timer, which runs only after the paint

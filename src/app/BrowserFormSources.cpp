@@ -1,4 +1,5 @@
-// The list of source files waiting for conversion, and the destination folder's button.
+// The main window's side of the list of source files waiting for conversion (the bookkeeping
+// lives in SourceList), and the destination folder's button.
 #include "app/BrowserForm.h"
 #include "app/WrappingCheckBox.h"
 #include "errors/mErrorHandling.h"
@@ -50,26 +51,30 @@ private:
 
 } // namespace
 
-void BrowserForm::SetHelpStringsInSrcList(bool aShow)
+SourceList::View BrowserForm::SrcListView()
 {
-    PassOn(kModule, "SetHelpStringsInSrcList", [&] {
-        theSrcList->clear();
-        // Every line is one text line: lets the list lay out a long list without measuring each.
-        theSrcList->setUniformItemSizes(true);
-        if (!aShow) {
-            setListTextColour(theSrcList, QApplication::palette(theSrcList).color(QPalette::Text));
-            mHelpShown = false;
-            return;
-        }
-        setListTextColour(theSrcList, kHelpTextColour);
-        theSrcList->addItems({QString(), QStringLiteral("  Файлы для конвертации можно перетаскивать сюда из Проводника"),
-                              QStringLiteral("  или добавлять при помощи кнопки \"Добавить\" ----->."), QString(),
-                              QStringLiteral("  Также сюда можно перетаскивать целые папки с файлами.")});
-        mHelpShown = true;
-    });
+    SourceList::View view;
+    view.showOnly = [this](const QStringList& aLines, bool aHelp) { ShowSrcListLines(aLines, aHelp); };
+    view.append = [this](const QString& aLine) { theSrcList->addItem(aLine); };
+    view.remove = [this](qsizetype aLine) { std::unique_ptr<QListWidgetItem>(theSrcList->takeItem(int(aLine))).reset(); };
+    return view;
 }
 
-bool BrowserForm::IsSrcFileInList(const QString& aFileName) const { return SrcFiles.Contains(aFileName); }
+void BrowserForm::ShowSrcListLines(const QStringList& aLines, bool aHelp)
+{
+    theSrcList->clear();
+    // Every line is one text line: lets the list lay out a long list without measuring each.
+    theSrcList->setUniformItemSizes(true);
+    setListTextColour(theSrcList, aHelp ? kHelpTextColour : QApplication::palette(theSrcList).color(QPalette::Text));
+    theSrcList->addItems(aLines);
+}
+
+void BrowserForm::SetHelpStringsInSrcList(bool aShow)
+{
+    PassOn(kModule, "SetHelpStringsInSrcList", [&] { mSources.ShowHelp(aShow); });
+}
+
+bool BrowserForm::IsSrcFileInList(const QString& aFileName) const { return mSources.Contains(aFileName); }
 
 bool BrowserForm::IsApplicableFile(const QString& aFileName)
 {
@@ -79,39 +84,18 @@ bool BrowserForm::IsApplicableFile(const QString& aFileName)
 
 void BrowserForm::AddSrcFile(const QString& aFileName)
 {
-    PassOn(kModule, "AddSrcFile", [&] {
-        // Add refuses a path that is already in the list, as IsSrcFileInList would tell; paths
-        // compare as the file system compares names (SrcFiles was made with its rule).
-        if (!SrcFiles.Add(aFileName))
-            return;
-        if (SrcFiles.Count() == 1)
-            SetHelpStringsInSrcList(false);
-        theSrcList->addItem(aFileName);
-    });
+    // A path already in the list, as the file system compares names, is refused.
+    PassOn(kModule, "AddSrcFile", [&] { mSources.Add(aFileName); });
 }
 
 qint32 BrowserForm::GetListNumberBySrcFile(const QString& aFileName)
 {
-    return PassOn(kModule, "GetListNumberBySrcFile", [&] {
-        // The rule SrcFiles compares by: a line found here is always the entry removed there.
-        const int count = theSrcList->count();
-        for (int i = 0; i < count; ++i)
-            if (SrcFiles.SameKey(theSrcList->item(i)->text(), aFileName))
-                return qint32(i);
-        return qint32(-1);
-    });
+    return PassOn(kModule, "GetListNumberBySrcFile", [&] { return mSources.LineOf(aFileName); });
 }
 
 void BrowserForm::RemoveSrcFile(const QString& aFileName)
 {
-    PassOn(kModule, "RemoveSrcFile", [&] {
-        if (!IsSrcFileInList(aFileName))
-            return;
-        SrcFiles.Remove(aFileName);
-        const qint32 line = GetListNumberBySrcFile(aFileName);
-        if (line >= 0)
-            std::unique_ptr<QListWidgetItem>(theSrcList->takeItem(line)).reset();
-    });
+    PassOn(kModule, "RemoveSrcFile", [&] { mSources.Remove(aFileName); });
 }
 
 void BrowserForm::AddFolderFiles(const QString& aFolderName)
@@ -122,7 +106,7 @@ void BrowserForm::AddFolderFiles(const QString& aFolderName)
             aFolderName, mask, true,
             mFileSystem::Attribute::ReadOnly | mFileSystem::Attribute::Hidden | mFileSystem::Attribute::System |
                 mFileSystem::Attribute::Archive);
-        SrcFiles.Reserve(SrcFiles.Count() + files.size());
+        mSources.Reserve(mSources.Files().Count() + files.size());
         const ListUpdatesPaused paused(theSrcList);
         for (const QString& file : files)
             AddSrcFile(file);
@@ -132,13 +116,8 @@ void BrowserForm::AddFolderFiles(const QString& aFolderName)
 void BrowserForm::ClearAllSrcFilesList()
 {
     PassOn(kModule, "ClearAllSrcFilesList", [&] {
-        KeyedCollection lines(SrcFiles.CaseSensitivity());
-        for (int i = 0; i < theSrcList->count(); ++i)
-            lines.Add(theSrcList->item(i)->text());
         const ListUpdatesPaused paused(theSrcList);
-        // Oldest first: each is then the first line, found at once.
-        for (const QString& line : lines)
-            RemoveSrcFile(line);
+        mSources.RemoveAll();
     });
 }
 
@@ -167,28 +146,15 @@ void BrowserForm::theAddSrcFile_Click()
 void BrowserForm::theDeleteSrcFile_Click()
 {
     TopLevel(kModule, "theDeleteSrcFile_Click", [&] {
-        KeyedCollection selected(SrcFiles.CaseSensitivity());
-        int selectedCount = 0;
-        int position = -1;
-        for (int i = 0; i < theSrcList->count(); ++i) {
-            QListWidgetItem* line = theSrcList->item(i);
-            if (!line->isSelected())
-                continue;
-            selected.Add(line->text());
-            ++selectedCount;
-            position = i;
-        }
-        if (selectedCount != 1)
-            position = -1;
-
+        QList<qint32> selected;
+        for (int i = 0; i < theSrcList->count(); ++i)
+            if (theSrcList->item(i)->isSelected())
+                selected.append(i);
+        qint32 position = -1;
         {
             const ListUpdatesPaused paused(theSrcList);
-            for (const QString& text : selected)
-                RemoveSrcFile(text);
+            position = mSources.RemoveLines(selected);
         }
-
-        if (position >= 0 && position > theSrcList->count() - 1)
-            position = theSrcList->count() - 1;
         if (position >= 0) {
             theSrcList->setCurrentRow(position);
             if (QListWidgetItem* line = theSrcList->item(position))
@@ -225,7 +191,7 @@ void BrowserForm::theSrcList_OLEDragDrop(const QMimeData* aData)
             const ListUpdatesPaused paused(theSrcList);
             // Learnt for all paths at once: one listing of their folder serves many of them.
             const QList<bool> folders = mFileSystem::AreFolderNames(paths);
-            SrcFiles.Reserve(SrcFiles.Count() + paths.size());
+            mSources.Reserve(mSources.Files().Count() + paths.size());
             for (qsizetype i = 0; i < paths.size(); ++i) {
                 if (folders[i])
                     AddFolderFiles(paths[i]);

@@ -1,0 +1,103 @@
+#include "app/SourceList.h"
+
+#include <utility>
+
+SourceList::SourceList(Qt::CaseSensitivity aFileNameCase, View aView)
+    : SrcFiles(aFileNameCase), mView(std::move(aView))
+{
+}
+
+const QStringList& SourceList::HelpLines()
+{
+    static const QStringList lines = {
+        QString(),
+        QStringLiteral("  Файлы для конвертации можно перетаскивать сюда из Проводника"),
+        QStringLiteral("  или добавлять при помощи кнопки \"Добавить\" ----->."),
+        QString(),
+        QStringLiteral("  Также сюда можно перетаскивать целые папки с файлами."),
+    };
+    return lines;
+}
+
+void SourceList::StartEmpty()
+{
+    SrcFiles.Clear();
+    ShowHelp(true);
+}
+
+void SourceList::ShowHelp(bool aShow)
+{
+    mLines = aShow ? HelpLines() : QStringList();
+    mHelpShown = aShow;
+    mSearchFrom = 0;
+    mView.showOnly(mLines, aShow);
+}
+
+void SourceList::Reserve(qsizetype aCount)
+{
+    SrcFiles.Reserve(aCount);
+    mLines.reserve(aCount);
+}
+
+bool SourceList::Add(const QString& aFile)
+{
+    if (!SrcFiles.Add(aFile))
+        return false;
+    // The first file takes the place of the help lines (or of whatever else is shown).
+    if (SrcFiles.Count() == 1)
+        ShowHelp(false);
+    mLines.append(aFile);
+    mView.append(aFile);
+    return true;
+}
+
+qint32 SourceList::LineOf(const QString& aFile) const
+{
+    const qsizetype count = mLines.size();
+    // Without help lines every line is a file's, and the rule lets no two files match one text:
+    // the search may start anywhere. Help lines repeat, so the first matching one is wanted.
+    const qsizetype start = mHelpShown ? 0 : qMin(mSearchFrom, count);
+    for (qsizetype i = start; i < count; ++i)
+        if (SrcFiles.SameKey(mLines.at(i), aFile))
+            return qint32(i);
+    for (qsizetype i = 0; i < start; ++i)
+        if (SrcFiles.SameKey(mLines.at(i), aFile))
+            return qint32(i);
+    return -1;
+}
+
+bool SourceList::Remove(const QString& aFile)
+{
+    if (!SrcFiles.Remove(aFile))
+        return false;
+    const qint32 line = LineOf(aFile);
+    if (line >= 0) {
+        mLines.removeAt(line);
+        mSearchFrom = line;
+        mView.remove(line);
+    }
+    return true;
+}
+
+void SourceList::RemoveAll()
+{
+    // Oldest first: each is then the first line, found at once.
+    const QStringList lines = mLines;
+    for (const QString& line : lines)
+        Remove(line);
+}
+
+qint32 SourceList::RemoveLines(const QList<qint32>& aSelected)
+{
+    QStringList texts;
+    texts.reserve(aSelected.size());
+    for (const qint32 line : aSelected)
+        if (line >= 0 && line < mLines.size())
+            texts.append(mLines.at(line));
+    qint32 position = aSelected.size() == 1 && texts.size() == 1 ? aSelected.first() : -1;
+    for (const QString& text : texts)
+        Remove(text);
+    if (position >= 0 && position > mLines.size() - 1)
+        position = qint32(mLines.size() - 1);
+    return position;
+}
