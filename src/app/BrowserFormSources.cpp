@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 using mErrorHandling::PassOn;
@@ -146,10 +147,12 @@ void BrowserForm::theAddSrcFile_Click()
 void BrowserForm::theDeleteSrcFile_Click()
 {
     TopLevel(kModule, "theDeleteSrcFile_Click", [&] {
+        // From the selection's ranges: asking each of a long list's lines costs a pass over them all.
         QList<qint32> selected;
-        for (int i = 0; i < theSrcList->count(); ++i)
-            if (theSrcList->item(i)->isSelected())
-                selected.append(i);
+        for (const QModelIndex& line : theSrcList->selectionModel()->selectedIndexes())
+            selected.append(line.row());
+        std::sort(selected.begin(), selected.end());
+        selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
         qint32 position = -1;
         {
             const ListUpdatesPaused paused(theSrcList);

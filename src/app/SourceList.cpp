@@ -53,16 +53,24 @@ bool SourceList::Add(const QString& aFile)
 
 qint32 SourceList::LineOf(const QString& aFile) const
 {
+    const auto matches = [&](qsizetype aLine) { return SrcFiles.SameKey(mLines.at(aLine), aFile); };
     const qsizetype count = mLines.size();
-    // Without help lines every line is a file's, and the rule lets no two files match one text:
-    // the search may start anywhere. Help lines repeat, so the first matching one is wanted.
-    const qsizetype start = mHelpShown ? 0 : qMin(mSearchFrom, count);
-    for (qsizetype i = start; i < count; ++i)
-        if (SrcFiles.SameKey(mLines.at(i), aFile))
-            return qint32(i);
-    for (qsizetype i = 0; i < start; ++i)
-        if (SrcFiles.SameKey(mLines.at(i), aFile))
-            return qint32(i);
+    if (mHelpShown) {
+        // Help lines repeat: the first that matches.
+        for (qsizetype line = 0; line < count; ++line)
+            if (matches(line))
+                return qint32(line);
+        return -1;
+    }
+    // Every line is a file's, and the rule lets no two files match one text, so the search may
+    // go out both ways from where the last line was removed.
+    const qsizetype from = qMin(mSearchFrom, count);
+    for (qsizetype step = 0; from + step < count || from - step > 0; ++step) {
+        if (from + step < count && matches(from + step))
+            return qint32(from + step);
+        if (from - step > 0 && matches(from - step - 1))
+            return qint32(from - step - 1);
+    }
     return -1;
 }
 

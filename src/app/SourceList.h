@@ -54,8 +54,8 @@ private:
     KeyedCollection SrcFiles;
     QStringList mLines;
     bool mHelpShown = false;
-    // Where the last line was removed: the run and a deletion remove lines in order, so the next
-    // line looked for lies at or soon after it.
+    // Where the last line was removed: the run, a deletion and clearing remove lines one after
+    // another, so the next line looked for lies at or next to it.
     qsizetype mSearchFrom = 0;
     View mView;
 };
