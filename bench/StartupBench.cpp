@@ -2,10 +2,7 @@
 // that shows one label, on the same platform. Each start is a fresh process of this program in
 // one of two roles; the time runs from the start of the process until it says it has painted.
 // Goal: the window at most 1.2 times the label.
-#include "app/BrowserForm.h"
-#include "app/miKezConverterMain.h"
-#include "errors/ErrorForm.h"
-#include "ui/ResourceIcon.h"
+#include "app/ProgramRun.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -65,16 +62,12 @@ int label(int argc, char** argv)
 
 int window(int argc, char** argv)
 {
-    // The program's own start, as its main does it.
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("KezConverter"));
-    QApplication::setWindowIcon(ResourceIcon(QStringLiteral(":/icons/app.png")));
-    ErrorForm::InstallAsPresenter();
     FirstPaint watch;
     // The window installs its filter before it is shown: watch every widget that is shown.
     application.installEventFilter(&watch);
-    std::unique_ptr<BrowserForm> form = miKezConverterMain::Main();
-    return form ? QApplication::exec() : 1;
+    // The program's own start, as its main does it.
+    return RunProgram(application);
 }
 
 // One start of this program in the given role: milliseconds until its first paint.

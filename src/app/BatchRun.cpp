@@ -69,7 +69,8 @@ BatchRun::BatchRun(MessageLog& aLog, Window aWindow, QObject* aParent)
 void BatchRun::Run()
 {
     PassOn(kModule, "ConvertCurrentSrcList", [&] {
-        if (mRunning)
+        // Nothing to convert: no busy state to show and take back, no waiting thread.
+        if (mRunning || !mWindow.firstFile())
             return;
         const Restore<bool> running(mRunning, true);
         // A stop left from an earlier run is void; one that arrives while the busy state is being

@@ -1,14 +1,6 @@
-#include "app/BrowserForm.h"
-#include "app/QtTranslations.h"
-#include "app/miKezConverterMain.h"
-#include "errors/ErrorForm.h"
-#include "platform/EndRequests.h"
-#include "platform/Services.h"
-#include "ui/ResourceIcon.h"
+#include "app/ProgramRun.h"
 
 #include <QApplication>
-#include <QPointer>
-#include <QSessionManager>
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,34 +29,5 @@ int main(int argc, char** argv)
         return 1;
     }
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("KezConverter"));
-    QApplication::setWindowIcon(ResourceIcon(QStringLiteral(":/icons/app.png")));
-    InstallQtTranslations(application);
-    ErrorForm::InstallAsPresenter();
-
-    // A logout, a closed terminal or `kill` end the program as its close button does, so the
-    // settings are saved whatever ends it. Requests come on another thread: hand them over.
-    QPointer<BrowserForm> shown;
-    bool endedEarly = false;
-    const auto closeNormally = [&shown, &endedEarly] {
-        if (shown)
-            shown->close();
-        else
-            endedEarly = true;
-    };
-    platform::service<platform::EndRequests>().listen(
-        [&application, closeNormally] { QMetaObject::invokeMethod(&application, closeNormally, Qt::QueuedConnection); });
-    QObject::connect(&application, &QGuiApplication::commitDataRequest, &application,
-                     [closeNormally](QSessionManager&) { closeNormally(); });
-
-    std::unique_ptr<BrowserForm> window = miKezConverterMain::Main();
-    if (!window)
-        return 0;
-    shown = window.get();
-    // Asked to end while starting: close as usual, without waiting for events.
-    const int result = endedEarly ? (window->close(), 0) : QApplication::exec();
-    platform::service<platform::EndRequests>().listen({});
-    window.reset();
-    miKezConverterMain::ReleaseOptions();
-    return result;
+    return RunProgram(application);
 }

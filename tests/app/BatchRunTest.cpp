@@ -78,6 +78,14 @@ TEST_F(BatchRunTest, ConvertsOldestFirstCountsReportsProgressAndSumsUp)
     EXPECT_FALSE(run->IsRunning());
 }
 
+// The window asks for a run whenever "convert at once" is switched on, at the start too.
+TEST_F(BatchRunTest, AnEmptyListStartsNoRun)
+{
+    make().Run();
+    EXPECT_TRUE(events.isEmpty()) << events.join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(log.Text().isEmpty());
+}
+
 // What arrives while the busy state is being shown belongs to the run that is starting.
 TEST_F(BatchRunTest, AStopOrCloseArrivingAsTheRunStartsStopsItBeforeTheFirstFile)
 {

@@ -368,6 +368,38 @@ TEST_F(RegistryFile, ABatchKeepsWhatAnotherProgramWroteMeanwhile)
     ASSERT_TRUE(node && node->findValue(u"Mine") && node->findValue(u"Theirs0") && node->findValue(u"Theirs2"));
 }
 
+// A write starts from what it last read only while the file still holds exactly that; an edit
+// in place that keeps the size, made with nothing read since, is not overwritten.
+TEST_F(RegistryFile, AWriteAfterAnUnreadChangeKeepsThatChange)
+{
+    for (const bool batched : {false, true}) {
+        SCOPED_TRACE(batched ? "batched" : "one value");
+        const RegKey key = create(u"Software\\Kez");
+        set(key, u"Theirs", RegType::Dword, dwordBytes(1));
+        set(key, u"Mine", RegType::Dword, dwordBytes(1));
+        std::string text = readText(file);
+        const std::string before = "\"Theirs\"=dword:00000001";
+        const std::size_t at = text.find(before);
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, before.size(), "\"Theirs\"=dword:00000009");
+        {
+            std::fstream inPlace(file, std::ios::binary | std::ios::in | std::ios::out);
+            inPlace.write(text.data(), std::streamsize(text.size()));
+        }
+        {
+            std::optional<RegistryBatch> batch;
+            if (batched)
+                batch.emplace(registry());
+            set(key, u"Mine", RegType::Dword, dwordBytes(2));
+        }
+        const regfile::ParseResult parsed = regfile::parse(readText(file));
+        const regfile::Node* node = parsed.root.find({u"Software", u"Kez"});
+        ASSERT_TRUE(node && node->findValue(u"Theirs") && node->findValue(u"Mine"));
+        EXPECT_EQ(node->findValue(u"Theirs")->data, dwordBytes(9));
+        EXPECT_EQ(node->findValue(u"Mine")->data, dwordBytes(2));
+    }
+}
+
 TEST_F(RegistryFile, ABatchedSaveKilledAtAnyMomentLeavesAllOldOrAllNewValues)
 {
     for (int round = 1; round <= 12; ++round) {

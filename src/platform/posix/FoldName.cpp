@@ -30,11 +30,18 @@ char32_t upper(char32_t c)
 
 } // namespace
 
-std::u16string foldName(std::u16string_view name)
+void foldNameInto(std::u16string_view name, std::u16string& out)
 {
-    std::u16string out;
-    out.reserve(name.size());
-    for (std::size_t i = 0; i < name.size(); ++i) {
+    // Names are nearly always ASCII: those fold in place without the case table.
+    out.assign(name);
+    std::size_t i = 0;
+    for (; i < out.size() && out[i] < 0x80; ++i)
+        if (out[i] >= u'a' && out[i] <= u'z')
+            out[i] = char16_t(out[i] - 32);
+    if (i == out.size())
+        return;
+    out.resize(i);
+    for (; i < name.size(); ++i) {
         char32_t c = name[i];
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < name.size() && name[i + 1] >= 0xDC00 && name[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (char32_t(name[i + 1]) - 0xDC00);
@@ -48,6 +55,12 @@ std::u16string foldName(std::u16string_view name)
             out.push_back(char16_t(c));
         }
     }
+}
+
+std::u16string foldName(std::u16string_view name)
+{
+    std::u16string out;
+    foldNameInto(name, out);
     return out;
 }
 

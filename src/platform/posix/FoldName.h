@@ -8,5 +8,7 @@
 namespace platform::posix {
 
 std::u16string foldName(std::u16string_view name);
+// The same into out, whose storage is reused: for look-ups that fold many names.
+void foldNameInto(std::u16string_view name, std::u16string& out);
 
 } // namespace platform::posix

@@ -263,9 +263,21 @@ bool isStorableName(std::u16string_view name, bool isKeyName)
     return true;
 }
 
+namespace {
+
+// Look-ups fold into one buffer per thread instead of a new string each.
+const std::u16string& foldedForLookUp(std::u16string_view name)
+{
+    thread_local std::u16string buffer;
+    posix::foldNameInto(name, buffer);
+    return buffer;
+}
+
+} // namespace
+
 Node* Node::findChild(std::u16string_view childName)
 {
-    const auto it = childIndex.find(foldName(childName));
+    const auto it = childIndex.find(foldedForLookUp(childName));
     return it == childIndex.end() ? nullptr : children[it->second].get();
 }
 
@@ -288,7 +300,7 @@ Node& Node::childOrCreate(std::u16string_view childName)
 
 Value* Node::findValue(std::u16string_view valueName)
 {
-    const auto it = valueIndex.find(foldName(valueName));
+    const auto it = valueIndex.find(foldedForLookUp(valueName));
     return it == valueIndex.end() ? nullptr : &values[it->second];
 }
 

@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -117,15 +118,19 @@ struct FileStamp {
 
 rf::Node emptyHive() { return rf::parse({}).root; }
 
+// A key's names from the root down. Shared by a handle and every change made through it, as a
+// save writes many values through one handle.
+using KeyPath = std::shared_ptr<const std::vector<std::u16string>>;
+
 // One change made through the interface, kept whole so that a batch can replay it onto the file
 // as it is when the batch ends.
 struct Change {
-    std::vector<std::u16string> path;
+    KeyPath path;
     std::optional<rf::Value> value;
 
     void applyTo(rf::Node& tree) const
     {
-        rf::Node& key = tree.createPath(path);
+        rf::Node& key = tree.createPath(*path);
         if (value)
             key.setValue(value->name, value->type, value->data);
     }
@@ -156,13 +161,13 @@ public:
         std::lock_guard guard(mMutex);
         if (!result)
             return RegError::InvalidParameter;
-        std::vector<std::u16string> path;
+        KeyPath path;
         if (RegResult r = resolve(root, subKey, path); r != RegError::Success)
             return r;
         const rf::Node* hive = nullptr;
         if (RegResult r = current(hive); r != RegError::Success)
             return r;
-        if (!hive->find(path))
+        if (!hive->find(*path))
             return RegError::FileNotFound;
         *result = addHandle(std::move(path), access);
         return RegError::Success;
@@ -173,7 +178,7 @@ public:
         std::lock_guard guard(mMutex);
         if (!result)
             return RegError::InvalidParameter;
-        std::vector<std::u16string> path;
+        KeyPath path;
         if (RegResult r = resolve(root, subKey, path); r != RegError::Success)
             return r;
         // Inside a batch, creating is a write like any other: making a key the file already has
@@ -183,7 +188,7 @@ public:
             if (RegResult r = current(hive); r != RegError::Success)
                 return r;
         }
-        if (!hive->find(path)) {
+        if (!hive->find(*path)) {
             if (RegResult r = modify(Change{path, std::nullopt}); r != RegError::Success)
                 return r;
         }
@@ -195,7 +200,7 @@ public:
                          std::uint32_t* dataSize) override
     {
         std::lock_guard guard(mMutex);
-        std::vector<std::u16string> path;
+        KeyPath path;
         if (RegResult r = handlePath(key, RegAccess::QueryValue, path); r != RegError::Success)
             return r;
         if (data && !dataSize)
@@ -203,7 +208,7 @@ public:
         const rf::Node* hive = nullptr;
         if (RegResult r = current(hive); r != RegError::Success)
             return r;
-        const rf::Node* node = hive->find(path);
+        const rf::Node* node = hive->find(*path);
         if (!node)
             return RegError::KeyDeleted;
         const rf::Value* value = node->findValue(valueName);
@@ -230,7 +235,7 @@ public:
                        std::uint32_t dataSize) override
     {
         std::lock_guard guard(mMutex);
-        std::vector<std::u16string> path;
+        KeyPath path;
         if (RegResult r = handlePath(key, RegAccess::SetValue, path); r != RegError::Success)
             return r;
         if (!data && dataSize != 0)
@@ -260,7 +265,7 @@ public:
         mPending.clear();
         if (changes.empty())
             return RegError::Success;
-        const RegResult result = write(changes);
+        const RegResult result = write(changes, true);
         // On failure the cached tree still holds the dropped changes.
         if (result != RegError::Success)
             mCacheValid = false;
@@ -277,25 +282,30 @@ public:
 
 private:
     struct Handle {
-        std::vector<std::u16string> path;
+        KeyPath path;
         std::uint32_t access = 0;
     };
 
-    RegResult resolve(RegKey root, const std::u16string& subKey, std::vector<std::u16string>& path) const
+    RegResult resolve(RegKey root, const std::u16string& subKey, KeyPath& path) const
     {
+        std::vector<std::u16string> parts;
         if (root != kHKeyCurrentUser) {
             const auto it = mHandles.find(root);
             if (it == mHandles.end())
                 return RegError::InvalidHandle;
-            path = it->second.path;
+            parts = *it->second.path;
         }
-        return splitKeyPath(subKey, path);
+        if (RegResult r = splitKeyPath(subKey, parts); r != RegError::Success)
+            return r;
+        path = std::make_shared<const std::vector<std::u16string>>(std::move(parts));
+        return RegError::Success;
     }
 
-    RegResult handlePath(RegKey key, std::uint32_t needed, std::vector<std::u16string>& path) const
+    RegResult handlePath(RegKey key, std::uint32_t needed, KeyPath& path) const
     {
         if (key == kHKeyCurrentUser) {
-            path.clear();
+            static const KeyPath root = std::make_shared<const std::vector<std::u16string>>();
+            path = root;
             return RegError::Success;
         }
         const auto it = mHandles.find(key);
@@ -307,7 +317,7 @@ private:
         return RegError::Success;
     }
 
-    RegKey addHandle(std::vector<std::u16string> path, std::uint32_t access)
+    RegKey addHandle(KeyPath path, std::uint32_t access)
     {
         while (mHandles.count(mNextHandle) || mNextHandle == kHKeyCurrentUser || mNextHandle == 0)
             mNextHandle += 4;
@@ -377,9 +387,14 @@ private:
                 std::string text;
                 if (!posix::readAll(fd.get(), text))
                     return lastError();
-                mCachedTree = rf::parse(text).root;
+                rf::ParseResult parsed = rf::parse(text);
+                mCachedTree = std::move(parsed.root);
+                mCachedDefects = !parsed.defectLines.empty();
+                mCachedText = std::move(text);
             } else {
                 mCachedTree = emptyHive();
+                mCachedDefects = false;
+                mCachedText.clear();
             }
             for (const Change& change : mPending)
                 change.applyTo(mCachedTree);
@@ -396,7 +411,7 @@ private:
     RegResult modify(Change change)
     {
         if (mBatchDepth == 0)
-            return write({change});
+            return write({change}, false);
         // A write in a batch needs the file only once: the commit applies the changes to the
         // file as it is then, and a read in between looks at the file again.
         if (!inBatchWithCache()) {
@@ -410,8 +425,9 @@ private:
     }
 
     // Read, change and replace the file, all under the exclusive lock: one temporary file, one
-    // flush, one rename, whatever the number of changes.
-    RegResult write(const std::vector<Change>& changes)
+    // flush, one rename, whatever the number of changes. inCache tells whether the cached tree
+    // already holds the changes (a batch's).
+    RegResult write(const std::vector<Change>& changes, bool inCache)
     {
         int folder = -1;
         if (RegResult r = storeFolder(true, folder); r != RegError::Success)
@@ -422,31 +438,64 @@ private:
         posix::removeTemporariesAt(folder, kFileName);
 
         std::string original;
-        bool existed = posix::readFileAt(folder, kFileName, original);
+        const bool existed = posix::readFileAt(folder, kFileName, original);
         if (!existed && errno != ENOENT)
             return lastError();
-        rf::ParseResult parsed = rf::parse(original);
-        for (const Change& change : changes)
-            change.applyTo(parsed.root);
-        if (existed && !parsed.defectLines.empty()) {
-            if (RegResult r = preserveOriginal(folder, original); r != RegError::Success)
-                return r;
-        }
-        if (!posix::replaceFileAt(folder, kFileName, rf::serialize(parsed.root), true))
-            return lastError();
 
-        struct stat st {};
-        if (::fstatat(folder, kFileName, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        rf::Node* tree = &mCachedTree;
+        rf::ParseResult parsed;
+        if (cacheHolds(original)) {
+            // The file is byte for byte what the cached tree was made from: parsing it again
+            // would give the same tree.
+            if (!inCache) {
+                for (const Change& change : changes)
+                    change.applyTo(mCachedTree);
+            }
+        } else {
+            parsed = rf::parse(original);
+            for (const Change& change : changes)
+                change.applyTo(parsed.root);
+            if (existed && !parsed.defectLines.empty()) {
+                if (RegResult r = preserveOriginal(folder, original); r != RegError::Success)
+                    return r;
+            }
+            tree = &parsed.root;
+        }
+        std::string text = rf::serialize(*tree);
+        if (!posix::replaceFileAt(folder, kFileName, text, true)) {
+            const int error = errno;
+            // The cached tree may hold changes the file did not get.
+            mCacheValid = false;
+            return resultFromErrno(error);
+        }
+        if (tree != &mCachedTree) {
             mCachedTree = std::move(parsed.root);
             for (const Change& change : mPending)
                 change.applyTo(mCachedTree);
+        }
+        mCachedText = std::move(text);
+        mCachedDefects = false;
+        restamp(folder);
+        return RegError::Success;
+    }
+
+    bool cacheHolds(const std::string& fileText) const
+    {
+        return mCacheValid && !mCachedDefects && mCachedBase == mFolderBase && mPending.empty() &&
+               fileText == mCachedText;
+    }
+
+    // After a replacement: the cached tree is what was just written.
+    void restamp(int folder)
+    {
+        struct stat st {};
+        if (::fstatat(folder, kFileName, &st, AT_SYMLINK_NOFOLLOW) == 0) {
             mCachedStamp = FileStamp::of(st);
             mCachedBase = mFolderBase;
             mCacheValid = true;
         } else {
             mCacheValid = false;
         }
-        return RegError::Success;
     }
 
     std::mutex mMutex;
@@ -460,8 +509,10 @@ private:
     std::vector<Change> mPending;
 
     bool mCacheValid = false;
+    bool mCachedDefects = false;
     FileStamp mCachedStamp;
     std::string mCachedBase;
+    std::string mCachedText; // the bytes mCachedTree was made from, pending changes aside
     rf::Node mCachedTree;
 };
 
