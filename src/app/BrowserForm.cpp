@@ -108,7 +108,7 @@ void BrowserForm::CreateControls()
     placeTwips(theDestDir, 4500, 2340, 3315, 315);
 
     theSelectFolder = named(new QToolButton(this), "theSelectFolder");
-    theSelectFolder->setIcon(ResourceIcon(QStringLiteral(":/icons/folder.png")));
+    theSelectFolder->setIcon(ResourceIcon(QStringLiteral(":/icons/folder.rgba")));
     theSelectFolder->setIconSize(QSize(16, 16));
     theSelectFolder->setToolButtonStyle(Qt::ToolButtonIconOnly);
     theSelectFolder->setAccessibleName(QStringLiteral("Выбрать папку"));

@@ -14,7 +14,7 @@
 int RunProgram(QApplication& aApplication)
 {
     QApplication::setApplicationName(QStringLiteral("KezConverter"));
-    QApplication::setWindowIcon(ResourceIcon(QStringLiteral(":/icons/app.png")));
+    QApplication::setWindowIcon(ResourceIcon(QStringLiteral(":/icons/app.rgba")));
     InstallQtTranslations(aApplication);
     ErrorForm::InstallAsPresenter();
 

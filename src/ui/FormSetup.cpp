@@ -23,7 +23,7 @@ void SetUpAppForm(QWidget* aForm, const QString& aName, const QString& aTitle, i
 {
     SetUpForm(aForm, aName, aWidthTwips, aHeightTwips, aSizing);
     aForm->setWindowTitle(aTitle);
-    aForm->setWindowIcon(ResourceIcon(QStringLiteral(":/icons/app.png")));
+    aForm->setWindowIcon(ResourceIcon(QStringLiteral(":/icons/app.rgba")));
 }
 
 void CentreOn(QWidget* aWindow, const QRect& aArea)

@@ -1,7 +1,14 @@
 #pragma once
+#include <QByteArray>
 #include <QIcon>
+#include <QImage>
 #include <QString>
 
-// An icon from one of the program's own PNG resources. Naming the format spares the start the
-// content sniffing done for a bare file name, which loads every image-format plug-in.
-QIcon ResourceIcon(const QString& aPngPath);
+// The program's icons, stored as raw pixels made from its PNGs at build time: Qt's image reader
+// would look through every image-format plug-in first, which costs the start more than all
+// the rest of building the window's icons.
+QIcon ResourceIcon(const QString& aRawPath);
+
+// The picture in raw icon data (see tools/iconpixels), or a null image when it is short or
+// damaged.
+QImage RawIconImage(const QByteArray& aData);

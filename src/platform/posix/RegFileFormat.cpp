@@ -97,16 +97,15 @@ bool parseQuoted(std::string_view line, std::size_t& pos, std::u16string& out)
     return false;
 }
 
-std::string quote(std::u16string_view text)
+void appendQuoted(std::string& out, std::u16string_view text)
 {
-    std::string out = "\"";
+    out.push_back('"');
     for (char c : toUtf8(text)) {
         if (c == '\\' || c == '"')
             out.push_back('\\');
         out.push_back(c);
     }
     out.push_back('"');
-    return out;
 }
 
 std::vector<std::uint8_t> utf16Bytes(std::u16string_view text, bool withNul)
@@ -135,38 +134,62 @@ bool quotableText(const std::vector<std::uint8_t>& data, std::u16string& text)
     return isStorableName(text, false);
 }
 
-std::string hexList(const std::vector<std::uint8_t>& data)
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+void appendHexByte(std::string& out, std::uint8_t byte)
 {
-    std::string out;
-    out.reserve(data.size() * 3);
-    char buffer[4];
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        std::snprintf(buffer, sizeof buffer, i ? ",%02x" : "%02x", data[i]);
-        out += buffer;
-    }
-    return out;
+    out.push_back(kHexDigits[byte >> 4]);
+    out.push_back(kHexDigits[byte & 0xF]);
 }
 
-std::string valueLine(const Value& value)
+// Lower-case hexadecimal without leading zeros unless aWidth asks for them.
+void appendHexNumber(std::string& out, std::uint32_t number, int aWidth)
 {
-    std::string line = value.name.empty() ? std::string("@") : quote(value.name);
-    line.push_back('=');
-    std::u16string text;
-    char buffer[32];
+    char digits[8];
+    int count = 0;
+    do {
+        digits[count++] = kHexDigits[number & 0xF];
+        number >>= 4;
+    } while (number != 0);
+    for (int pad = count; pad < aWidth; ++pad)
+        out.push_back('0');
+    while (count > 0)
+        out.push_back(digits[--count]);
+}
+
+void appendHexList(std::string& out, const std::vector<std::uint8_t>& data)
+{
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        if (i)
+            out.push_back(',');
+        appendHexByte(out, data[i]);
+    }
+}
+
+// Appends one value's line without its line break.
+void appendValueLine(std::string& out, const Value& value, std::u16string& text)
+{
+    if (value.name.empty())
+        out.push_back('@');
+    else
+        appendQuoted(out, value.name);
+    out.push_back('=');
     if (value.type == kSz && quotableText(value.data, text)) {
-        line += quote(text);
+        appendQuoted(out, text);
     } else if (value.type == kDword && value.data.size() == 4) {
         const std::uint32_t n = std::uint32_t(value.data[0]) | (std::uint32_t(value.data[1]) << 8) |
                                 (std::uint32_t(value.data[2]) << 16) | (std::uint32_t(value.data[3]) << 24);
-        std::snprintf(buffer, sizeof buffer, "dword:%08x", n);
-        line += buffer;
+        out += "dword:";
+        appendHexNumber(out, n, 8);
     } else if (value.type == kBinary) {
-        line += "hex:" + hexList(value.data);
+        out += "hex:";
+        appendHexList(out, value.data);
     } else {
-        std::snprintf(buffer, sizeof buffer, "hex(%x):", value.type);
-        line += buffer + hexList(value.data);
+        out += "hex(";
+        appendHexNumber(out, value.type, 1);
+        out += "):";
+        appendHexList(out, value.data);
     }
-    return line;
 }
 
 // Parses "[HKEY_CURRENT_USER\...]" into the path below the root.
@@ -426,6 +449,7 @@ std::string serialize(const Node& root)
     };
     std::vector<Step> pending{{&root, 0}};
     std::string keyPath;
+    std::u16string text;
     while (!pending.empty()) {
         const Step step = pending.back();
         pending.pop_back();
@@ -433,10 +457,14 @@ std::string serialize(const Node& root)
         const bool isRoot = step.node == &root;
         keyPath += isRoot ? std::string(kRootName) : "\\" + toUtf8(step.node->name);
         if (!isRoot || !step.node->values.empty()) {
-            out += "[" + keyPath + "]\n";
-            for (const Value& value : step.node->values)
-                out += valueLine(value) + "\n";
-            out += "\n";
+            out.push_back('[');
+            out += keyPath;
+            out += "]\n";
+            for (const Value& value : step.node->values) {
+                appendValueLine(out, value, text);
+                out.push_back('\n');
+            }
+            out.push_back('\n');
         }
         for (auto child = step.node->children.rbegin(); child != step.node->children.rend(); ++child)
             pending.push_back({child->get(), keyPath.size()});

@@ -21,11 +21,14 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -66,6 +69,21 @@ std::string configHome()
         return xdg;
     const std::string home = posix::homeFolder();
     return home.empty() ? std::string() : home + "/.config";
+}
+
+// configHome() == base, asked for every value a save writes: without building the string when
+// the environment names the folder.
+bool configHomeIs(const std::string& base)
+{
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
+        return base == xdg;
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
+        const std::string_view suffix = "/.config";
+        const std::size_t length = std::strlen(home);
+        return base.size() == length + suffix.size() && base.compare(0, length, home) == 0 &&
+               base.compare(length, suffix.size(), suffix) == 0;
+    }
+    return base == configHome();
 }
 
 std::string timestamp()
@@ -188,7 +206,7 @@ public:
             if (RegResult r = current(hive); r != RegError::Success)
                 return r;
         }
-        if (!hive->find(*path)) {
+        if (!(path == mKnownPath && mKnownGeneration == mTreeGeneration) && !hive->find(*path)) {
             if (RegResult r = modify(Change{path, std::nullopt}); r != RegError::Success)
                 return r;
         }
@@ -286,18 +304,27 @@ private:
         std::uint32_t access = 0;
     };
 
-    RegResult resolve(RegKey root, const std::u16string& subKey, KeyPath& path) const
+    RegResult resolve(RegKey root, const std::u16string& subKey, KeyPath& path)
     {
-        std::vector<std::u16string> parts;
+        KeyPath rootPath;
         if (root != kHKeyCurrentUser) {
             const auto it = mHandles.find(root);
             if (it == mHandles.end())
                 return RegError::InvalidHandle;
-            parts = *it->second.path;
+            rootPath = it->second.path;
         }
+        // A save opens the same few keys again and again: the same names give the same path.
+        if (mLastResolved.path && rootPath == mLastResolved.root && subKey == mLastResolved.subKey) {
+            path = mLastResolved.path;
+            return RegError::Success;
+        }
+        std::vector<std::u16string> parts;
+        if (rootPath)
+            parts = *rootPath;
         if (RegResult r = splitKeyPath(subKey, parts); r != RegError::Success)
             return r;
         path = std::make_shared<const std::vector<std::u16string>>(std::move(parts));
+        mLastResolved = {std::move(rootPath), subKey, path};
         return RegError::Success;
     }
 
@@ -389,10 +416,12 @@ private:
                     return lastError();
                 rf::ParseResult parsed = rf::parse(text);
                 mCachedTree = std::move(parsed.root);
+                ++mTreeGeneration;
                 mCachedDefects = !parsed.defectLines.empty();
                 mCachedText = std::move(text);
             } else {
                 mCachedTree = emptyHive();
+                ++mTreeGeneration;
                 mCachedDefects = false;
                 mCachedText.clear();
             }
@@ -406,7 +435,19 @@ private:
         return RegError::Success;
     }
 
-    bool inBatchWithCache() const { return mBatchDepth > 0 && mCacheValid && mCachedBase == configHome(); }
+    bool inBatchWithCache() const { return mBatchDepth > 0 && mCacheValid && configHomeIs(mCachedBase); }
+
+    // The key at path in the cached tree, made if missing. A save writes many values to one key
+    // in a row: the key found last is kept until the tree is read again (keys are never removed).
+    rf::Node& cachedKey(const KeyPath& path)
+    {
+        if (path != mKnownPath || mKnownGeneration != mTreeGeneration) {
+            mKnownNode = &mCachedTree.createPath(*path);
+            mKnownPath = path;
+            mKnownGeneration = mTreeGeneration;
+        }
+        return *mKnownNode;
+    }
 
     RegResult modify(Change change)
     {
@@ -419,7 +460,9 @@ private:
             if (RegResult r = current(hive); r != RegError::Success)
                 return r;
         }
-        change.applyTo(mCachedTree);
+        rf::Node& key = cachedKey(change.path);
+        if (change.value)
+            key.setValue(change.value->name, change.value->type, change.value->data);
         mPending.push_back(std::move(change));
         return RegError::Success;
     }
@@ -470,6 +513,7 @@ private:
         }
         if (tree != &mCachedTree) {
             mCachedTree = std::move(parsed.root);
+            ++mTreeGeneration;
             for (const Change& change : mPending)
                 change.applyTo(mCachedTree);
         }
@@ -514,6 +558,17 @@ private:
     std::string mCachedBase;
     std::string mCachedText; // the bytes mCachedTree was made from, pending changes aside
     rf::Node mCachedTree;
+    // Counts the trees mCachedTree has held: a node found in an earlier one is gone.
+    std::uint64_t mTreeGeneration = 0;
+    KeyPath mKnownPath;
+    std::uint64_t mKnownGeneration = 0;
+    rf::Node* mKnownNode = nullptr;
+
+    struct {
+        KeyPath root; // null for HKEY_CURRENT_USER
+        std::u16string subKey;
+        KeyPath path;
+    } mLastResolved;
 };
 
 } // namespace
