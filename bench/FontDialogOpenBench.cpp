@@ -4,6 +4,7 @@
 #include "BenchTree.h"
 #include "platform/FontEnumeration.h"
 #include "platform/Services.h"
+#include "common/ScopedOverride.h"
 #include "ui/fonts/LuFontSelectorFrm.h"
 #include "ui/fonts/miFont.h"
 
@@ -41,14 +42,13 @@ double openMs(int& aListed)
     dialog.ExampleText = QStringLiteral("Образец");
     QElapsedTimer timer;
     double ms = 0;
-    LuFontSelectorFrm::SetModalHook([&](LuFontSelectorFrm& aOpen) {
+    const ScopedOverride<LuFontSelectorFrm::ModalHook> hook(LuFontSelectorFrm::modalHook(), [&](LuFontSelectorFrm& aOpen) {
         (void)aOpen.grab(); // everything painted once, the sample included
         ms = double(timer.nsecsElapsed()) / 1e6;
         aListed = aOpen.FontCollection() ? int(aOpen.FontCollection()->Count()) : -1;
     });
     timer.start();
     dialog.Execute();
-    LuFontSelectorFrm::SetModalHook({});
     return ms;
 }
 

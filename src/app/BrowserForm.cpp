@@ -6,7 +6,7 @@
 #include "app/miKezConverterMain.h"
 #include "errors/mErrorHandling.h"
 #include "options/TLuKezOptions.h"
-#include "ui/FormSetup.h"
+#include "ui/colors/FormSetup.h"
 #include "ui/ResourceIcon.h"
 #include "ui/colors/miGraph.h"
 #include "ui/options/KezOptionsFrm.h"

@@ -2,7 +2,7 @@
 #include "app/BrowserForm.h"
 #include "app/QtTranslations.h"
 #include "app/miKezConverterMain.h"
-#include "errors/ErrorForm.h"
+#include "errors/window/ErrorForm.h"
 #include "platform/EndRequests.h"
 #include "platform/Services.h"
 #include "ui/ResourceIcon.h"

@@ -1,4 +1,4 @@
-#include "errors/ErrorForm.h"
+#include "errors/window/ErrorForm.h"
 #include "support/FormControls.h"
 #include "ui/colors/miGraph.h"
 

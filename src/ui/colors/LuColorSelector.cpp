@@ -2,7 +2,7 @@
 
 #include "errors/mErrorHandling.h"
 #include "ui/EditorColors.h"
-#include "ui/FormSetup.h"
+#include "ui/colors/FormSetup.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/LuColorSelectorFrm.h"
 #include "ui/colors/miGraph.h"

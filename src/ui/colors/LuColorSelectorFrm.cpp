@@ -1,7 +1,7 @@
 #include "ui/colors/LuColorSelectorFrm.h"
 
 #include "errors/mErrorHandling.h"
-#include "ui/FormSetup.h"
+#include "ui/colors/FormSetup.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/PaletteImages.h"
 #include "ui/colors/miColor.h"

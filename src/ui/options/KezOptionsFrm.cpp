@@ -1,7 +1,7 @@
 #include "ui/options/KezOptionsFrm.h"
 #include "errors/mErrorHandling.h"
 #include "options/TLuKezOptions.h"
-#include "ui/FormSetup.h"
+#include "ui/colors/FormSetup.h"
 #include "ui/colors/LuColorSelector.h"
 #include "ui/colors/miGraph.h"
 #include "ui/fonts/LuFontSelector.h"

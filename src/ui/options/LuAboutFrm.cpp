@@ -1,6 +1,6 @@
 #include "ui/options/LuAboutFrm.h"
 #include "errors/mErrorHandling.h"
-#include "ui/FormSetup.h"
+#include "ui/colors/FormSetup.h"
 #include "ui/colors/miGraph.h"
 
 #include <QEvent>

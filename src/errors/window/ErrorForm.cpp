@@ -1,7 +1,7 @@
-#include "errors/ErrorForm.h"
+#include "errors/window/ErrorForm.h"
 #include "errors/ErrorReportText.h"
 #include "errors/mErrorHandling.h"
-#include "ui/FormSetup.h"
+#include "ui/colors/FormSetup.h"
 #include "ui/colors/miGraph.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "ui/FormSetup.h"
+#include "ui/colors/FormSetup.h"
 
 #include "ui/FormFont.h"
 #include "ui/ResourceIcon.h"

@@ -1,4 +1,6 @@
 #pragma once
+// How every form of the program is set up: its name, font, icon and a client area in twips, the
+// geometry miGraph converts beside it.
 #include <QString>
 #include <Qt>
 
