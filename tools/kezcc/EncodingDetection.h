@@ -39,7 +39,6 @@ private:
     // Strict UTF-8: the bytes of the sequence still due, and the range its next byte must lie in.
     int mPending = 0;
     std::uint8_t mLow = 0x80, mHigh = 0xBF;
-    int mSequenceLength = 0;
     std::int64_t mValid = 0;
     std::int64_t mInvalid = 0;
     std::int64_t mScore1251 = 0;
