@@ -77,6 +77,8 @@ public:
     bool IsSrcFileInList(const QString& aFileName) const;
     bool IsApplicableFile(const QString& aFileName);
     void AddSrcFile(const QString& aFileName);
+    // AddSrcFile for many files, the list updated once.
+    void AddSrcFiles(const QStringList& aFileNames);
     qint32 GetListNumberBySrcFile(const QString& aFileName);
     void RemoveSrcFile(const QString& aFileName);
     void AddFolderFiles(const QString& aFolderName);

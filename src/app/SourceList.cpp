@@ -51,6 +51,22 @@ bool SourceList::Add(const QString& aFile)
     return true;
 }
 
+qsizetype SourceList::AddAll(const QStringList& aFiles)
+{
+    QStringList added;
+    added.reserve(aFiles.size());
+    for (const QString& file : aFiles)
+        if (SrcFiles.Add(file))
+            added.append(file);
+    if (added.isEmpty())
+        return 0;
+    if (SrcFiles.Count() == added.size())
+        ShowHelp(false);
+    mLines.append(added);
+    mView.appendAll(added);
+    return added.size();
+}
+
 qint32 SourceList::LineOf(const QString& aFile) const
 {
     const auto matches = [&](qsizetype aLine) { return SrcFiles.SameKey(mLines.at(aLine), aFile); };

@@ -16,6 +16,7 @@ public:
     struct View {
         std::function<void(const QStringList& aLines, bool aHelp)> showOnly; // replaces every line
         std::function<void(const QString& aLine)> append;
+        std::function<void(const QStringList& aLines)> appendAll;
         std::function<void(qsizetype aLine)> remove;
     };
 
@@ -37,6 +38,9 @@ public:
 
     // Appends the file and its line; false (nothing changes) when the rule finds it present.
     bool Add(const QString& aFile);
+    // Add for each file in turn, the view told once: many lines arrive in one step. Returns how
+    // many were added.
+    qsizetype AddAll(const QStringList& aFiles);
     // The line that shows aFile under the rule; -1 when none does.
     qint32 LineOf(const QString& aFile) const;
     // Removes the file and its line; false for a text that is no file here (a help line).

@@ -13,6 +13,7 @@ struct FakeView {
     QStringList lines;
     bool help = false;
     int replaced = 0;
+    int bulkAppends = 0;
 
     SourceList::View view()
     {
@@ -23,6 +24,10 @@ struct FakeView {
             ++replaced;
         };
         view.append = [this](const QString& aLine) { lines.append(aLine); };
+        view.appendAll = [this](const QStringList& aLines) {
+            lines.append(aLines);
+            ++bulkAppends;
+        };
         view.remove = [this](qsizetype aLine) {
             ASSERT_TRUE(aLine >= 0 && aLine < lines.size()) << aLine;
             lines.removeAt(aLine);
@@ -238,4 +243,28 @@ TEST_F(CaseFoldingSourceListTest, ANameInOtherLetterCaseRemovesTheFileAndItsLine
     EXPECT_TRUE(sources.Remove(QStringLiteral("/TEXTS/a.KEZ")));
     EXPECT_TRUE(sources.Remove(QStringLiteral("/тексты/в.kez")));
     expectInStep({"/texts/b.kez"});
+}
+
+// A drop or a folder hands over many files at once: the same rule as one at a time, one step
+// for the view.
+TEST_F(SourceListTest, ManyFilesAtOnceKeepTheRulesOfOneAtATime)
+{
+    EXPECT_EQ(sources.AddAll({}), 0);
+    EXPECT_TRUE(shown.help) << "nothing added: the help lines stay";
+    EXPECT_EQ(shown.bulkAppends, 0);
+
+    EXPECT_EQ(sources.AddAll({"/t/b.kez", "/t/a.kez", "/t/b.kez"}), 2);
+    expectInStep({"/t/b.kez", "/t/a.kez"});
+    EXPECT_EQ(shown.bulkAppends, 1);
+
+    EXPECT_EQ(sources.AddAll({"/t/a.kez", "/t/c.kez"}), 1) << "a file already waiting is not added again";
+    expectInStep({"/t/b.kez", "/t/a.kez", "/t/c.kez"});
+    EXPECT_EQ(shown.bulkAppends, 2);
+
+    EXPECT_EQ(sources.AddAll({"/t/a.kez"}), 0);
+    EXPECT_EQ(shown.bulkAppends, 2) << "nothing new: the view is not told";
+
+    sources.Remove("/t/a.kez");
+    sources.Add("/t/d.kez");
+    expectInStep({"/t/b.kez", "/t/c.kez", "/t/d.kez"});
 }
