@@ -2,6 +2,7 @@
 #include "app/MessageLog.h"
 #include "app/miKezConverterMain.h"
 #include "errors/mErrorHandling.h"
+#include "platform/Process.h"
 #include "runner/miKezConverterRunner.h"
 
 #include <QCoreApplication>
@@ -84,9 +85,8 @@ void BatchRun::Run()
         mSinceEvents.start();
         mSucceeded = 0;
         mFailed = 0;
-        mWaiting = std::make_unique<WaitingThread>();
         miKezConverterRunner::SetConverterWaiter(
-            [this](const std::function<void()>& aWaitForEnd) { WaitKeepingEventsFlowing(aWaitForEnd); });
+            [this](const std::function<bool(std::uint32_t)>& aWaitFor) { WaitKeepingEventsFlowing(aWaitFor); });
         const struct EndWaiter {
             std::unique_ptr<WaitingThread>& waiting;
             ~EndWaiter()
@@ -169,8 +169,9 @@ void BatchRun::ProcessEventsWhenDue()
         ProcessEvents();
 }
 
-// One thread for a whole run that waits for each converter in turn: starting a thread per file
-// would cost more than the rest of the window's work for that file.
+// One thread for a whole run that waits for each converter that outlasts the event interval, while
+// the window's events run: starting a thread per file would cost more than the rest of the
+// window's work for that file.
 class BatchRun::WaitingThread {
 public:
     WaitingThread() : mThread([this] { Serve(); }) {}
@@ -237,12 +238,20 @@ private:
     std::thread mThread;
 };
 
-void BatchRun::WaitKeepingEventsFlowing(const std::function<void()>& aWaitForEnd)
+void BatchRun::WaitKeepingEventsFlowing(const std::function<bool(std::uint32_t)>& aWaitFor)
 {
+    // A quick conversion ends before events are due: waited for right here, with no event
+    // processing and no other thread involved.
+    const qint64 untilEvents = qMax<qint64>(0, kEventIntervalMs - mSinceEvents.elapsed());
+    if (aWaitFor(std::uint32_t(untilEvents)))
+        return;
+    const std::function<void()> waitForEnd = [&aWaitFor] { aWaitFor(platform::kInfinite); };
+    // Started by the first conversion that outlasts the interval, kept for the rest of the run.
+    if (!mWaiting)
+        mWaiting = std::make_unique<WaitingThread>();
     QEventLoop loop;
-    mWaiting->Begin(aWaitForEnd, &loop);
-    // A quick conversion ends before events are due: no event processing for it at all.
-    if (!mWaiting->FinishedWithin(qMax<qint64>(0, kEventIntervalMs - mSinceEvents.elapsed()))) {
+    mWaiting->Begin(waitForEnd, &loop);
+    if (!mWaiting->FinishedWithin(0)) {
         mWindow.beforeEvents();
         loop.exec();
         mSinceEvents.restart();

@@ -58,7 +58,7 @@ signals:
 
 private:
     class WaitingThread;
-    void WaitKeepingEventsFlowing(const std::function<void()>& aWaitForEnd);
+    void WaitKeepingEventsFlowing(const std::function<bool(std::uint32_t)>& aWaitFor);
     void ProcessEventsWhenDue();
     void ProcessEvents();
 

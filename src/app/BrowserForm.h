@@ -113,6 +113,7 @@ private slots:
     void theConvertionStartTimer_Timer();
     void ShowLogAppended(const QString& aShown, qsizetype aDropFromFront);
     void ShowRunProgress(qint32 aCurrent, qint32 aTotal);
+    void ShowPendingProgress();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -140,6 +141,9 @@ private:
     MessageLog mLog;
     QString mLogPending;            // appended to the log, not yet to its box
     qsizetype mLogPendingDrop = 0;  // characters to drop from the front of the box
+    // The run's place ("3 из 12") for the caption; 0 of 0 when no run goes on.
+    qint32 mProgressAt = 0;
+    qint32 mProgressOf = 0;
     BatchRun* mRun = nullptr;
     QString mCaption;
 

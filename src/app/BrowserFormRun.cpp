@@ -42,6 +42,7 @@ void BrowserForm::CreateRun()
     window.beforeEvents = [this] {
         theSrcList->doItemsLayout();
         ShowPendingLog();
+        ShowPendingProgress();
     };
     window.confirmEndConverter = [this](const QString& aFile) { return ConfirmEndConverter(aFile); };
     mRun = new BatchRun(mLog, std::move(window), this);
@@ -104,11 +105,20 @@ void BrowserForm::ShowPendingLog()
 
 void BrowserForm::ShowRunProgress(qint32 aCurrent, qint32 aTotal)
 {
-    if (aTotal == 0) {
-        setWindowTitle(mCaption);
-        return;
-    }
-    setWindowTitle(QStringLiteral("%1 из %2 — %3").arg(aCurrent).arg(aTotal).arg(mCaption));
+    mProgressAt = aCurrent;
+    mProgressOf = aTotal;
+    // Like the log, the caption catches up when the window's events run: a new title for
+    // every file would cost more than showing its result.
+    if (aTotal == 0 || !IsBusy())
+        ShowPendingProgress();
+}
+
+void BrowserForm::ShowPendingProgress()
+{
+    const QString title =
+        mProgressOf == 0 ? mCaption : QStringLiteral("%1 из %2 — %3").arg(mProgressAt).arg(mProgressOf).arg(mCaption);
+    if (windowTitle() != title)
+        setWindowTitle(title);
 }
 
 bool BrowserForm::ConfirmEndConverter(const QString& aFile)

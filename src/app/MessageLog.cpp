@@ -18,11 +18,18 @@ void MessageLog::Add(const QString& aMessage)
     const QString added = aMessage + kCrLf;
     const QString shown = shownForm(added);
     mText += added;
+    mPairs += added.count(kCrLf);
     qsizetype drop = 0;
     if (mText.size() > kLimit) {
-        mText.remove(0, mText.size() - kLimit);
+        const qsizetype cut = mText.size() - kLimit;
+        // Counted in what goes, not in the whole log: a full log loses about what it gains.
+        qsizetype lost = QStringView(mText).left(cut).count(kCrLf);
         // A cut through a CR LF leaves its LF in front, shown as a line end of its own.
-        const qsizetype remaining = mText.size() - mText.count(kCrLf);
+        if (mText.at(cut - 1) == QLatin1Char('\r') && mText.at(cut) == QLatin1Char('\n'))
+            ++lost;
+        mText.remove(0, cut);
+        mPairs -= lost;
+        const qsizetype remaining = mText.size() - mPairs;
         drop = mShownLength + shown.size() - remaining;
         mShownLength = remaining;
     } else {

@@ -23,4 +23,5 @@ signals:
 private:
     QString mText;
     qsizetype mShownLength = 0;
+    qsizetype mPairs = 0; // CR LF pairs in mText
 };

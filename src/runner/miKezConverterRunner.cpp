@@ -248,11 +248,15 @@ qint32 ExecuteShellCommand(const QString& aCommandLine)
                     gAwaited = AwaitedConverter{};
                 }
             } forget;
-            const auto waitForEnd = [&process, handle] { process.wait(handle, kInfinite); };
+            const std::function<bool(std::uint32_t)> waitFor = [&process, handle](std::uint32_t aTimeoutMs) {
+                const std::uint32_t result = process.wait(handle, aTimeoutMs);
+                // A wait that fails has nothing left to wait for.
+                return result != platform::kWaitTimeout;
+            };
             if (gWaiter)
-                gWaiter(waitForEnd);
+                gWaiter(waitFor);
             else
-                waitForEnd();
+                waitFor(kInfinite);
         }
         std::uint32_t code = 0;
         process.exitCode(handle, code);

@@ -8,6 +8,7 @@
 #include <QChar>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 class TLuKezOptions;
@@ -53,10 +54,11 @@ bool LoadExternalFromHGlobal(platform::HGlobal aHandle, ExternalRecord& aRecord)
 // its exit code. A failure to start is a run-time failure carrying the system's description.
 qint32 ExecuteShellCommand(const QString& aCommandLine);
 
-// How the time passes while the converter runs. aWaitForEnd blocks until the converter has
-// ended; a waiter may run it elsewhere and keep its own events flowing meanwhile, but returns only
-// after it has returned. Without one, the calling thread simply blocks.
-using ConverterWaiter = std::function<void(const std::function<void()>& aWaitForEnd)>;
+// How the time passes while the converter runs. aWaitFor(ms) blocks until the converter has ended
+// (true) or ms have passed (false); platform::kInfinite waits to the end. A waiter may wait a while
+// itself, then go on waiting elsewhere and keep its own events flowing meanwhile, but returns only
+// once the converter has ended. Without one, the calling thread simply blocks.
+using ConverterWaiter = std::function<void(const std::function<bool(std::uint32_t aTimeoutMs)>& aWaitFor)>;
 void SetConverterWaiter(ConverterWaiter aWaiter);
 
 // True while a converter started by RunConverter has not ended.

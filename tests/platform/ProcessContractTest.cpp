@@ -74,6 +74,36 @@ TEST_F(ProcessContract, TerminateEndsAHungProcessWhileAnotherThreadWaitsForIt)
     EXPECT_TRUE(process.close(handle));
 }
 
+// A wait with a limit ends with the process, not with the limit, and a hung process holds it
+// for the whole limit.
+TEST_F(ProcessContract, AWaitWithALimitEndsWhenTheProcessEnds)
+{
+    const StartResult quick = process.start("process_probe exit 6");
+    ASSERT_TRUE(quick.started()) << quick.description;
+    const ProcessHandle handle = process.open(ProcessAccess::Synchronize | ProcessAccess::QueryInformation, quick.processId);
+    ASSERT_NE(handle, 0u);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(process.wait(handle, 60000), kWaitObject0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    std::uint32_t code = 0;
+    EXPECT_TRUE(process.exitCode(handle, code));
+    EXPECT_EQ(code, 6u);
+    EXPECT_EQ(process.wait(handle, 60000), kWaitObject0) << "an ended process is not waited for again";
+    process.close(handle);
+
+    Child hung("process_probe hang");
+    ASSERT_NE(hung.handle, 0u) << hung.started.description;
+    const auto waitStart = std::chrono::steady_clock::now();
+    EXPECT_EQ(process.wait(hung.handle, 80), kWaitTimeout);
+    EXPECT_GE(std::chrono::steady_clock::now() - waitStart, std::chrono::milliseconds(75));
+    const ProcessHandle ender = process.open(ProcessAccess::Terminate | ProcessAccess::Synchronize, hung.started.processId);
+    ASSERT_NE(ender, 0u);
+    EXPECT_TRUE(process.terminate(ender, 3));
+    EXPECT_EQ(process.wait(ender, 60000), kWaitObject0);
+    process.close(ender);
+    EXPECT_EQ(hung.finish(), std::optional<std::uint32_t>(3));
+}
+
 TEST_F(ProcessContract, TerminateNeedsItsRightAndLeavesAnEndedProcessAlone)
 {
     Child child("process_probe hang");

@@ -318,8 +318,8 @@ TEST_F(RunConverterTest, AHungConverterEndedWhileWaitingGivesNotConfirmed)
     EXPECT_FALSE(EndRunningConverter()) << "nothing to end";
     bool wasRunning = false;
     bool ended = false;
-    SetConverterWaiter([&](const std::function<void()>& aWaitForEnd) {
-        std::thread waiting(aWaitForEnd);
+    SetConverterWaiter([&](const std::function<bool(std::uint32_t)>& aWaitFor) {
+        std::thread waiting([&aWaitFor] { aWaitFor(platform::kInfinite); });
         // Long after a quick converter would have replied.
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         wasRunning = IsConverterRunning();

@@ -4,15 +4,19 @@
 #include "platform/SystemErrorText.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -193,19 +197,15 @@ public:
             return kWaitFailed;
         if (timeoutMs == kInfinite)
             return reap(pid, true) ? kWaitObject0 : kWaitFailed;
-        // Finite waits poll; the program itself only ever waits without a limit.
-        std::uint32_t waited = 0;
-        while (true) {
-            if (reap(pid, false))
-                return kWaitObject0;
-            if (!isRunning(pid))
-                return kWaitFailed;
-            if (waited >= timeoutMs)
-                return kWaitTimeout;
-            const timespec step{0, 1000000};
-            ::nanosleep(&step, nullptr);
-            ++waited;
-        }
+        if (reap(pid, false))
+            return kWaitObject0;
+        if (!isRunning(pid))
+            return kWaitFailed;
+        if (timeoutMs > 0 && !endedWithin(pid, timeoutMs))
+            pollFor(pid, timeoutMs);
+        if (reap(pid, false))
+            return kWaitObject0;
+        return isRunning(pid) ? kWaitTimeout : kWaitFailed;
     }
 
     bool exitCode(ProcessHandle process, std::uint32_t& code) override
@@ -278,6 +278,37 @@ private:
             return false;
         pid = it->second.pid;
         return true;
+    }
+
+    // Sleeps until the child has ended or timeoutMs have passed, through a process descriptor.
+    // False when the kernel offers none, so that the caller polls instead.
+    static bool endedWithin(pid_t pid, std::uint32_t timeoutMs)
+    {
+        const int fd = int(::syscall(SYS_pidfd_open, pid, 0));
+        if (fd < 0)
+            return false;
+        timespec start{};
+        ::clock_gettime(CLOCK_MONOTONIC, &start);
+        pollfd watch{fd, POLLIN, 0};
+        while (true) {
+            timespec now{};
+            ::clock_gettime(CLOCK_MONOTONIC, &now);
+            const std::int64_t spent = (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+            const std::int64_t left = std::int64_t(timeoutMs) - spent;
+            if (left <= 0 || ::poll(&watch, 1, int(std::min<std::int64_t>(left, 1 << 30))) >= 0 || errno != EINTR)
+                break;
+        }
+        ::close(fd);
+        return true;
+    }
+
+    // The same in steps of a millisecond, for kernels without process descriptors.
+    void pollFor(pid_t pid, std::uint32_t timeoutMs)
+    {
+        for (std::uint32_t waited = 0; waited < timeoutMs && !reap(pid, false) && isRunning(pid); ++waited) {
+            const timespec step{0, 1000000};
+            ::nanosleep(&step, nullptr);
+        }
     }
 
     bool isRunning(pid_t pid)
