@@ -30,7 +30,7 @@
 
 namespace {
 
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 
 // Processor time of this process, all its threads, user and system.
 double ownCpuMilliseconds()
