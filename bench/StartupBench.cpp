@@ -62,12 +62,9 @@ int label(int argc, char** argv)
 
 int window(int argc, char** argv)
 {
-    QApplication application(argc, argv);
     FirstPaint watch;
-    // The window installs its filter before it is shown: watch every widget that is shown.
-    application.installEventFilter(&watch);
-    // The program's own start, as its main does it.
-    return RunProgram(application);
+    // The program's own start, as its main does it; every widget shown is watched.
+    return RunProgram(argc, argv, [&watch](QApplication& aApplication) { aApplication.installEventFilter(&watch); });
 }
 
 // One start of this program in the given role: milliseconds until its first paint.

@@ -4,6 +4,7 @@
 #include "app/miKezConverterMain.h"
 #include "errors/window/ErrorForm.h"
 #include "platform/EndRequests.h"
+#include "platform/FontWarmUp.h"
 #include "platform/Services.h"
 #include "ui/ResourceIcon.h"
 
@@ -11,11 +12,16 @@
 #include <QPointer>
 #include <QSessionManager>
 
-int RunProgram(QApplication& aApplication)
+int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>& aWatch)
 {
+    // The font configuration is read meanwhile on another core: the first window needs it.
+    platform::FontWarmUp fonts;
+    QApplication application(argc, argv);
+    if (aWatch)
+        aWatch(application);
     QApplication::setApplicationName(QStringLiteral("KezConverter"));
     QApplication::setWindowIcon(ResourceIcon(QStringLiteral(":/icons/app.rgba")));
-    InstallQtTranslations(aApplication);
+    InstallQtTranslations(application);
     ErrorForm::InstallAsPresenter();
 
     // A logout, a closed terminal or `kill` end the program as its close button does, so the
@@ -29,10 +35,11 @@ int RunProgram(QApplication& aApplication)
             endedEarly = true;
     };
     platform::service<platform::EndRequests>().listen(
-        [&aApplication, closeNormally] { QMetaObject::invokeMethod(&aApplication, closeNormally, Qt::QueuedConnection); });
-    QObject::connect(&aApplication, &QGuiApplication::commitDataRequest, &aApplication,
+        [&application, closeNormally] { QMetaObject::invokeMethod(&application, closeNormally, Qt::QueuedConnection); });
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &application,
                      [closeNormally](QSessionManager&) { closeNormally(); });
 
+    fonts.finish();
     std::unique_ptr<BrowserForm> window = miKezConverterMain::Main();
     if (!window) {
         platform::service<platform::EndRequests>().listen({});

@@ -1,8 +1,10 @@
 #pragma once
+#include <functional>
 
 class QApplication;
 
-// Everything the program does once Qt is up: its name and icon, Qt's Russian texts, the error
-// window, ending on a logout or a signal, the main window and its event loop. Returns the exit
-// code. main and the start-up benchmark both start the program through it.
-int RunProgram(QApplication& aApplication);
+// The whole program once main has found a display: Qt, its name and icon, Qt's Russian texts, the
+// error window, ending on a logout or a signal, the main window and its event loop. Returns the
+// exit code. aWatch, when given, sees the application before anything is shown: the start-up
+// benchmark starts the program through here as main does.
+int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>& aWatch = {});

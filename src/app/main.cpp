@@ -1,6 +1,6 @@
 #include "app/ProgramRun.h"
 
-#include <QApplication>
+#include <QtGlobal>
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +28,5 @@ int main(int argc, char** argv)
         std::fputs("KezConverter: no display found; start it under a virtual one: xvfb-run -a make run\n", stderr);
         return 1;
     }
-    QApplication application(argc, argv);
-    return RunProgram(application);
+    return RunProgram(argc, argv);
 }
