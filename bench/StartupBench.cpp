@@ -24,7 +24,7 @@ extern char** environ;
 
 namespace {
 
-constexpr int kStarts = 15;
+constexpr int kStarts = 25;
 using Clock = std::chrono::steady_clock;
 
 // Says so on standard output at the first paint of the watched widget, and ends at once.
@@ -129,9 +129,14 @@ int main(int argc, char** argv)
         windows.push_back(start(argv[0], "window"));
     }
     const double l = median(labels), w = median(windows);
+    // Each window start against the label start just before it: the machine's speed drifts
+    // between starts far apart.
+    std::vector<double> pairs;
+    for (int i = 0; i < kStarts; ++i)
+        pairs.push_back(windows[i] / labels[i]);
     std::printf("start to first paint, medians of %d starts each, alternating:\n", kStarts);
     std::printf("  minimal Qt program with one label: %.1f ms\n", l);
     std::printf("  the main window:                   %.1f ms\n", w);
-    std::printf("ratio %.3f (goal <= 1.20)\n", w / l);
+    std::printf("ratio %.3f (goal <= 1.20), start by start; of the medians %.3f\n", median(pairs), w / l);
     return 0;
 }
