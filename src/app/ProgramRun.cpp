@@ -36,19 +36,19 @@ int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>&
     };
     platform::service<platform::EndRequests>().listen(
         [&application, closeNormally] { QMetaObject::invokeMethod(&application, closeNormally, Qt::QueuedConnection); });
+    const struct StopListening {
+        ~StopListening() { platform::service<platform::EndRequests>().listen({}); }
+    } stopListening;
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &application,
                      [closeNormally](QSessionManager&) { closeNormally(); });
 
     fonts.finish();
     std::unique_ptr<BrowserForm> window = miKezConverterMain::Main();
-    if (!window) {
-        platform::service<platform::EndRequests>().listen({});
+    if (!window)
         return 0;
-    }
     shown = window.get();
     // Asked to end while starting: close as usual, without waiting for events.
     const int result = endedEarly ? (window->close(), 0) : QApplication::exec();
-    platform::service<platform::EndRequests>().listen({});
     window.reset();
     miKezConverterMain::ReleaseOptions();
     return result;

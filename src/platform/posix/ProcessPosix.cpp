@@ -201,7 +201,7 @@ public:
             return kWaitObject0;
         if (!isRunning(pid))
             return kWaitFailed;
-        if (timeoutMs > 0 && !endedWithin(pid, timeoutMs))
+        if (timeoutMs > 0 && !sleepUntilEnd(pid, timeoutMs))
             pollFor(pid, timeoutMs);
         if (reap(pid, false))
             return kWaitObject0;
@@ -280,9 +280,9 @@ private:
         return true;
     }
 
-    // Sleeps until the child has ended or timeoutMs have passed, through a process descriptor.
-    // False when the kernel offers none, so that the caller polls instead.
-    static bool endedWithin(pid_t pid, std::uint32_t timeoutMs)
+    // Sleeps until the child has ended or timeoutMs have passed, on a process descriptor. False,
+    // without sleeping, when the kernel offers none: the caller polls instead.
+    static bool sleepUntilEnd(pid_t pid, std::uint32_t timeoutMs)
     {
         const int fd = int(::syscall(SYS_pidfd_open, pid, 0));
         if (fd < 0)
