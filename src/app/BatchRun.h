@@ -19,7 +19,7 @@ class BatchRun : public QObject {
     Q_OBJECT
 public:
     // How often at most the window's waiting events run during a run; always at its start and end.
-    static constexpr int kEventIntervalMs = 50;
+    static constexpr int kEventIntervalMs = 100;
 
     struct Window {
         std::function<void(bool)> setBusy;

@@ -1,3 +1,4 @@
+#include "app/BatchRun.h"
 #include "app/MainWindowFixture.h"
 #include "fs/FakeOpenFileDialog.h"
 #include "support/DropFiles.h"
@@ -44,6 +45,11 @@ protected:
     QString failure(const QString& aSource, const QString& aWhy)
     {
         return "Ошибка: " + aSource + " -> " + rtfOf(aSource) + kCrLf + aWhy + kCrLf;
+    }
+    // A source whose conversion outlasts the window's event interval, so that events run during it.
+    static QString slow(const QString& aName)
+    {
+        return QStringLiteral("%1 sleep%2.kez").arg(aName).arg(BatchRun::kEventIntervalMs + 40);
     }
     QStringList addSources(const QStringList& aNames)
     {
@@ -112,7 +118,7 @@ TEST_F(BrowserFormRun, SeveralFilesEndWithASummaryCountedAfreshForEveryRun)
 
 TEST_F(BrowserFormRun, StopDuringTheSecondOfFiveEndsAfterItWithSummaryAndInterruption)
 {
-    const QStringList files = addSources({"f1 sleep80.kez", "f2 sleep80.kez", "f3.kez", "f4.kez", "f5.kez"});
+    const QStringList files = addSources({slow("f1"), slow("f2"), "f3.kez", "f4.kez", "f5.kez"});
     whileConvertingWithRemaining(4, [this] { run(); });
     run();
     EXPECT_EQ(form->LogText(), success(files[0]) + success(files[1]) + summary(2, 2, 0) +
@@ -123,7 +129,7 @@ TEST_F(BrowserFormRun, StopDuringTheSecondOfFiveEndsAfterItWithSummaryAndInterru
 
 TEST_F(BrowserFormRun, StopDuringTheFirstFileAddsNeitherSummaryNorInterruption)
 {
-    const QStringList files = addSources({"f1 sleep80.kez", "f2.kez", "f3.kez"});
+    const QStringList files = addSources({slow("f1"), "f2.kez", "f3.kez"});
     whileConvertingWithRemaining(3, [this] { run(); });
     run();
     EXPECT_EQ(form->LogText(), success(files[0]));
@@ -187,7 +193,7 @@ TEST_F(BrowserFormRun, DuringAConversionTheWindowShowsProgressAndTheWaitingFiles
 {
     QStringList names;
     for (int i = 1; i <= 12; ++i)
-        names << QStringLiteral("p%1 sleep70.kez").arg(i, 2, 10, QLatin1Char('0'));
+        names << slow(QStringLiteral("p%1").arg(i, 2, 10, QLatin1Char('0')));
     const QStringList files = addSources(names);
     form->show();
     const QString caption = form->windowTitle();
@@ -238,8 +244,10 @@ TEST_F(BrowserFormRun, AfterARunThatOverflowsTheLogItsBoxShowsExactlyTheLog)
     for (int i = 0; i < 1300; ++i)
         form->AddMessage(QStringLiteral("Старое сообщение %1").arg(i));
     QStringList names;
-    for (int i = 0; i < 40; ++i) // events run during the 21st
-        names << QStringLiteral("%1%2 %3.kez").arg(i).arg(i == 20 ? " sleep120" : "").arg(QString(60, QChar(0x0436)));
+    for (int i = 0; i < 40; ++i) { // events run during the 21st
+        const QString name = QStringLiteral("%1 %2").arg(i).arg(QString(60, QChar(0x0436)));
+        names << (i == 20 ? slow(name) : name + QStringLiteral(".kez"));
+    }
     addSources(names);
     run();
     EXPECT_EQ(form->LogText().size(), 32760);
@@ -300,7 +308,7 @@ TEST_F(BrowserFormRun, FilesDroppedDuringARunAreConvertedByThatRun)
 
 TEST_F(BrowserFormRun, ClearingTheListDuringARunLeavesItNothingMoreToConvert)
 {
-    const QStringList files = addSources({"f1 sleep80.kez", "f2.kez", "f3.kez"});
+    const QStringList files = addSources({slow("f1"), "f2.kez", "f3.kez"});
     whileConvertingWithRemaining(3, [this] { child<QAction>("mnClearList")->trigger(); });
     run();
     EXPECT_EQ(form->LogText(), success(files[0]));
@@ -311,7 +319,7 @@ TEST_F(BrowserFormRun, ClearingTheListDuringARunLeavesItNothingMoreToConvert)
 
 TEST_F(BrowserFormRun, ClosingTheWindowDuringARunStopsItAfterTheCurrentFile)
 {
-    const QStringList files = addSources({"f1.kez", "f2 sleep80.kez", "f3.kez"});
+    const QStringList files = addSources({"f1.kez", slow("f2"), "f3.kez"});
     whileConvertingWithRemaining(2, [this] { form->close(); });
     run();
     EXPECT_EQ(entries(), files.mid(2));
