@@ -68,13 +68,17 @@ char pathSeparator() { return '/'; }
 
 std::string programFolder()
 {
-    std::vector<char> buffer(4096);
-    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (length <= 0)
-        return {};
-    std::string path(buffer.data(), static_cast<size_t>(length));
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
+    // Asked before every converter start; where the running program lies does not change.
+    static const std::string folder = [] {
+        std::vector<char> buffer(4096);
+        const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+        if (length <= 0)
+            return std::string();
+        const std::string path(buffer.data(), static_cast<size_t>(length));
+        const auto slash = path.rfind('/');
+        return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
+    }();
+    return folder;
 }
 
 template <>
