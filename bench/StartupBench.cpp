@@ -60,11 +60,13 @@ int label(int argc, char** argv)
     return QApplication::exec();
 }
 
-int window(int argc, char** argv)
+int window(char** argv)
 {
     FirstPaint watch;
-    // The program's own start, as its main does it; every widget shown is watched.
-    return RunProgram(argc, argv, [&watch](QApplication& aApplication) { aApplication.installEventFilter(&watch); });
+    // The program's own start, as its main does it, without files to open (its role is no file);
+    // every widget shown is watched.
+    int withoutFiles = 1;
+    return RunProgram(withoutFiles, argv, [&watch](QApplication& aApplication) { aApplication.installEventFilter(&watch); });
 }
 
 // One start of this program in the given role: milliseconds until its first paint.
@@ -114,7 +116,7 @@ int main(int argc, char** argv)
     if (argc == 2 && std::strcmp(argv[1], "label") == 0)
         return label(argc, argv);
     if (argc == 2 && std::strcmp(argv[1], "window") == 0)
-        return window(argc, argv);
+        return window(argv);
 
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -82,6 +82,9 @@ public:
     qint32 GetListNumberBySrcFile(const QString& aFileName);
     void RemoveSrcFile(const QString& aFileName);
     void AddFolderFiles(const QString& aFolderName);
+    // What a drop of these paths adds, in their order: a folder's files (by theSrcOnlyKez), a file
+    // when it ends in ".kez"; then the run is started if it is to start at once.
+    void AddDroppedPaths(const QStringList& aPaths);
     void ClearAllSrcFilesList();
 
     // Conversion run and message log.

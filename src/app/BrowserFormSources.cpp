@@ -194,10 +194,16 @@ void BrowserForm::theSrcList_OLEDragDrop(const QMimeData* aData)
 {
     TopLevel(kModule, "theSrcList_OLEDragDrop", [&] {
         const QStringList paths = mDraggedPaths.Of(aData);
-        if (paths.isEmpty())
-            return;
+        if (!paths.isEmpty())
+            AddDroppedPaths(paths);
+    });
+}
+
+void BrowserForm::AddDroppedPaths(const QStringList& aPaths)
+{
+    PassOn(kModule, "AddDroppedPaths", [&] {
         // Learnt for all paths at once: one listing of their folder serves many of them.
-        const QList<bool> folders = mFileSystem::AreFolderNames(paths);
+        const QList<bool> folders = mFileSystem::AreFolderNames(aPaths);
         // In drop order, a folder's files in its place. The files between folders reach the list
         // in one step: a line at a time, a large drop costs more in the list than anywhere else.
         QStringList files;
@@ -205,12 +211,12 @@ void BrowserForm::theSrcList_OLEDragDrop(const QMimeData* aData)
             AddSrcFiles(files);
             files.clear();
         };
-        for (qsizetype i = 0; i < paths.size(); ++i) {
+        for (qsizetype i = 0; i < aPaths.size(); ++i) {
             if (folders[i]) {
                 addFiles();
-                AddFolderFiles(paths[i]);
-            } else if (IsApplicableFile(paths[i])) {
-                files.append(paths[i]);
+                AddFolderFiles(aPaths[i]);
+            } else if (IsApplicableFile(aPaths[i])) {
+                files.append(aPaths[i]);
             }
         }
         addFiles();

@@ -1,5 +1,6 @@
 #include "app/ProgramRun.h"
 #include "app/BrowserForm.h"
+#include "app/CommandLineFiles.h"
 #include "app/QtTranslations.h"
 #include "app/miKezConverterMain.h"
 #include "errors/window/ErrorForm.h"
@@ -47,6 +48,7 @@ int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>&
     if (!window)
         return 0;
     shown = window.get();
+    CommandLineFiles::Open(*window, CommandLineFiles::PathsOf(argc, argv));
     // Asked to end while starting: close as usual, without waiting for events.
     const int result = endedEarly ? (window->close(), 0) : QApplication::exec();
     window.reset();
