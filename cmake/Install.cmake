@@ -1,0 +1,58 @@
+# Install rules (`cmake --install`, `make install`): the Filesystem Hierarchy and XDG places.
+#
+# The program and the bundled converter go to libexec/kezconverter/, and bin/KezConverter is a
+# link to the program there. The program looks for the converter first in its own folder, which
+# it reads through /proc/self/exe, link resolved: so it finds the converter installed with it
+# before any other on PATH, and the converter, a helper that only the program talks to (through
+# its private clipboard store), stays off every user's PATH.
+include(GNUInstallDirs)
+
+set(KEZ_APP_ID ru.torvane.KezConverter)
+set(KEZ_HOMEPAGE_URL "https://kezconverter.example.org" CACHE STRING
+    "Where the program is published (the desktop metadata's homepage and screenshot)")
+set(KEZ_RELEASE_DATE 2026-12-09)
+set(KEZ_PROGRAM_DIR ${CMAKE_INSTALL_LIBEXECDIR}/kezconverter)
+# Under the package's name, as Debian keeps every package's documentation.
+set(KEZ_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/kezconverter)
+
+install(TARGETS KezConverter kezcc RUNTIME DESTINATION ${KEZ_PROGRAM_DIR})
+# A relative link, so that a staged tree (DESTDIR, the package) works wherever it is unpacked.
+foreach(dir CMAKE_INSTALL_BINDIR CMAKE_INSTALL_LIBEXECDIR)
+  if(IS_ABSOLUTE "${${dir}}")
+    message(FATAL_ERROR "${dir} must be relative to the install prefix, not ${${dir}}")
+  endif()
+endforeach()
+file(RELATIVE_PATH KEZ_PROGRAM_LINK /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${KEZ_PROGRAM_DIR}/KezConverter)
+install(CODE "
+  set(folder \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+  message(STATUS \"Installing: \${folder}/KezConverter -> ${KEZ_PROGRAM_LINK}\")
+  file(MAKE_DIRECTORY \"\${folder}\")
+  file(CREATE_LINK ${KEZ_PROGRAM_LINK} \"\${folder}/KezConverter\" SYMBOLIC)")
+
+# The menu entry, the .kez type it opens, and the software centres' description.
+set(KEZ_DATA_DIR ${CMAKE_BINARY_DIR}/share)
+configure_file(${CMAKE_SOURCE_DIR}/resources/${KEZ_APP_ID}.metainfo.xml.in ${KEZ_DATA_DIR}/${KEZ_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${CMAKE_SOURCE_DIR}/resources/${KEZ_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/resources/${KEZ_APP_ID}.mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME ${KEZ_APP_ID}.xml)
+install(FILES ${KEZ_DATA_DIR}/${KEZ_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# The icon at the hicolor theme's usual sizes, made from the one 16-pixel drawing.
+add_executable(iconsizes ${CMAKE_SOURCE_DIR}/tools/iconsizes/IconSizes.cpp)
+target_link_libraries(iconsizes PRIVATE Qt6::Gui)
+set(KEZ_ICON_SIZES 16 22 24 32 48 64 128 256)
+set(KEZ_THEME_DIR ${KEZ_DATA_DIR}/icons/hicolor)
+set(KEZ_THEME_ICONS)
+foreach(size ${KEZ_ICON_SIZES})
+  list(APPEND KEZ_THEME_ICONS ${KEZ_THEME_DIR}/${size}x${size}/apps/${KEZ_APP_ID}.png)
+endforeach()
+add_custom_command(OUTPUT ${KEZ_THEME_ICONS}
+  COMMAND iconsizes ${CMAKE_SOURCE_DIR}/resources/app.png ${KEZ_THEME_DIR} ${KEZ_APP_ID} ${KEZ_ICON_SIZES}
+  DEPENDS iconsizes ${CMAKE_SOURCE_DIR}/resources/app.png VERBATIM)
+add_custom_target(theme_icons ALL DEPENDS ${KEZ_THEME_ICONS})
+install(DIRECTORY ${KEZ_THEME_DIR} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+
+# What the converter makes of a KEZ file, with the pictures its page shows; and the notice.
+install(FILES ${CMAKE_SOURCE_DIR}/tools/kezcc/README.md DESTINATION ${KEZ_DOC_DIR}/kezcc)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/tools/kezcc/sample DESTINATION ${KEZ_DOC_DIR}/kezcc FILES_MATCHING PATTERN "*.png")
+install(FILES ${CMAKE_SOURCE_DIR}/cmake/deb/copyright DESTINATION ${KEZ_DOC_DIR})
