@@ -1,9 +1,13 @@
-# The two commands of the README, plus the benchmarks and the fuzzers.
+# The two commands of the README, installing and packaging, the benchmarks and the fuzzers.
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 FUZZ_SECONDS ?= 60
+PREFIX ?= /usr/local
+DESTDIR ?=
+# What the install rules take from the build (the tests are not needed for it).
+INSTALLED_TARGETS = KezConverter kezcc theme_icons manual_page
 
-.PHONY: all deps configure build run test bench fuzz clean
+.PHONY: all deps configure build run test install package bench fuzz clean
 
 all: build
 
@@ -26,6 +30,24 @@ test: configure
 	@cmake -S . -B $(BUILD) -DKEZ_WARNINGS_AS_ERRORS=ON >/dev/null
 	@cmake --build $(BUILD)
 	@bash scripts/test.sh $(BUILD)
+
+# Under PREFIX, staged below DESTDIR when it is given. Installed for good (no DESTDIR), the menu,
+# the .kez type and the icon are made known to the desktop at once, as a package's triggers do.
+install: configure
+	@cmake --build $(BUILD) --target $(INSTALLED_TARGETS)
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	@if [ -z "$(DESTDIR)" ]; then \
+	  update-mime-database "$(PREFIX)/share/mime"; \
+	  update-desktop-database -q "$(PREFIX)/share/applications"; \
+	  if command -v gtk-update-icon-cache >/dev/null; then \
+	    gtk-update-icon-cache -q -t -f "$(PREFIX)/share/icons/hicolor"; fi; \
+	fi
+
+# The Debian package, $(BUILD)/package/KezConverter_<version>_amd64.deb.
+package: configure
+	@cmake --build $(BUILD) --target $(INSTALLED_TARGETS)
+	@cd $(BUILD) && cpack -G DEB >/dev/null
+	@ls $(BUILD)/package/KezConverter_*.deb
 
 bench: configure
 	@cmake --build $(BUILD) --target benchmarks

@@ -31,13 +31,14 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${KEZ_HOMEPAGE_URL})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-liberation2")
 
-# Debian's changelog, which only the package carries: added to the staged tree before packing.
+# Debian's changelog and lintian override, which only the package carries: added to the staged
+# tree before packing.
 execute_process(COMMAND date -u -R -d ${KEZ_RELEASE_DATE} OUTPUT_VARIABLE KEZ_RELEASE_DATE_RFC2822
                 OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/deb/changelog.in ${CMAKE_BINARY_DIR}/deb/changelog.Debian @ONLY)
 # CPack hands only CPACK_* variables on to the script.
 set(CPACK_KEZ_CHANGELOG ${CMAKE_BINARY_DIR}/deb/changelog.Debian)
 set(CPACK_KEZ_DOC_DIR ${KEZ_DOC_DIR})
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/deb/AddChangelog.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/deb/AddDebianFiles.cmake)
 
 include(CPack)

@@ -14,4 +14,6 @@ status=0
 bash "$(dirname "$0")/sanitize.sh" "$build" test || status=1
 # The Win32 backends of src/platform: cross-built with MinGW-w64, run under Wine.
 bash "$(dirname "$0")/windows-stage.sh" "$build" || status=1
+# `make install` and `make package`: the installed tree, its desktop files, the .deb.
+bash "$(dirname "$0")/install-stage.sh" "$build" || status=1
 exit $status
