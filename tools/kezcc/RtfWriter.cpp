@@ -1,4 +1,5 @@
 #include "RtfWriter.h"
+#include "ChurchSlavonic.h"
 
 #include <cstring>
 #include <memory>
@@ -185,10 +186,17 @@ RtfWriter::RtfWriter(const std::array<RtfFont, kFontCount>& aFonts, int aRusMode
     mRunStart[int(TextClass::Error)] = runStart(FontIndex::Error, aFonts[FontIndex::Error], false);
     mRunStart[int(TextClass::HiddenNonSupport)] = runStart(FontIndex::NonSupport, aFonts[FontIndex::NonSupport], true);
     mRunStart[int(TextClass::VisibleNonSupport)] = runStart(FontIndex::NonSupport, aFonts[FontIndex::NonSupport], false);
+    mRunStart[int(TextClass::ChurchSlavonic)] = runStart(FontIndex::ChurchSlavonic, aFonts[FontIndex::ChurchSlavonic], false);
+    mRunStart[int(TextClass::CsOther)] = runStart(FontIndex::CsOther, aFonts[FontIndex::CsOther], false);
+    mRunStart[int(TextClass::CsERoos)] = runStart(FontIndex::ERoos, aFonts[FontIndex::ERoos], false);
+    mRunStart[int(TextClass::SpacedOut)] = runStart(FontIndex::SpacedOut, aFonts[FontIndex::SpacedOut], false);
     mPath.fill(Path::Unicode);
+    mPath[int(TextClass::CsERoos)] = Path::CodePage1251;
+    mPlaces.fill(Places::Own);
+    mPlaces[int(TextClass::Russian)] = aRusMode == 1 ? Places::Roos : Places::Own;
+    mPlaces[int(TextClass::CsERoos)] = Places::ERoos;
     mPath[int(TextClass::Russian)] = aRusMode == 2 ? Path::Unicode : Path::CodePage1251;
     mPath[int(TextClass::Greek)] = aGreekMode == 0 ? Path::CodePage1253 : Path::Unicode;
-    mRoos = aRusMode == 1;
     const std::string start = header(aFonts);
     append(start.data(), start.size());
 }
@@ -221,7 +229,9 @@ void RtfWriter::switchTo(TextClass aClass)
     mHaveRun = true;
     mCurrentPath = mPath[int(aClass)];
     mEncoder = mCurrentPath == Path::CodePage1251 ? &m1251 : mCurrentPath == Path::CodePage1253 ? &m1253 : nullptr;
-    mRoosNow = mRoos && aClass == TextClass::Russian;
+    mPlacesNow = mPlaces[int(aClass)];
+    if (!mDecorationControls.empty())
+        append(mDecorationControls.data(), mDecorationControls.size());
 }
 
 void RtfWriter::endLine()
@@ -258,7 +268,9 @@ inline void RtfWriter::put(char32_t aCharacter)
         return;
     }
     if (mEncoder) {
-        const char32_t character = mRoosNow ? roosPlace(aCharacter) : aCharacter;
+        const char32_t character = mPlacesNow == Places::Roos    ? roosPlace(aCharacter)
+                                   : mPlacesNow == Places::ERoos ? eroosPlace(aCharacter)
+                                                                 : aCharacter;
         if (const std::uint8_t byte = mEncoder->byteOf(character)) {
             std::memcpy(mOut, kByteEscapes.of[byte].data(), 4);
             mOut += 4;
@@ -273,12 +285,12 @@ namespace {
 // Per BMP character: its script class, or kFollows for those that continue the run before them.
 constexpr std::uint8_t kFollows = 0xFF;
 
-// Spaces, digits, punctuation and combining marks belong to no script: they stay in the font of
-// the text around them, so "Verbum, et" is one Latin run.
+// Spaces, tabs, digits, punctuation and combining marks belong to no script: they stay in the
+// font of the text around them, so "Verbum, et" is one Latin run.
 bool followsRun(char32_t aCharacter)
 {
     if (aCharacter < 0x80)
-        return scriptOf(aCharacter) != TextClass::Latin && aCharacter >= u' ';
+        return scriptOf(aCharacter) != TextClass::Latin && (aCharacter >= u' ' || aCharacter == u'\t');
     return (aCharacter >= 0xA0 && aCharacter <= 0xBF && aCharacter != 0xAA && aCharacter != 0xBA) ||
            aCharacter == 0xD7 || aCharacter == 0xF7 || (aCharacter >= 0x2000 && aCharacter <= 0x206F) ||
            isCombiningMark(aCharacter);
@@ -326,7 +338,7 @@ void RtfWriter::text(const char32_t* aText, std::size_t aSize)
             char* out = mOut;
             const std::uint8_t current = std::uint8_t(mCurrent);
             const bool spacesFollow = mCurrent <= TextClass::Latin;
-            const std::uint8_t* codePage = mEncoder && !mRoosNow ? mEncoder->bytes() : nullptr;
+            const std::uint8_t* codePage = mEncoder && mPlacesNow == Places::Own ? mEncoder->bytes() : nullptr;
             const bool unicodeOnly = mEncoder == nullptr;
             for (; i < blockEnd; ++i) {
                 const char32_t c = aText[i];
@@ -386,8 +398,77 @@ void RtfWriter::fragment(TextClass aClass, const char32_t* aText, std::size_t aS
     }
 }
 
+void RtfWriter::pushDecoration(const Decoration& aDecoration)
+{
+    Decoration combined = mDecorations.empty() ? Decoration{} : mDecorations.back();
+    combined.italic = combined.italic || aDecoration.italic;
+    combined.underline = combined.underline || aDecoration.underline;
+    if (isPaletteIndex(aDecoration.foreColorIndex))
+        combined.foreColorIndex = aDecoration.foreColorIndex;
+    if (isPaletteIndex(aDecoration.backColorIndex))
+        combined.backColorIndex = aDecoration.backColorIndex;
+    mDecorations.push_back(combined);
+    decorationChanged();
+}
+
+void RtfWriter::popDecoration()
+{
+    if (!mDecorations.empty())
+        mDecorations.pop_back();
+    decorationChanged();
+}
+
+void RtfWriter::decorationChanged()
+{
+    mDecorationControls.clear();
+    if (!mDecorations.empty()) {
+        const Decoration& top = mDecorations.back();
+        if (top.italic)
+            mDecorationControls += "\\i";
+        if (top.underline)
+            mDecorationControls += "\\ul";
+        if (top.foreColorIndex != 0)
+            mDecorationControls += "\\cf" + number(top.foreColorIndex);
+        if (top.backColorIndex != 0)
+            mDecorationControls += "\\highlight" + number(top.backColorIndex);
+        if (!mDecorationControls.empty())
+            mDecorationControls += ' ';
+    }
+    // The next character states its run anew.
+    mHaveRun = false;
+}
+
+void RtfWriter::beginNote(NoteKind aKind)
+{
+    ++mNotes;
+    std::string start;
+    if (aKind == NoteKind::Footnote) {
+        // The mark in the text, then the note with the same automatic number.
+        start = "{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn}";
+    } else {
+        start = "{\\*\\atnid kezcc" + number(mNotes) + "}{\\*\\atnauthor kezcc}\\chatn{\\*\\annotation\\pard\\plain ";
+    }
+    append(start.data(), start.size());
+    ++mNoteDepth;
+    mLineOpen = false;
+    mHaveRun = false;
+}
+
+void RtfWriter::endNote()
+{
+    if (mNoteDepth == 0)
+        return;
+    append("}", 1);
+    --mNoteDepth;
+    // The note's mark is on the line it was written in.
+    mLineOpen = true;
+    mHaveRun = false;
+}
+
 void RtfWriter::finish()
 {
+    while (mNoteDepth > 0)
+        endNote();
     if (mLineOpen)
         endLine();
     append("}\n", 2);
