@@ -1,5 +1,6 @@
 // The bundled converter's pieces in process: encoding detection, decoding in pieces, the mark-up
 // grammar and the RTF runs it produces, read back with the tests' own RTF reader.
+#include "ChurchSlavonic.h"
 #include "EncodingDetection.h"
 #include "KezMarkup.h"
 #include "KezccConversion.h"
@@ -303,6 +304,96 @@ TEST(KezccRtf, ModesChooseTheCodePageOrTheUnicodePath)
         EXPECT_EQ(out.reading.text, c.read + u"\n"_qs);
         EXPECT_EQ(out.reading.codePageEscapes, c.codePageBytes);
     }
+}
+
+TEST(KezccChurchSlavonic, NumbersAreLettersWithThousandsSignsAndATitloOverTheLastLetterButOne)
+{
+    const struct {
+        int value;
+        QString letters;
+    } cases[] = {{1, u"а҃"_qs},       {9, u"ѳ҃"_qs},       {10, u"і҃"_qs},        {11, u"а҃і"_qs},
+                 {19, u"ѳ҃і"_qs},     {20, u"к҃"_qs},      {21, u"к҃а"_qs},       {99, u"ч҃ѳ"_qs},
+                 {100, u"р҃"_qs},     {111, u"ра҃і"_qs},   {400, u"ѵ҃"_qs},       {815, u"ѡє҃і"_qs},
+                 {999, u"цч҃ѳ"_qs},   {1000, u"҂а҃"_qs},   {1001, u"҂а҃а"_qs},    {1234, u"҂асл҃д"_qs},
+                 {2010, u"҂в҃і"_qs},  {7509, u"҂зф҃ѳ"_qs}, {9999, u"҂ѳцч҃ѳ"_qs}, {11000, u"҂а҃҂і"_qs}};
+    for (const auto& c : cases) {
+        const std::u32string letters = numberLetters(c.value);
+        EXPECT_EQ(QString::fromUcs4(letters.data(), qsizetype(letters.size())), c.letters) << c.value;
+    }
+    // Every number up to 9999 reads back as itself, with one titlo and no letter repeated out of place.
+    const QString units = u"авгдєѕзиѳ"_qs, tens = u"іклмнѯопч"_qs, hundreds = u"рстѵфхѱѡц"_qs;
+    for (int value = 1; value <= 9999; ++value) {
+        const std::u32string letters = numberLetters(value);
+        int sum = 0, titlos = 0, factor = 1;
+        for (const char32_t c : letters) {
+            if (c == 0x0482) {
+                factor = 1000;
+                continue;
+            }
+            if (c == 0x0483) {
+                ++titlos;
+                continue;
+            }
+            const QChar letter{char16_t(c)};
+            const int digit = units.indexOf(letter) >= 0    ? units.indexOf(letter) + 1
+                              : tens.indexOf(letter) >= 0   ? (tens.indexOf(letter) + 1) * 10
+                              : hundreds.indexOf(letter) >= 0 ? (hundreds.indexOf(letter) + 1) * 100
+                                                               : -100000;
+            sum += digit * factor;
+            factor = 1;
+        }
+        ASSERT_EQ(sum, value);
+        ASSERT_EQ(titlos, 1) << value;
+    }
+    EXPECT_FALSE(numberOf(U"0"));
+    EXPECT_FALSE(numberOf(U"1000000"));
+    EXPECT_FALSE(numberOf(U"12a"));
+    EXPECT_EQ(numberOf(U" 42 "), 42);
+}
+
+TEST(KezccChurchSlavonic, MarksWrittenInAsciiBecomeTheirCombiningCharacters)
+{
+    const std::u32string decoded = decodeChurchSlavonicMarks(U"а\\' е\\` о\\^ бг\\~ i\\= и\\) а\\( \\uA64B\\u2DED \\uD800 \\uzz \\} \\\\'");
+    EXPECT_EQ(QString::fromUcs4(decoded.data(), qsizetype(decoded.size())),
+              u"а\u0301 е\u0300 о\u0311 бг\u0483 i\u0487 и\u0486 а\u0485 \uA64B\u2DED \\uD800 \\uzz \\} \\\\'"_qs);
+}
+
+TEST(KezccChurchSlavonic, OwnFunctionsWithAWrongArgumentOrTooDeepAreErrorsAndTheRestIsKept)
+{
+    const QString deep = u"<cs>&{"_qs.repeated(kDeepestNesting + 1) + u"x"_qs + u"}"_qs.repeated(kDeepestNesting + 1);
+    const struct {
+        const char* name;
+        QString source;
+        std::int64_t errors;
+        QString inUcs; // text in the Church Slavonic font
+    } cases[] = {
+        {"two arguments", u"<cs>&{а}&{б} z"_qs, 1, u""_qs},
+        {"not a number", u"<csnum>&{12a}"_qs, 1, u""_qs},
+        {"unknown sign", u"<cssign>&{feast}"_qs, 1, u""_qs},
+        {"footnote in a footnote", u"<footnote>&{a <footnote>&{b}}"_qs, 1, u""_qs},
+        {"nested constructs read inside", u"<cs>&{а %{c} б \\} }"_qs, 0, u"а  б } "_qs},
+        {"too deep", deep, 1, u""_qs},
+        {"unknown name stays a function", u"<CS>&{а}"_qs, 0, u""_qs},
+    };
+    MarkupModes modes;
+    modes.specialComments = Ignore;
+    modes.bottomNotes = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Rendered out = render(c.source, modes);
+        ASSERT_TRUE(out.reading.balanced);
+        EXPECT_EQ(out.errors, c.errors);
+        EXPECT_EQ(textIn(out.reading, FontIndex::ChurchSlavonic).remove(QLatin1Char('\n')), c.inUcs);
+    }
+}
+
+TEST(KezccRtf, TabsAndSpacesStayInTheRunOfTheTextBefore)
+{
+    const Rendered out = render(u"Verbum\tet Deus\tи"_qs);
+    QStringList runs;
+    for (const RtfRun& run : out.reading.runs)
+        runs << QStringLiteral("%1:%2").arg(run.format.font).arg(run.text);
+    EXPECT_EQ(runs, (QStringList{u"6:Verbum\tet Deus\t"_qs, u"4:и\n"_qs}));
 }
 
 TEST(KezccRequest, DamagedRecordsAreRefusedWithAWordedReason)
