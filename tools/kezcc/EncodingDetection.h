@@ -32,17 +32,14 @@ public:
     std::int64_t invalidBytes() const { return mInvalid; }
 
 private:
-    void feedByte(std::uint8_t aByte);
-
     std::array<std::uint8_t, 4> mHead{};
     std::size_t mHeadSize = 0;
-    // Strict UTF-8: the bytes of the sequence still due, and the range its next byte must lie in.
-    int mPending = 0;
-    std::uint8_t mLow = 0x80, mHigh = 0xBF;
+    // Strict UTF-8 as a state machine: 0 between characters, otherwise which bytes may follow.
+    std::uint8_t mState = 0;
     std::int64_t mValid = 0;
     std::int64_t mInvalid = 0;
-    std::int64_t mScore1251 = 0;
-    std::int64_t mScore866 = 0;
+    // How often each byte occurs: the letter statistics are weighed once, at the end.
+    std::array<std::int64_t, 256> mCounts{};
 };
 
 // The whole decision for bytes already in memory.

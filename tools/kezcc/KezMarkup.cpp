@@ -1,6 +1,7 @@
 #include "KezMarkup.h"
 #include "ChurchSlavonic.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kezcc {
@@ -73,6 +74,20 @@ void KezMarkup::feed(const char32_t* aText, std::size_t aSize)
             if (i < aSize)
                 startSpecial(aText[i++]);
             continue;
+        }
+        // Inside a construct, everything but a backslash and braces is taken as it stands.
+        if (mState == State::Body && !mEscapeNext && !mFirstBodyCharacter) {
+            const std::size_t start = i;
+            const std::size_t limit = std::min(aSize, i + (kLongestConstruct + 1 - mPending.size()));
+            while (i < limit && aText[i] != u'\\' && aText[i] != u'{' && aText[i] != u'}')
+                ++i;
+            mPending.append(aText + start, i - start);
+            if (mPending.size() > kLongestConstruct) {
+                mState = State::Text;
+                errorFragment(mPending, true);
+            }
+            if (i == aSize || mState != State::Body)
+                continue;
         }
         // A character that ends a tentative construct is read again as text.
         if (step(aText[i]))

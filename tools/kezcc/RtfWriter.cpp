@@ -385,16 +385,21 @@ void RtfWriter::text(const char32_t* aText, std::size_t aSize)
 
 void RtfWriter::fragment(TextClass aClass, const char32_t* aText, std::size_t aSize)
 {
-    for (std::size_t i = 0; i < aSize; ++i) {
+    std::size_t i = 0;
+    while (i < aSize) {
         if (aText[i] == u'\n') {
             endLine();
+            ++i;
             continue;
         }
         if (aClass != mCurrent || !mHaveRun)
             switchTo(aClass);
         makeRoom();
         mLineOpen = true;
-        put(aText[i]);
+        // A block of characters between two checks for room.
+        const std::size_t blockEnd = std::min(aSize, i + kBlock);
+        for (; i < blockEnd && aText[i] != u'\n'; ++i)
+            put(aText[i]);
     }
 }
 
