@@ -118,17 +118,23 @@ TEST(KezccEncoding, DetectionFollowsMarksValidityAndLetterStatistics)
         {"1251", cp1251, TextEncoding::Windows1251, 0},
         {"866", cp866, TextEncoding::Dos866, 0},
         {"utf-8 cut short", russianUtf8.left(3), TextEncoding::Windows1251, 0},
+        // Long enough for checking to stop early; ends in valid UTF-8 that cannot outweigh it.
+        {"long 866", cp866.repeated(200) + russianUtf8.repeated(20), TextEncoding::Dos866, 0},
+        {"866 among valid utf-8", russianUtf8.repeated(400) + cp866, TextEncoding::Utf8, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const Detection whole = detectEncoding(c.bytes.constData(), std::size_t(c.bytes.size()));
         EXPECT_EQ(whole.encoding, c.encoding);
         EXPECT_EQ(whole.bomLength, c.bomLength);
-        // Byte by byte gives the same answer.
-        EncodingDetector detector;
-        for (const char byte : c.bytes)
+        // Byte by byte gives the same answer, with or without knowing the size ahead.
+        EncodingDetector detector, sized(c.bytes.size());
+        for (const char byte : c.bytes) {
             detector.feed(&byte, 1);
+            sized.feed(&byte, 1);
+        }
         EXPECT_EQ(detector.result().encoding, c.encoding);
+        EXPECT_EQ(sized.result().encoding, c.encoding);
     }
 }
 

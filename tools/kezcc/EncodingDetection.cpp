@@ -1,6 +1,7 @@
 #include "EncodingDetection.h"
 #include "CodePages.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kezcc {
@@ -160,6 +161,11 @@ void EncodingDetector::feed(const char* aBytes, std::size_t aSize)
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(aBytes);
     for (std::size_t i = 0; i < aSize && mHeadSize < mHead.size(); ++i)
         mHead[mHeadSize++] = bytes[i];
+    if (mCountOnly) {
+        count(bytes, aSize);
+        return;
+    }
+    mFed += std::int64_t(aSize);
     std::uint8_t state = mState;
     std::int64_t valid = mValid, invalid = mInvalid;
     std::size_t i = 0;
@@ -181,6 +187,14 @@ void EncodingDetector::feed(const char* aBytes, std::size_t aSize)
         // Then byte by byte until the machine is between characters at an ASCII byte again.
         for (; i < aSize; ++i) {
             const std::uint8_t byte = bytes[i];
+            // A whole two-byte sequence at once: Cyrillic or Greek in UTF-8.
+            if (state == Ready && byte >= 0xC2 && byte <= 0xDF && i + 1 < aSize && (bytes[i + 1] & 0xC0) == 0x80) {
+                ++mCounts[byte];
+                ++mCounts[bytes[i + 1]];
+                ++valid;
+                ++i;
+                continue;
+            }
             ++mCounts[byte];
             const std::uint8_t e = kUtf8.step[std::size_t(state * kClassCount + kUtf8.classOf[byte])];
             state = e & 0x0F;
@@ -195,6 +209,39 @@ void EncodingDetector::feed(const char* aBytes, std::size_t aSize)
     mState = state;
     mValid = valid;
     mInvalid = invalid;
+    mCountOnly = utf8Impossible();
+}
+
+// Even if every byte still to come made a valid two-byte sequence, the valid ones would fall
+// short of the share UTF-8 needs.
+bool EncodingDetector::utf8Impossible() const
+{
+    if (mExpected < 0 || mFed > mExpected || mInvalid == 0)
+        return false;
+    return mValid + (mExpected - mFed) / 2 + 1 < kValidPerInvalid * mInvalid;
+}
+
+void EncodingDetector::count(const std::uint8_t* aBytes, std::size_t aSize)
+{
+    // Four tables, so that equal bytes close together do not wait on each other.
+    std::array<std::array<std::uint32_t, 256>, 4> counts{};
+    std::size_t i = 0;
+    while (i < aSize) {
+        // Each table counts at most 2^32 - 1 in one go.
+        const std::size_t end = i + std::min<std::size_t>(aSize - i, std::size_t(1) << 30);
+        for (; i + 4 <= end; i += 4) {
+            ++counts[0][aBytes[i]];
+            ++counts[1][aBytes[i + 1]];
+            ++counts[2][aBytes[i + 2]];
+            ++counts[3][aBytes[i + 3]];
+        }
+        for (; i < end; ++i)
+            ++counts[0][aBytes[i]];
+        for (int byte = 0x80; byte < 0x100; ++byte)
+            mCounts[std::size_t(byte)] += std::int64_t(counts[0][std::size_t(byte)]) + counts[1][std::size_t(byte)] +
+                                          counts[2][std::size_t(byte)] + counts[3][std::size_t(byte)];
+        counts = {};
+    }
 }
 
 Detection EncodingDetector::result() const
@@ -217,7 +264,7 @@ Detection EncodingDetector::result() const
 
 Detection detectEncoding(const char* aBytes, std::size_t aSize)
 {
-    EncodingDetector detector;
+    EncodingDetector detector{std::int64_t(aSize)};
     detector.feed(aBytes, aSize);
     return detector.result();
 }

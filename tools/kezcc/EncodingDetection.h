@@ -25,6 +25,10 @@ bool byteOrderMark(const char* aBytes, std::size_t aSize, Detection& aDetection)
 // failing that whichever of 1251 and 866 reads as more plausible Russian (1251 on a tie).
 class EncodingDetector {
 public:
+    // aExpectedSize: the source's size when known. Once the bytes still to come could no longer
+    // make it UTF-8, the rest is only counted for the letter statistics, not checked.
+    explicit EncodingDetector(std::int64_t aExpectedSize = -1) : mExpected(aExpectedSize) {}
+
     void feed(const char* aBytes, std::size_t aSize);
     Detection result() const;
 
@@ -32,6 +36,12 @@ public:
     std::int64_t invalidBytes() const { return mInvalid; }
 
 private:
+    void count(const std::uint8_t* aBytes, std::size_t aSize);
+    bool utf8Impossible() const;
+
+    std::int64_t mExpected;
+    std::int64_t mFed = 0;
+    bool mCountOnly = false;
     std::array<std::uint8_t, 4> mHead{};
     std::size_t mHeadSize = 0;
     // Strict UTF-8 as a state machine: 0 between characters, otherwise which bytes may follow.

@@ -235,7 +235,8 @@ std::optional<Outcome> chooseEncoding(const Request& aRequest, int aFile, std::v
                                       Detection& aDetection)
 {
     if (aRequest.encoding == SourceEncoding::Detect) {
-        EncodingDetector detector;
+        struct stat info;
+        EncodingDetector detector(::fstat(aFile, &info) == 0 ? std::int64_t(info.st_size) : -1);
         for (;;) {
             const ssize_t got = readFully(aFile, aBuffer.data(), aBuffer.size());
             if (got < 0)
