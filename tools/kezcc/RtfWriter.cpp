@@ -396,10 +396,32 @@ void RtfWriter::fragment(TextClass aClass, const char32_t* aText, std::size_t aS
             switchTo(aClass);
         makeRoom();
         mLineOpen = true;
-        // A block of characters between two checks for room.
+        // A block of characters between two checks for room; the common ones through a local
+        // pointer, as in text().
         const std::size_t blockEnd = std::min(aSize, i + kBlock);
-        for (; i < blockEnd && aText[i] != u'\n'; ++i)
-            put(aText[i]);
+        char* out = mOut;
+        const std::uint8_t* codePage = mEncoder && mPlacesNow == Places::Own ? mEncoder->bytes() : nullptr;
+        const bool unicodeOnly = mEncoder == nullptr;
+        for (; i < blockEnd; ++i) {
+            const char32_t c = aText[i];
+            if (c < 0x80) {
+                if (!kPlainAscii.is[c])
+                    break;
+                *out++ = char(c);
+            } else if (c >= 0x10000) {
+                break;
+            } else if (codePage && codePage[c]) {
+                std::memcpy(out, kByteEscapes.of[codePage[c]].data(), 4);
+                out += 4;
+            } else if (unicodeOnly || codePage) {
+                out = writeUnit(out, std::int32_t(c));
+            } else {
+                break;
+            }
+        }
+        mOut = out;
+        if (i < blockEnd && aText[i] != u'\n')
+            put(aText[i++]);
     }
 }
 
