@@ -368,11 +368,11 @@ TEST_F(KezccTest, ChurchSlavonicSampleFollowsEachValueOfItsEightOptions)
         EXPECT_EQ(red, mode == 0 ? QString() : mode == 1 ? QStringLiteral("(:)(++(+)") : QStringLiteral("ЉЊЈј"));
         EXPECT_EQ(textByFont[7].contains(QStringLiteral("<csnum>&{1234}")), mode == 0);
         EXPECT_EQ(textByFont[7].contains(QStringLiteral("<cssign>&{great}")), mode == 0);
-        // Notes: a real footnote and a margin annotation, or the text highlighted in place.
+        // Notes: a real footnote and a text box in the margin, or the text highlighted in place.
         EXPECT_EQ(reading.footnotes.size(), mode % 2 == 0 ? 1 : 0);
         EXPECT_EQ(reading.footnotes.value(0).trimmed(), mode % 2 == 0 ? QStringLiteral("Пс. 1:1.") : QString());
         EXPECT_EQ(bottomInline.isEmpty(), mode % 2 == 0);
-        EXPECT_EQ(reading.annotations, mode / 2 == 0 ? QStringList{QStringLiteral("Зач. 1.")} : QStringList());
+        EXPECT_EQ(reading.marginNotes, mode / 2 == 0 ? QStringList{QStringLiteral("Зач. 1.\n")} : QStringList());
         EXPECT_EQ(marginInline.isEmpty(), mode / 2 == 0);
         EXPECT_TRUE(reading.text.contains(QStringLiteral(" в тексте.")));
 

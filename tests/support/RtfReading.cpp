@@ -33,7 +33,7 @@ RtfReading readRtf(const QByteArray& aRtf)
 {
     RtfReading reading;
     reading.header = aRtf.startsWith("{\\rtf1\\ansi");
-    enum class Area { Body, FontTable, ColourTable, Footnote, Annotation, Skipped };
+    enum class Area { Body, FontTable, ColourTable, Footnote, MarginNote, Skipped };
     QList<Area> areas{Area::Body};
     QList<RtfFormat> formats{RtfFormat{}};
     int depth = 0;
@@ -47,7 +47,7 @@ RtfReading readRtf(const QByteArray& aRtf)
             return;
         }
         const Area area = areas.last();
-        const bool note = area == Area::Footnote || area == Area::Annotation;
+        const bool note = area == Area::Footnote || area == Area::MarginNote;
         if ((area == Area::Body && depth >= 1) || note) {
             if (reading.runs.isEmpty() || !(reading.runs.last().format == formats.last()) ||
                 reading.runs.last().note != note)
@@ -56,8 +56,8 @@ RtfReading readRtf(const QByteArray& aRtf)
         }
         if (area == Area::Footnote)
             reading.footnotes.last() += aChar;
-        else if (area == Area::Annotation)
-            reading.annotations.last() += aChar;
+        else if (area == Area::MarginNote)
+            reading.marginNotes.last() += aChar;
         if (areas.last() == Area::Body && depth == 1)
             reading.text += aChar;
         else if (areas.last() == Area::FontTable && fontNumber >= 0)
@@ -118,18 +118,21 @@ RtfReading readRtf(const QByteArray& aRtf)
             const int value = digits.toInt();
             if (starred) {
                 starred = false;
-                areas.last() = word == "annotation" ? Area::Annotation : Area::Skipped;
+                areas.last() = word == "annotation" ? Area::MarginNote : Area::Skipped;
                 if (word == "annotation")
-                    reading.annotations.append(QString());
+                    reading.marginNotes.append(QString());
                 continue;
             }
             if (word == "footnote") {
                 areas.last() = Area::Footnote;
                 reading.footnotes.append(QString());
+            } else if (word == "shptxt") {
+                areas.last() = Area::MarginNote;
+                reading.marginNotes.append(QString());
             }
             RtfFormat& format = formats.last();
             const bool on = digits.isEmpty() || value != 0;
-            if (areas.last() == Area::Body || areas.last() == Area::Footnote || areas.last() == Area::Annotation) {
+            if (areas.last() == Area::Body || areas.last() == Area::Footnote || areas.last() == Area::MarginNote) {
                 if (word == "plain")
                     format = RtfFormat{};
                 else if (word == "f")

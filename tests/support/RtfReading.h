@@ -23,7 +23,7 @@ struct RtfFormat {
 struct RtfRun {
     RtfFormat format;
     QString text;
-    bool note = false; // in a footnote or an annotation
+    bool note = false; // in a footnote, an annotation or a text box
 };
 
 // What an RTF reader sees: whether the groups balance, the font and colour tables, the fonts
@@ -41,7 +41,7 @@ struct RtfReading {
     QString text;
     QList<RtfRun> runs;
     QStringList footnotes;   // the text of each \footnote
-    QStringList annotations; // the text of each \annotation (a note shown in the margin)
+    QStringList marginNotes; // the text of each \annotation or text box (\shptxt)
     int codePageEscapes = 0; // how many \'hh were read
 };
 

@@ -349,7 +349,7 @@ bool KezMarkup::renderOwnFunction()
         const bool bottom = name == Name::Footnote;
         const std::int32_t implementation = bottom ? mModes.bottomNotes : mModes.marginNotes;
         if (implementation == 0) {
-            mWriter.beginNote(bottom ? NoteKind::Footnote : NoteKind::Annotation);
+            mWriter.beginNote(bottom ? NoteKind::Footnote : NoteKind::MarginFrame);
             renderArgument(argument, std::nullopt);
             mWriter.endNote();
         } else {

@@ -467,16 +467,20 @@ void RtfWriter::decorationChanged()
 
 void RtfWriter::beginNote(NoteKind aKind)
 {
-    ++mNotes;
-    std::string start;
-    if (aKind == NoteKind::Footnote) {
-        // The mark in the text, then the note with the same automatic number.
-        start = "{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn}";
-    } else {
-        start = "{\\*\\atnid kezcc" + number(mNotes) + "}{\\*\\atnauthor kezcc}\\chatn{\\*\\annotation\\pard\\plain ";
-    }
+    // The mark in the text, then the note with the same automatic number; or a text box without
+    // line or fill, left of the text's margin, level with the top of the paragraph.
+    static const std::string kFootnote = "{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn}";
+    static const std::string kMarginFrame =
+        "{\\shp{\\*\\shpinst\\shpleft-1800\\shptop0\\shpright-100\\shpbottom300\\shpfhdr0\\shpbxmargin\\shpbxignore"
+        "\\shpbypara\\shpbyignore\\shpwr3\\shpwrk0\\shpfblwtxt0\\shpz0"
+        "{\\sp{\\sn shapeType}{\\sv 202}}{\\sp{\\sn fFitShapeToText}{\\sv 1}}{\\sp{\\sn posh}{\\sv 0}}"
+        "{\\sp{\\sn posrelh}{\\sv 0}}{\\sp{\\sn posv}{\\sv 0}}{\\sp{\\sn posrelv}{\\sv 2}}{\\sp{\\sn fLine}{\\sv 0}}"
+        "{\\sp{\\sn fFilled}{\\sv 0}}{\\shptxt\\pard\\plain ";
+    const std::string& start = aKind == NoteKind::Footnote ? kFootnote : kMarginFrame;
     append(start.data(), start.size());
+    mNoteKind = aKind;
     ++mNoteDepth;
+    mLineOpenOutsideNote = mLineOpen;
     mLineOpen = false;
     mHaveRun = false;
 }
@@ -485,10 +489,13 @@ void RtfWriter::endNote()
 {
     if (mNoteDepth == 0)
         return;
-    append("}", 1);
+    if (mNoteKind == NoteKind::Footnote)
+        append("}", 1);
+    else
+        append("\\par}}}", 7);
     --mNoteDepth;
-    // The note's mark is on the line it was written in.
-    mLineOpen = true;
+    // A footnote's number is on the line it was written in.
+    mLineOpen = mLineOpenOutsideNote || mNoteKind == NoteKind::Footnote;
     mHaveRun = false;
 }
 

@@ -64,7 +64,8 @@ struct Decoration {
     std::int32_t backColorIndex = 0;
 };
 
-enum class NoteKind : std::uint8_t { Footnote, Annotation };
+// A footnote at the bottom of the page, or a note in a frame in the margin beside its paragraph.
+enum class NoteKind : std::uint8_t { Footnote, MarginFrame };
 
 // The script class of a character: Greek and Coptic and Greek Extended are Greek, Latin letters
 // are Latin, everything else Russian.
@@ -96,8 +97,8 @@ public:
     void pushDecoration(const Decoration& aDecoration);
     void popDecoration();
 
-    // A note: its mark stays in the text, what is written until endNote is its body (a footnote
-    // at the bottom of the page, or an annotation shown in the margin). Notes do not nest.
+    // A note: what is written until endNote is its body; a footnote leaves its number in the
+    // text. Notes do not nest.
     void beginNote(NoteKind aKind);
     void endNote();
     bool inNote() const { return mNoteDepth > 0; }
@@ -128,7 +129,8 @@ private:
     std::vector<Decoration> mDecorations;
     std::string mDecorationControls; // of the innermost decoration, ready to append to a run start
     int mNoteDepth = 0;
-    int mNotes = 0;
+    NoteKind mNoteKind = NoteKind::Footnote;
+    bool mLineOpenOutsideNote = false;
     bool mLineOpen = false;
     bool mHaveRun = false;
     TextClass mCurrent = TextClass::Russian;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Renders the samples as a word processor shows them, for the pictures in tools/kezcc/README.md:
 # the converter's tests convert tools/kezcc/sample/markup.kez and slavonic.kez in every mode,
-# LibreOffice (headless) turns the chosen documents into PDF (margin notes shown in the margin)
-# and pdftoppm into PNG pictures.
+# LibreOffice (headless) turns the chosen documents into PDF and pdftoppm into PNG pictures.
+# Fonts with the Church Slavonic letters and the Typikon signs make the pictures whole:
+#   apt-get install fonts-noto-core fonts-symbola
 # LibreOffice is not a build dependency; for this script only:
 #   apt-get install libreoffice-writer-nogui poppler-utils
 # Usage: tools/kezcc/render-sample.sh [build folder] [document...]
@@ -27,20 +28,17 @@ HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_CACHE_HOME="$scratch/
 XDG_RUNTIME_DIR="$scratch/runtime" QT_QPA_PLATFORM=offscreen KEZ_SAMPLE_RTF_DIR="$scratch/rtf" \
   "$build/tests/bin/test_runner" --gtest_filter='KezccTest.MarkupSample*:KezccTest.ChurchSlavonicSample*' >/dev/null
 
-pdf='pdf:writer_pdf_Export:{"ExportNotesInMargin":{"type":"boolean","value":"true"}}'
 for document in "${modes[@]}"; do
-  soffice --headless "-env:UserInstallation=file://$scratch/office" --convert-to "$pdf" \
+  soffice --headless "-env:UserInstallation=file://$scratch/office" --convert-to pdf \
     --outdir "$scratch/rtf" "$scratch/rtf/$document.rtf" >/dev/null
-  # The upper part of the first page, where the sample's lines are; the Church Slavonic sample
-  # with its margin and the foot of the page, where its notes are.
+  # The upper part of the first page, where the sample's lines are; of the Church Slavonic sample
+  # the whole page, small, for its margin and its foot, where the notes are.
   if [[ $document == slavonic-* ]]; then
-    pdftoppm -png -r 72 -f 1 -l 1 -singlefile "$scratch/rtf/$document.pdf" "$scratch/rtf/$document-page"
-    pdftoppm -png -r 96 -f 1 -l 1 -x 40 -y 60 -W 1000 -H 280 -singlefile "$scratch/rtf/$document.pdf" \
-      "$root/tools/kezcc/sample/$document"
+    pdftoppm -png -r 72 -f 1 -l 1 -singlefile "$scratch/rtf/$document.pdf" "$root/tools/kezcc/sample/$document"
   else
     pdftoppm -png -r 96 -f 1 -l 1 -x 40 -y 60 -W 720 -H 300 -singlefile "$scratch/rtf/$document.pdf" \
       "$root/tools/kezcc/sample/$document"
   fi
   echo "tools/kezcc/sample/$document.png"
 done
-[ -z "${KEEP_PDF:-}" ] || cp "$scratch"/rtf/*.pdf "$scratch"/rtf/*-page.png "$KEEP_PDF"/ 2>/dev/null || true
+
