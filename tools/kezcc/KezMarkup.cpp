@@ -123,7 +123,8 @@ void KezMarkup::startSpecial(char32_t aCharacter)
 void KezMarkup::beginBody(Kind aKind, const char32_t* aOpening)
 {
     mKind = aKind;
-    mPending = aOpening;
+    if (aOpening) // otherwise already in mPending
+        mPending = aOpening;
     mDepth = 1;
     mGroups = 0;
     mEscapeNext = false;
@@ -174,7 +175,8 @@ bool KezMarkup::step(char32_t c)
             return true;
         }
         if (mState == State::AfterNameAmp && c == u'{') {
-            beginBody(Kind::Function, (mPending + c).c_str());
+            mPending += c;
+            beginBody(Kind::Function, nullptr);
             mArguments.assign(1, {mPending.size(), 0});
             return true;
         }

@@ -116,9 +116,28 @@ char32_t roosPlace(char32_t aCharacter)
     }
 }
 
+// "\uN?" of every unit below 0x8000, eight bytes each (zero-padded), and its length.
+struct UnitEscapes {
+    std::vector<std::array<char, 8>> text;
+    std::vector<std::uint8_t> length;
+    UnitEscapes() : text(0x8000), length(0x8000)
+    {
+        for (std::size_t unit = 0; unit < text.size(); ++unit) {
+            const std::string escape = "\\u" + std::to_string(unit) + '?';
+            std::memcpy(text[unit].data(), escape.data(), escape.size());
+            length[unit] = std::uint8_t(escape.size());
+        }
+    }
+};
+const UnitEscapes kUnitEscapes;
+
 // \uN? for a BMP character, into a local pointer (no member is touched).
 inline char* writeUnit(char* aOut, std::int32_t aUnit)
 {
+    if (aUnit < 0x8000) {
+        std::memcpy(aOut, kUnitEscapes.text[std::size_t(aUnit)].data(), 8);
+        return aOut + kUnitEscapes.length[std::size_t(aUnit)];
+    }
     *aOut++ = '\\';
     *aOut++ = 'u';
     std::int32_t value = std::int16_t(aUnit);
