@@ -408,6 +408,11 @@ TEST(KezccRequest, DamagedRecordsAreRefusedWithAWordedReason)
     options.FillWithDefaults();
     options.RusMode = 2;
     options.NSModeVariants = 3;
+    options.CSDigitMode = 1;
+    options.CSSpaceOutMode = 2;
+    options.FtnBottomImpl = 1;
+    // A highlight outside the palette is no reason to refuse the request.
+    options.FtnMarginBack = 17;
     miKezConverterRunner::ExternalRecord good{};
     miKezConverterRunner::SaveAllToExternal(good.data(), options, u"/t/a.kez"_qs, u"/t/a.rtf"_qs);
     const auto record = [&](qint32 aOffset, qint32 aValue) {
@@ -435,6 +440,9 @@ TEST(KezccRequest, DamagedRecordsAreRefusedWithAWordedReason)
         {"Greek mode", record(Offset::GreekMode, -1), "GreekMode = -1"},
         {"error mode", record(Offset::ErrorMode, 2), "ErrorMode = 2"},
         {"construct mode", record(Offset::NSModeCommands, 4), "NSModeCommands = 4"},
+        {"digit mode", record(Offset::CSDigitMode, 4), "CSDigitMode = 4"},
+        {"spaced-out mode", record(Offset::CSSpaceOutMode, -1), "CSSpaceOutMode = -1"},
+        {"margin note mode", record(Offset::FtnMarginImpl, 2), "FtnMarginImpl = 2"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -446,6 +454,10 @@ TEST(KezccRequest, DamagedRecordsAreRefusedWithAWordedReason)
             EXPECT_EQ(request.output, u"/t/a.rtf"_qs);
             EXPECT_EQ(request.rusMode, 2);
             EXPECT_EQ(request.markup.variants, 3);
+            EXPECT_EQ(request.markup.csDigits, 1);
+            EXPECT_EQ(request.markup.csSpaceOut, 2);
+            EXPECT_EQ(request.markup.bottomNotes, 1);
+            EXPECT_EQ(request.markup.marginNoteBack, 17);
             EXPECT_EQ(request.fonts[FontIndex::Error].backColorIndex, 5);
             EXPECT_TRUE(request.fonts[FontIndex::Error].bold);
             continue;
