@@ -195,6 +195,17 @@ void EncodingDetector::feed(const char* aBytes, std::size_t aSize)
                 ++i;
                 continue;
             }
+            // And a three-byte one with a lead that allows any continuation: Church Slavonic
+            // marks and letters, punctuation.
+            if (state == Ready && byte >= 0xE1 && byte <= 0xEF && byte != 0xED && i + 2 < aSize &&
+                (bytes[i + 1] & 0xC0) == 0x80 && (bytes[i + 2] & 0xC0) == 0x80) {
+                ++mCounts[byte];
+                ++mCounts[bytes[i + 1]];
+                ++mCounts[bytes[i + 2]];
+                ++valid;
+                i += 2;
+                continue;
+            }
             ++mCounts[byte];
             const std::uint8_t e = kUtf8.step[std::size_t(state * kClassCount + kUtf8.classOf[byte])];
             state = e & 0x0F;
