@@ -69,17 +69,11 @@ char32_t markOf(char32_t aMnemonic)
     }
 }
 
-// Where the eROOS font draws what code page 1251 lacks: on letters Church Slavonic does not use.
+// Where the eROOS font draws what code page 1251 lacks: where the ROOS fonts do, and the rest on
+// letters Church Slavonic does not use.
 char32_t eroosMoved(char32_t aCharacter)
 {
     switch (aCharacter) {
-    case 0x0462: return 0x040B; // Ѣ -> Ћ, as in the ROOS fonts
-    case 0x0463: return 0x045B; // ѣ -> ћ
-    case 0x0472: return 0x040C; // Ѳ -> Ќ
-    case 0x0473: return 0x045C; // ѳ -> ќ
-    case 0x0474: return 0x040F; // Ѵ -> Џ
-    case 0x0475: return 0x045F; // ѵ -> џ
-    case 0x0301: return 0x045A; // oxia -> њ
     case 0x046F: return 0x0453; // ѯ -> ѓ
     case 0x0471: return 0x0452; // ѱ -> ђ
     case 0x0461: return 0x045E; // ѡ -> ў
@@ -89,7 +83,7 @@ char32_t eroosMoved(char32_t aCharacter)
     case 0x1F541: return 0x040A;    // cross over a half-circle -> Њ
     case 0x1F542: return 0x0408;    // cross -> Ј
     case 0x1F540: return 0x0458;    // cross in a circle -> ј
-    default: return 0;
+    default: return roosPlace(aCharacter) != aCharacter ? roosPlace(aCharacter) : 0;
     }
 }
 

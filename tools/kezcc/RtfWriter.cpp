@@ -100,22 +100,6 @@ std::vector<char> runStart(int aFontIndex, const RtfFont& aFont, bool aHidden)
     return {start.begin(), start.end()};
 }
 
-// Where the ROOS fonts draw the pre-reform letters and the stress mark: on the places of 1251
-// letters Russian does not use.
-char32_t roosPlace(char32_t aCharacter)
-{
-    switch (aCharacter) {
-    case 0x0462: return 0x040B; // Ѣ -> Ћ
-    case 0x0463: return 0x045B; // ѣ -> ћ
-    case 0x0472: return 0x040C; // Ѳ -> Ќ
-    case 0x0473: return 0x045C; // ѳ -> ќ
-    case 0x0474: return 0x040F; // Ѵ -> Џ
-    case 0x0475: return 0x045F; // ѵ -> џ
-    case 0x0301: return 0x045A; // stress mark -> њ
-    default: return aCharacter;
-    }
-}
-
 // "\uN?" of every unit below 0x8000, eight bytes each (zero-padded), and its length.
 struct UnitEscapes {
     std::vector<std::array<char, 8>> text;
@@ -341,6 +325,26 @@ struct PlainAscii {
 };
 const PlainAscii kPlainAscii;
 
+// A BMP character written through a local pointer, in the code page when it has a byte there
+// (aCodePage, null for none) or as Unicode where the run allows (aUnicodeOnly, or a code page
+// run's fallback); false for what needs the careful path (RTF specials, tabs, moved places).
+inline bool putPlain(char*& aOut, char32_t aCharacter, const std::uint8_t* aCodePage, bool aUnicodeOnly)
+{
+    if (aCharacter < 0x80) {
+        if (!kPlainAscii.is[aCharacter])
+            return false;
+        *aOut++ = char(aCharacter);
+    } else if (aCodePage && aCodePage[aCharacter]) {
+        std::memcpy(aOut, kByteEscapes.of[aCodePage[aCharacter]].data(), 4);
+        aOut += 4;
+    } else if (aUnicodeOnly || aCodePage) {
+        aOut = writeUnit(aOut, std::int32_t(aCharacter));
+    } else {
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void RtfWriter::text(const char32_t* aText, std::size_t aSize)
@@ -366,18 +370,8 @@ void RtfWriter::text(const char32_t* aText, std::size_t aSize)
                 const std::uint8_t textClass = classes[c];
                 if (textClass != current && !(textClass == kFollows && spacesFollow))
                     break;
-                if (c < 0x80) {
-                    if (!kPlainAscii.is[c])
-                        break;
-                    *out++ = char(c);
-                } else if (codePage && codePage[c]) {
-                    std::memcpy(out, kByteEscapes.of[codePage[c]].data(), 4);
-                    out += 4;
-                } else if (unicodeOnly || codePage) {
-                    out = writeUnit(out, std::int32_t(c));
-                } else {
+                if (!putPlain(out, c, codePage, unicodeOnly))
                     break;
-                }
             }
             if (out != mOut) {
                 mOut = out;
@@ -423,20 +417,8 @@ void RtfWriter::fragment(TextClass aClass, const char32_t* aText, std::size_t aS
         const bool unicodeOnly = mEncoder == nullptr;
         for (; i < blockEnd; ++i) {
             const char32_t c = aText[i];
-            if (c < 0x80) {
-                if (!kPlainAscii.is[c])
-                    break;
-                *out++ = char(c);
-            } else if (c >= 0x10000) {
+            if (c >= 0x10000 || !putPlain(out, c, codePage, unicodeOnly))
                 break;
-            } else if (codePage && codePage[c]) {
-                std::memcpy(out, kByteEscapes.of[codePage[c]].data(), 4);
-                out += 4;
-            } else if (unicodeOnly || codePage) {
-                out = writeUnit(out, std::int32_t(c));
-            } else {
-                break;
-            }
         }
         mOut = out;
         if (i < blockEnd && aText[i] != u'\n')
