@@ -1,5 +1,6 @@
-// The bundled converter's side: the request record as it arrives on the clipboard, and the
-// decision about a source's encoding and its decoding. Reads only; no file is touched.
+// The bundled converter's side: the request record as it arrives on the clipboard, the decision
+// about a source's encoding and its decoding, and the mark-up read from the text into RTF (in
+// memory). Reads only; no file is touched.
 #include "KezccConversion.h"
 #include "runner/ExternalData.h"
 
@@ -10,6 +11,8 @@
 
 #if __has_include("EncodingDetection.h")
 #include "EncodingDetection.h"
+#include "KezMarkup.h"
+#include "RtfWriter.h"
 #include "SourceDecoder.h"
 #define KEZ_FUZZ_STREAMING_KEZCC 1
 #else
@@ -49,6 +52,42 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     split.decode(bytes.constData() + size / 2, size - size / 2, two);
     split.finish(two);
     if (one != two)
+        std::abort();
+
+    // The text's mark-up in every mode the first bytes choose; the RTF's groups always balance.
+    struct Counter : kezcc::ByteSink {
+        long depth = 0;
+        bool escaped = false;
+        void write(const char* aBytes, std::size_t aSize) override
+        {
+            for (std::size_t i = 0; i < aSize; ++i) {
+                if (escaped)
+                    escaped = false;
+                else if (aBytes[i] == '\\')
+                    escaped = true;
+                else if (aBytes[i] == '{')
+                    ++depth;
+                else if (aBytes[i] == '}' && --depth < 0)
+                    std::abort();
+            }
+        }
+    } sink;
+    kezcc::MarkupModes modes;
+    const std::uint8_t choice = size > 0 ? data[0] : 0;
+    modes.specialComments = modes.functions = choice & 3;
+    modes.csDigits = (choice >> 2) & 3;
+    modes.csSpaceOut = (choice >> 4) & 3;
+    modes.bottomNotes = (choice >> 6) & 1;
+    modes.marginNotes = choice >> 7;
+    {
+        kezcc::RtfWriter writer({}, 1, 0, sink);
+        kezcc::KezMarkup markup(modes, writer);
+        markup.feed(one.data(), one.size() / 2);
+        markup.feed(one.data() + one.size() / 2, one.size() - one.size() / 2);
+        markup.finish();
+        writer.finish();
+    }
+    if (sink.depth != 0)
         std::abort();
 #else
     kezcc::detectEncoding(bytes);

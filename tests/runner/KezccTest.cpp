@@ -297,6 +297,101 @@ TEST_F(KezccTest, MarkupSampleInEveryModeHasTheRunsOfTheOptionsFonts)
     }
 }
 
+TEST_F(KezccTest, ChurchSlavonicSampleFollowsEachValueOfItsEightOptions)
+{
+    const QByteArray sample = readAll(QStringLiteral(KEZ_SOURCE_DIR "/tools/kezcc/sample/slavonic.kez"));
+    ASSERT_FALSE(sample.isEmpty());
+    options.Ucs8Text().FillWith(QStringLiteral("Corvinel Ucs"), 17, false, false, 9, 0);
+    options.CSERoosText().FillWith(QStringLiteral("Orthodox.tt eRoos"), 18, true, false, 0, 0);
+    options.CSOtherText().FillWith(QStringLiteral("Times New Roman"), 19, false, false, 2, 0);
+    options.CSSpaceOutText().FillWith(QStringLiteral("Georgia"), 13, false, false, 3, 0);
+    const QString slavonic = QStringLiteral("Въ нача́лѣ бѣ̀ сло́во, и҆ сло́во бѣ̀ къ бг҃ꙋ̀.");
+    const QString spaced = QStringLiteral("бл҃же́нъ мꙋ́жъ");
+    const QString numbers = QStringLiteral("а҃а҃іє҃ім҃҂асл҃д҂зф҃ѳ");
+    // The eROOS font's places, as its table in the converter's README gives them.
+    const auto eroos = [](QString aText) {
+        const std::pair<char16_t, char16_t> places[] = {{u'҂', u'Ђ'}, {0x0483, u'Ѓ'}, {u'ѳ', u'ќ'}, {u'ѯ', u'ѓ'},
+                                                        {u'ѱ', u'ђ'}, {u'ѡ', u'ў'},   {u'ѵ', u'џ'}};
+        for (const auto& [character, place] : places)
+            aText.replace(QChar(character), QChar(place));
+        return aText;
+    };
+    const QString signPlaces = QStringLiteral("ЉЉЊЈј"), signStandIns = QStringLiteral("(·)(:)(++(+)");
+    const QByteArray exportFolder = qgetenv("KEZ_SAMPLE_RTF_DIR");
+
+    for (const qint32 mode : {0, 1, 2, 3}) {
+        SCOPED_TRACE(mode);
+        options.CSDigitMode = mode;
+        options.CSSpaceOutMode = mode;
+        options.FtnBottomImpl = mode % 2;
+        options.FtnBottomBack = 3 + mode;
+        options.FtnMarginImpl = mode / 2;
+        options.FtnMarginBack = 10 + mode;
+        const RtfReading reading = convertBytes(sample, 0);
+        ASSERT_TRUE(reading.balanced);
+        // Forbidden numbers and signs are the mark-up errors, six and five of them.
+        EXPECT_EQ(replyMessage(), mode == 0 ? QStringLiteral("Ошибок разметки: 11") : QString());
+
+        QMap<int, QString> textByFont;
+        QString red, spacedText, bottomInline, marginInline;
+        for (RtfRun run : reading.runs) {
+            // A line end belongs to no font.
+            run.text.remove(QLatin1Char('\n'));
+            textByFont[run.format.font] += run.text;
+            if (run.format.fore == 6)
+                red += run.text;
+            if (spaced.contains(run.text.trimmed()) && !run.text.trimmed().isEmpty()) {
+                spacedText += run.text;
+                EXPECT_EQ(run.format.font, mode == 3 ? 3 : 0);
+                EXPECT_EQ(run.format.italic, mode == 1);
+                EXPECT_EQ(run.format.underline, mode == 2);
+            }
+            if (!run.note && run.text.contains(QStringLiteral("Пс. 1:1."))) {
+                bottomInline += run.text;
+                EXPECT_EQ(run.format.back, options.FtnBottomBack);
+            }
+            if (!run.note && run.text.contains(QStringLiteral("Зач. 1."))) {
+                marginInline += run.text;
+                EXPECT_EQ(run.format.back, options.FtnMarginBack);
+            }
+            if (run.format.font == 0) {
+                EXPECT_EQ(run.format.halfPoints, 34);
+            }
+        }
+        // The same Church Slavonic text whether written directly or with ASCII marks.
+        EXPECT_EQ(textByFont[0].count(slavonic), 2) << textByFont[0].toStdString();
+        EXPECT_EQ(spacedText, spaced);
+        const QString digitsOther = mode == 1 ? numbers + signStandIns : mode == 2 ? numbers : QString();
+        const QString digitsERoos = mode == 2 ? signPlaces : mode == 3 ? eroos(numbers) + signPlaces : QString();
+        EXPECT_EQ(textByFont[2], digitsOther);
+        EXPECT_EQ(textByFont[1], digitsERoos);
+        EXPECT_EQ(red, mode == 0 ? QString() : mode == 1 ? QStringLiteral("(:)(++(+)") : QStringLiteral("ЉЊЈј"));
+        EXPECT_EQ(textByFont[7].contains(QStringLiteral("<csnum>&{1234}")), mode == 0);
+        EXPECT_EQ(textByFont[7].contains(QStringLiteral("<cssign>&{great}")), mode == 0);
+        // Notes: a real footnote and a text box in the margin, or the text highlighted in place.
+        EXPECT_EQ(reading.footnotes.size(), mode % 2 == 0 ? 1 : 0);
+        EXPECT_EQ(reading.footnotes.value(0).trimmed(), mode % 2 == 0 ? QStringLiteral("Пс. 1:1.") : QString());
+        EXPECT_EQ(bottomInline.isEmpty(), mode % 2 == 0);
+        EXPECT_EQ(reading.marginNotes, mode / 2 == 0 ? QStringList{QStringLiteral("Зач. 1.\n")} : QStringList());
+        EXPECT_EQ(marginInline.isEmpty(), mode / 2 == 0);
+        EXPECT_TRUE(reading.text.contains(QStringLiteral(" в тексте.")));
+
+        if (!exportFolder.isEmpty())
+            QFile::copy(folder + QStringLiteral("/Псалом.rtf"), QStringLiteral("%1/slavonic-mode%2.rtf")
+                                                                    .arg(QString::fromLocal8Bit(exportFolder))
+                                                                    .arg(mode));
+        QFile::remove(folder + QStringLiteral("/Псалом.rtf"));
+    }
+
+    // A 1251 source writes the marks and the letters 1251 lacks in ASCII.
+    const QString asciiLine = QString::fromUtf8(sample.split('\n').value(1));
+    const RtfReading cp1251 = convertBytes(encodeRussian(asciiLine, false), 1);
+    QString inUcs;
+    for (const RtfRun& run : cp1251.runs)
+        inUcs += run.format.font == 0 ? run.text : QString();
+    EXPECT_EQ(inUcs.trimmed(), slavonic);
+}
+
 TEST_F(KezccTest, SourcesThatAreNotRegularFilesAreRefusedWithoutWaiting)
 {
     const QString fifo = folder + QStringLiteral("/канал.kez");

@@ -33,23 +33,31 @@ RtfReading readRtf(const QByteArray& aRtf)
 {
     RtfReading reading;
     reading.header = aRtf.startsWith("{\\rtf1\\ansi");
-    enum class Area { Body, FontTable, ColourTable };
+    enum class Area { Body, FontTable, ColourTable, Footnote, MarginNote, Skipped };
     QList<Area> areas{Area::Body};
     QList<RtfFormat> formats{RtfFormat{}};
     int depth = 0;
     int fontNumber = -1;
     QString fontName;
     int skip = 0;
+    bool starred = false;
     const auto put = [&](QChar aChar) {
         if (skip > 0) {
             --skip;
             return;
         }
-        if (areas.last() == Area::Body && depth >= 1) {
-            if (reading.runs.isEmpty() || !(reading.runs.last().format == formats.last()))
-                reading.runs.append(RtfRun{formats.last(), {}});
+        const Area area = areas.last();
+        const bool note = area == Area::Footnote || area == Area::MarginNote;
+        if ((area == Area::Body && depth >= 1) || note) {
+            if (reading.runs.isEmpty() || !(reading.runs.last().format == formats.last()) ||
+                reading.runs.last().note != note)
+                reading.runs.append(RtfRun{formats.last(), {}, note});
             reading.runs.last().text += aChar;
         }
+        if (area == Area::Footnote)
+            reading.footnotes.last() += aChar;
+        else if (area == Area::MarginNote)
+            reading.marginNotes.last() += aChar;
         if (areas.last() == Area::Body && depth == 1)
             reading.text += aChar;
         else if (areas.last() == Area::FontTable && fontNumber >= 0)
@@ -78,6 +86,11 @@ RtfReading readRtf(const QByteArray& aRtf)
             }
         } else if (c == '\\') {
             const char next = i + 1 < aRtf.size() ? aRtf[i + 1] : '\0';
+            if (next == '*') {
+                starred = true;
+                ++i;
+                continue;
+            }
             if (next == '\\' || next == '{' || next == '}') {
                 put(QLatin1Char(next));
                 ++i;
@@ -103,9 +116,23 @@ RtfReading readRtf(const QByteArray& aRtf)
                 ++j;
             i = j - 1;
             const int value = digits.toInt();
+            if (starred) {
+                starred = false;
+                areas.last() = word == "annotation" ? Area::MarginNote : Area::Skipped;
+                if (word == "annotation")
+                    reading.marginNotes.append(QString());
+                continue;
+            }
+            if (word == "footnote") {
+                areas.last() = Area::Footnote;
+                reading.footnotes.append(QString());
+            } else if (word == "shptxt") {
+                areas.last() = Area::MarginNote;
+                reading.marginNotes.append(QString());
+            }
             RtfFormat& format = formats.last();
             const bool on = digits.isEmpty() || value != 0;
-            if (areas.last() == Area::Body) {
+            if (areas.last() == Area::Body || areas.last() == Area::Footnote || areas.last() == Area::MarginNote) {
                 if (word == "plain")
                     format = RtfFormat{};
                 else if (word == "f")
@@ -118,6 +145,10 @@ RtfReading readRtf(const QByteArray& aRtf)
                     format.italic = on;
                 else if (word == "v")
                     format.hidden = on;
+                else if (word == "ul")
+                    format.underline = on;
+                else if (word == "ulnone")
+                    format.underline = false;
                 else if (word == "cf")
                     format.fore = value;
                 else if (word == "highlight")

@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 // Character formatting in force for a piece of body text.
 struct RtfFormat {
@@ -14,6 +15,7 @@ struct RtfFormat {
     bool hidden = false;
     int fore = 0;
     int back = 0;
+    bool underline = false;
     bool operator==(const RtfFormat&) const = default;
 };
 
@@ -21,11 +23,13 @@ struct RtfFormat {
 struct RtfRun {
     RtfFormat format;
     QString text;
+    bool note = false; // in a footnote, an annotation or a text box
 };
 
 // What an RTF reader sees: whether the groups balance, the font and colour tables, the fonts
 // and colours the text refers to, the text with \uN, \'hh (in the code page of the font's
-// character set), \par, \tab and escapes decoded, and the runs of formatting.
+// character set), \par, \tab and escapes decoded, the runs of formatting, and the notes (their
+// text is in the runs, marked, but not in the body text). Other \* destinations are skipped.
 struct RtfReading {
     bool balanced = true;
     bool header = false;
@@ -36,6 +40,8 @@ struct RtfReading {
     QSet<int> coloursUsed;
     QString text;
     QList<RtfRun> runs;
+    QStringList footnotes;   // the text of each \footnote
+    QStringList marginNotes; // the text of each \annotation or text box (\shptxt)
     int codePageEscapes = 0; // how many \'hh were read
 };
 

@@ -73,4 +73,20 @@ CodePageEncoder::CodePageEncoder(CodePage aCodePage)
     }
 }
 
+// Where the ROOS fonts draw the pre-reform letters and the stress mark: on the places of 1251
+// letters Russian does not use.
+char32_t roosPlace(char32_t aCharacter)
+{
+    switch (aCharacter) {
+    case 0x0462: return 0x040B; // Ѣ -> Ћ
+    case 0x0463: return 0x045B; // ѣ -> ћ
+    case 0x0472: return 0x040C; // Ѳ -> Ќ
+    case 0x0473: return 0x045C; // ѳ -> ќ
+    case 0x0474: return 0x040F; // Ѵ -> Џ
+    case 0x0475: return 0x045F; // ѵ -> џ
+    case 0x0301: return 0x045A; // stress mark -> њ
+    default: return aCharacter;
+    }
+}
+
 } // namespace kezcc

@@ -10,6 +10,10 @@ enum class CodePage { Windows1251, Dos866, Windows1253 };
 // The characters of bytes 0x80..0xFF; 0 where the code page leaves a byte unassigned.
 const std::array<char16_t, 128>& upperHalf(CodePage aCodePage);
 
+// Where the ROOS fonts draw the pre-reform letters and the stress mark: on the places of 1251
+// letters Russian does not use. Other characters stay where they are.
+char32_t roosPlace(char32_t aCharacter);
+
 // The byte a BMP character has in a code page, 0 when it has none (ASCII maps to itself).
 class CodePageEncoder {
 public:

@@ -25,6 +25,10 @@ bool byteOrderMark(const char* aBytes, std::size_t aSize, Detection& aDetection)
 // failing that whichever of 1251 and 866 reads as more plausible Russian (1251 on a tie).
 class EncodingDetector {
 public:
+    // aExpectedSize: the source's size when known. Once the bytes still to come could no longer
+    // make it UTF-8, the rest is only counted for the letter statistics, not checked.
+    explicit EncodingDetector(std::int64_t aExpectedSize = -1) : mExpected(aExpectedSize) {}
+
     void feed(const char* aBytes, std::size_t aSize);
     Detection result() const;
 
@@ -32,17 +36,20 @@ public:
     std::int64_t invalidBytes() const { return mInvalid; }
 
 private:
-    void feedByte(std::uint8_t aByte);
+    void count(const std::uint8_t* aBytes, std::size_t aSize);
+    bool utf8Impossible() const;
 
+    std::int64_t mExpected;
+    std::int64_t mFed = 0;
+    bool mCountOnly = false;
     std::array<std::uint8_t, 4> mHead{};
     std::size_t mHeadSize = 0;
-    // Strict UTF-8: the bytes of the sequence still due, and the range its next byte must lie in.
-    int mPending = 0;
-    std::uint8_t mLow = 0x80, mHigh = 0xBF;
+    // Strict UTF-8 as a state machine: 0 between characters, otherwise which bytes may follow.
+    std::uint8_t mState = 0;
     std::int64_t mValid = 0;
     std::int64_t mInvalid = 0;
-    std::int64_t mScore1251 = 0;
-    std::int64_t mScore866 = 0;
+    // How often each byte occurs: the letter statistics are weighed once, at the end.
+    std::array<std::int64_t, 256> mCounts{};
 };
 
 // The whole decision for bytes already in memory.

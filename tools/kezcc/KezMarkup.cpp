@@ -1,5 +1,7 @@
 #include "KezMarkup.h"
+#include "ChurchSlavonic.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kezcc {
@@ -46,7 +48,18 @@ bool endsName(char32_t aCharacter)
 
 KezMarkup::KezMarkup(const MarkupModes& aModes, RtfWriter& aWriter) : mModes(aModes), mWriter(aWriter) {}
 
-void KezMarkup::plain(const char32_t* aText, std::size_t aSize) { mWriter.text(aText, aSize); }
+KezMarkup::KezMarkup(const MarkupModes& aModes, RtfWriter& aWriter, std::optional<TextClass> aPlainClass, int aNesting)
+    : mModes(aModes), mWriter(aWriter), mPlainClass(aPlainClass), mNesting(aNesting)
+{
+}
+
+void KezMarkup::plain(const char32_t* aText, std::size_t aSize)
+{
+    if (mPlainClass)
+        mWriter.fragment(*mPlainClass, aText, aSize);
+    else
+        mWriter.text(aText, aSize);
+}
 
 void KezMarkup::feed(const char32_t* aText, std::size_t aSize)
 {
@@ -61,6 +74,20 @@ void KezMarkup::feed(const char32_t* aText, std::size_t aSize)
             if (i < aSize)
                 startSpecial(aText[i++]);
             continue;
+        }
+        // Inside a construct, everything but a backslash and braces is taken as it stands.
+        if (mState == State::Body && !mEscapeNext && !mFirstBodyCharacter) {
+            const std::size_t start = i;
+            const std::size_t limit = std::min(aSize, i + (kLongestConstruct + 1 - mPending.size()));
+            while (i < limit && aText[i] != u'\\' && aText[i] != u'{' && aText[i] != u'}')
+                ++i;
+            mPending.append(aText + start, i - start);
+            if (mPending.size() > kLongestConstruct) {
+                mState = State::Text;
+                errorFragment(mPending, true);
+            }
+            if (i == aSize || mState != State::Body)
+                continue;
         }
         // A character that ends a tentative construct is read again as text.
         if (step(aText[i]))
@@ -96,7 +123,8 @@ void KezMarkup::startSpecial(char32_t aCharacter)
 void KezMarkup::beginBody(Kind aKind, const char32_t* aOpening)
 {
     mKind = aKind;
-    mPending = aOpening;
+    if (aOpening) // otherwise already in mPending
+        mPending = aOpening;
     mDepth = 1;
     mGroups = 0;
     mEscapeNext = false;
@@ -127,6 +155,7 @@ bool KezMarkup::step(char32_t c)
         return false;
     case State::Name:
         if (c == u'>' && mPending.size() > 1) {
+            mNameEnd = mPending.size();
             mPending += c;
             mState = State::AfterName;
             return true;
@@ -146,7 +175,9 @@ bool KezMarkup::step(char32_t c)
             return true;
         }
         if (mState == State::AfterNameAmp && c == u'{') {
-            beginBody(Kind::Function, (mPending + c).c_str());
+            mPending += c;
+            beginBody(Kind::Function, nullptr);
+            mArguments.assign(1, {mPending.size(), 0});
             return true;
         }
         mState = State::Text;
@@ -210,6 +241,7 @@ bool KezMarkup::step(char32_t c)
             mPending += c;
             mDepth = 1;
             mState = State::Body;
+            mArguments.emplace_back(mPending.size(), 0);
             return true;
         }
         // The "&" belongs to the text after the construct.
@@ -235,6 +267,8 @@ void KezMarkup::closeGroup()
         break;
     case Kind::Function:
     case Kind::Variant:
+        if (!mArguments.empty())
+            mArguments.back().second = mPending.size() - 1;
         ++mGroups;
         mState = State::AfterGroup;
         break;
@@ -252,6 +286,8 @@ void KezMarkup::completeGroups()
 
 void KezMarkup::emitConstruct()
 {
+    if (mKind == Kind::Function && renderOwnFunction())
+        return;
     std::int32_t mode = mModes.specialComments;
     if (mKind == Kind::Command)
         mode = mModes.commands;
@@ -272,6 +308,92 @@ void KezMarkup::emitConstruct()
     default:
         break;
     }
+}
+
+// The converter's own functions: true when the construct was one of them (rendered, or an error
+// when its argument does not fit).
+bool KezMarkup::renderOwnFunction()
+{
+    namespace Name = FunctionName;
+    const std::u32string_view name(mPending.data() + 1, mNameEnd - 1);
+    if (name != Name::ChurchSlavonic && name != Name::SpacedOut && name != Name::Number && name != Name::Sign &&
+        name != Name::Footnote && name != Name::MarginNote)
+        return false;
+    const bool note = name == Name::Footnote || name == Name::MarginNote;
+    if (mArguments.size() != 1 || mNesting >= kDeepestNesting || (note && mWriter.inNote())) {
+        errorFragment(mPending, true);
+        return true;
+    }
+    const std::u32string_view argument(mPending.data() + mArguments[0].first,
+                                       mArguments[0].second - mArguments[0].first);
+    if (name == Name::ChurchSlavonic) {
+        renderArgument(decodeChurchSlavonicMarks(argument), TextClass::ChurchSlavonic);
+    } else if (name == Name::SpacedOut) {
+        Decoration spacing;
+        spacing.italic = mModes.csSpaceOut == 1;
+        spacing.underline = mModes.csSpaceOut == 2;
+        mWriter.pushDecoration(spacing);
+        renderArgument(decodeChurchSlavonicMarks(argument),
+                       mModes.csSpaceOut == 3 ? TextClass::SpacedOut : TextClass::ChurchSlavonic);
+        mWriter.popDecoration();
+    } else if (name == Name::Number || name == Name::Sign) {
+        const std::optional<int> number = name == Name::Number ? numberOf(argument) : std::nullopt;
+        const std::optional<TypikonSign> sign = name == Name::Sign ? signNamed(argument) : std::nullopt;
+        if ((!number && !sign) || mModes.csDigits == 0) {
+            errorFragment(mPending, true);
+        } else if (number) {
+            renderDigits(numberLetters(*number), false, {});
+        } else {
+            const char32_t character = signCharacter(*sign);
+            renderDigits(std::u32string_view(&character, 1), signIsRed(*sign), signStandIn(*sign));
+        }
+    } else {
+        const bool bottom = name == Name::Footnote;
+        const std::int32_t implementation = bottom ? mModes.bottomNotes : mModes.marginNotes;
+        if (implementation == 0) {
+            mWriter.beginNote(bottom ? NoteKind::Footnote : NoteKind::MarginFrame);
+            renderArgument(argument, std::nullopt);
+            mWriter.endNote();
+        } else {
+            Decoration highlight;
+            highlight.backColorIndex = bottom ? mModes.bottomNoteBack : mModes.marginNoteBack;
+            mWriter.pushDecoration(highlight);
+            renderArgument(argument, std::nullopt);
+            mWriter.popDecoration();
+        }
+    }
+    return true;
+}
+
+void KezMarkup::renderArgument(std::u32string_view aText, std::optional<TextClass> aClass)
+{
+    KezMarkup inner(mModes, mWriter, aClass, mNesting + 1);
+    inner.feed(aText.data(), aText.size());
+    inner.finish();
+    mErrors += inner.errors();
+}
+
+// Each character in the font the digit mode puts first among those that have it; a sign no font
+// of the mode has is written as its stand-in.
+void KezMarkup::renderDigits(std::u32string_view aText, bool aRed, std::u32string_view aStandIn)
+{
+    constexpr std::int32_t kRed = 6;
+    Decoration colour;
+    colour.foreColorIndex = aRed ? kRed : 0;
+    mWriter.pushDecoration(colour);
+    for (const char32_t c : aText) {
+        const bool ordinary = ordinaryFontShows(c) && mModes.csDigits != 3;
+        const bool eroos = eroosPlace(c) != 0 && mModes.csDigits >= 2;
+        if (ordinary)
+            mWriter.fragment(TextClass::CsOther, &c, 1);
+        else if (eroos)
+            mWriter.fragment(TextClass::CsERoos, &c, 1);
+        else if (ordinaryFontShows(c))
+            mWriter.fragment(TextClass::CsOther, &c, 1);
+        else
+            mWriter.fragment(TextClass::CsOther, aStandIn);
+    }
+    mWriter.popDecoration();
 }
 
 void KezMarkup::errorFragment(const std::u32string& aText, bool aCounted)

@@ -3,7 +3,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 // Reads the KEZ mark-up of the decoded text, fed in pieces of any size, and hands plain text,
 // constructs and error fragments to the RTF writer. The grammar is in tools/kezcc/README.md.
@@ -18,7 +22,30 @@ struct MarkupModes {
     std::int32_t functions = Hidden;
     std::int32_t variants = Hidden;
     std::int32_t errorMode = 1; // 0 drops error fragments, 1 writes them in the error font
+    // Church Slavonic numbers and signs: 0 forbidden, 1 ordinary font only, 2 ordinary font
+    // before eROOS, 3 eROOS before the ordinary font.
+    std::int32_t csDigits = 3;
+    // Spaced-out text: 0 plain, 1 italic, 2 underlined, 3 in its own font.
+    std::int32_t csSpaceOut = 1;
+    // Footnotes: 0 a real note, 1 in the text on a background of the colour index.
+    std::int32_t bottomNotes = 0;
+    std::int32_t bottomNoteBack = 0;
+    std::int32_t marginNotes = 1;
+    std::int32_t marginNoteBack = 4;
 };
+
+// The functions the converter renders itself; any other name is a construct it does not support.
+namespace FunctionName {
+inline constexpr std::u32string_view ChurchSlavonic = U"cs";
+inline constexpr std::u32string_view SpacedOut = U"spaced";
+inline constexpr std::u32string_view Number = U"csnum";
+inline constexpr std::u32string_view Sign = U"cssign";
+inline constexpr std::u32string_view Footnote = U"footnote";
+inline constexpr std::u32string_view MarginNote = U"marginnote";
+} // namespace FunctionName
+
+// How deep the converter's own functions may nest in each other's arguments.
+inline constexpr int kDeepestNesting = 8;
 
 // A construct still open after this many characters is an error fragment: memory stays bounded
 // whatever the source holds.
@@ -62,12 +89,22 @@ private:
     void errorFragment(const std::u32string& aText, bool aCounted);
     void plain(const char32_t* aText, std::size_t aSize);
     void plain(const std::u32string& aText) { plain(aText.data(), aText.size()); }
+    bool renderOwnFunction();
+    void renderArgument(std::u32string_view aText, std::optional<TextClass> aClass);
+    void renderDigits(std::u32string_view aText, bool aRed, std::u32string_view aStandIn);
+
+    // An argument of one of the converter's functions, read as mark-up of its own.
+    KezMarkup(const MarkupModes& aModes, RtfWriter& aWriter, std::optional<TextClass> aPlainClass, int aNesting);
 
     MarkupModes mModes;
     RtfWriter& mWriter;
     State mState = State::Text;
     Kind mKind = Kind::SpecialComment;
+    std::optional<TextClass> mPlainClass; // set: all text in this class's font (Church Slavonic)
+    int mNesting = 0;
     std::u32string mPending; // the construct as written so far
+    std::size_t mNameEnd = 0; // a function's: the place of ">" in mPending
+    std::vector<std::pair<std::size_t, std::size_t>> mArguments; // a function's, in mPending
     int mDepth = 0;
     int mGroups = 0;
     bool mEscapeNext = false;

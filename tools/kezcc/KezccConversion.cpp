@@ -68,7 +68,11 @@ struct ModeField {
     qint32 largest;
 };
 
-constexpr std::array<ModeField, 8> kModeFields = {{{Offset::SourceEncoding, "SourceEncoding", 2},
+constexpr std::array<ModeField, 12> kModeFields = {{{Offset::SourceEncoding, "SourceEncoding", 2},
+                                                   {Offset::CSDigitMode, "CSDigitMode", 3},
+                                                   {Offset::CSSpaceOutMode, "CSSpaceOutMode", 3},
+                                                   {Offset::FtnBottomImpl, "FtnBottomImpl", 1},
+                                                   {Offset::FtnMarginImpl, "FtnMarginImpl", 1},
                                                    {Offset::RusMode, "RusMode", 2},
                                                    {Offset::GreekMode, "GreekMode", 1},
                                                    {Offset::ErrorMode, "ErrorMode", 1},
@@ -231,7 +235,8 @@ std::optional<Outcome> chooseEncoding(const Request& aRequest, int aFile, std::v
                                       Detection& aDetection)
 {
     if (aRequest.encoding == SourceEncoding::Detect) {
-        EncodingDetector detector;
+        struct stat info;
+        EncodingDetector detector(::fstat(aFile, &info) == 0 ? std::int64_t(info.st_size) : -1);
         for (;;) {
             const ssize_t got = readFully(aFile, aBuffer.data(), aBuffer.size());
             if (got < 0)
@@ -304,6 +309,13 @@ std::optional<Outcome> readRequest(const QByteArray& aRecord, Request& aRequest)
     aRequest.markup.functions = ReadInt32(record, Offset::NSModeFunction);
     aRequest.markup.variants = ReadInt32(record, Offset::NSModeVariants);
     aRequest.markup.errorMode = ReadInt32(record, Offset::ErrorMode);
+    aRequest.markup.csDigits = ReadInt32(record, Offset::CSDigitMode);
+    aRequest.markup.csSpaceOut = ReadInt32(record, Offset::CSSpaceOutMode);
+    aRequest.markup.bottomNotes = ReadInt32(record, Offset::FtnBottomImpl);
+    aRequest.markup.marginNotes = ReadInt32(record, Offset::FtnMarginImpl);
+    // A colour index outside the palette is no highlight, as in the fonts.
+    aRequest.markup.bottomNoteBack = ReadInt32(record, Offset::FtnBottomBack);
+    aRequest.markup.marginNoteBack = ReadInt32(record, Offset::FtnMarginBack);
     return std::nullopt;
 }
 

@@ -1,4 +1,5 @@
 #include "RtfWriter.h"
+#include "ChurchSlavonic.h"
 
 #include <cstring>
 #include <memory>
@@ -99,25 +100,28 @@ std::vector<char> runStart(int aFontIndex, const RtfFont& aFont, bool aHidden)
     return {start.begin(), start.end()};
 }
 
-// Where the ROOS fonts draw the pre-reform letters and the stress mark: on the places of 1251
-// letters Russian does not use.
-char32_t roosPlace(char32_t aCharacter)
-{
-    switch (aCharacter) {
-    case 0x0462: return 0x040B; // Ѣ -> Ћ
-    case 0x0463: return 0x045B; // ѣ -> ћ
-    case 0x0472: return 0x040C; // Ѳ -> Ќ
-    case 0x0473: return 0x045C; // ѳ -> ќ
-    case 0x0474: return 0x040F; // Ѵ -> Џ
-    case 0x0475: return 0x045F; // ѵ -> џ
-    case 0x0301: return 0x045A; // stress mark -> њ
-    default: return aCharacter;
+// "\uN?" of every unit below 0x8000, eight bytes each (zero-padded), and its length.
+struct UnitEscapes {
+    std::vector<std::array<char, 8>> text;
+    std::vector<std::uint8_t> length;
+    UnitEscapes() : text(0x8000), length(0x8000)
+    {
+        for (std::size_t unit = 0; unit < text.size(); ++unit) {
+            const std::string escape = "\\u" + std::to_string(unit) + '?';
+            std::memcpy(text[unit].data(), escape.data(), escape.size());
+            length[unit] = std::uint8_t(escape.size());
+        }
     }
-}
+};
+const UnitEscapes kUnitEscapes;
 
 // \uN? for a BMP character, into a local pointer (no member is touched).
 inline char* writeUnit(char* aOut, std::int32_t aUnit)
 {
+    if (aUnit < 0x8000) {
+        std::memcpy(aOut, kUnitEscapes.text[std::size_t(aUnit)].data(), 8);
+        return aOut + kUnitEscapes.length[std::size_t(aUnit)];
+    }
     *aOut++ = '\\';
     *aOut++ = 'u';
     std::int32_t value = std::int16_t(aUnit);
@@ -185,10 +189,17 @@ RtfWriter::RtfWriter(const std::array<RtfFont, kFontCount>& aFonts, int aRusMode
     mRunStart[int(TextClass::Error)] = runStart(FontIndex::Error, aFonts[FontIndex::Error], false);
     mRunStart[int(TextClass::HiddenNonSupport)] = runStart(FontIndex::NonSupport, aFonts[FontIndex::NonSupport], true);
     mRunStart[int(TextClass::VisibleNonSupport)] = runStart(FontIndex::NonSupport, aFonts[FontIndex::NonSupport], false);
+    mRunStart[int(TextClass::ChurchSlavonic)] = runStart(FontIndex::ChurchSlavonic, aFonts[FontIndex::ChurchSlavonic], false);
+    mRunStart[int(TextClass::CsOther)] = runStart(FontIndex::CsOther, aFonts[FontIndex::CsOther], false);
+    mRunStart[int(TextClass::CsERoos)] = runStart(FontIndex::ERoos, aFonts[FontIndex::ERoos], false);
+    mRunStart[int(TextClass::SpacedOut)] = runStart(FontIndex::SpacedOut, aFonts[FontIndex::SpacedOut], false);
     mPath.fill(Path::Unicode);
+    mPath[int(TextClass::CsERoos)] = Path::CodePage1251;
+    mPlaces.fill(Places::Own);
+    mPlaces[int(TextClass::Russian)] = aRusMode == 1 ? Places::Roos : Places::Own;
+    mPlaces[int(TextClass::CsERoos)] = Places::ERoos;
     mPath[int(TextClass::Russian)] = aRusMode == 2 ? Path::Unicode : Path::CodePage1251;
     mPath[int(TextClass::Greek)] = aGreekMode == 0 ? Path::CodePage1253 : Path::Unicode;
-    mRoos = aRusMode == 1;
     const std::string start = header(aFonts);
     append(start.data(), start.size());
 }
@@ -221,7 +232,9 @@ void RtfWriter::switchTo(TextClass aClass)
     mHaveRun = true;
     mCurrentPath = mPath[int(aClass)];
     mEncoder = mCurrentPath == Path::CodePage1251 ? &m1251 : mCurrentPath == Path::CodePage1253 ? &m1253 : nullptr;
-    mRoosNow = mRoos && aClass == TextClass::Russian;
+    mPlacesNow = mPlaces[int(aClass)];
+    if (!mDecorationControls.empty())
+        append(mDecorationControls.data(), mDecorationControls.size());
 }
 
 void RtfWriter::endLine()
@@ -258,7 +271,9 @@ inline void RtfWriter::put(char32_t aCharacter)
         return;
     }
     if (mEncoder) {
-        const char32_t character = mRoosNow ? roosPlace(aCharacter) : aCharacter;
+        const char32_t character = mPlacesNow == Places::Roos    ? roosPlace(aCharacter)
+                                   : mPlacesNow == Places::ERoos ? eroosPlace(aCharacter)
+                                                                 : aCharacter;
         if (const std::uint8_t byte = mEncoder->byteOf(character)) {
             std::memcpy(mOut, kByteEscapes.of[byte].data(), 4);
             mOut += 4;
@@ -273,12 +288,12 @@ namespace {
 // Per BMP character: its script class, or kFollows for those that continue the run before them.
 constexpr std::uint8_t kFollows = 0xFF;
 
-// Spaces, digits, punctuation and combining marks belong to no script: they stay in the font of
-// the text around them, so "Verbum, et" is one Latin run.
+// Spaces, tabs, digits, punctuation and combining marks belong to no script: they stay in the
+// font of the text around them, so "Verbum, et" is one Latin run.
 bool followsRun(char32_t aCharacter)
 {
     if (aCharacter < 0x80)
-        return scriptOf(aCharacter) != TextClass::Latin && aCharacter >= u' ';
+        return scriptOf(aCharacter) != TextClass::Latin && (aCharacter >= u' ' || aCharacter == u'\t');
     return (aCharacter >= 0xA0 && aCharacter <= 0xBF && aCharacter != 0xAA && aCharacter != 0xBA) ||
            aCharacter == 0xD7 || aCharacter == 0xF7 || (aCharacter >= 0x2000 && aCharacter <= 0x206F) ||
            isCombiningMark(aCharacter);
@@ -310,6 +325,26 @@ struct PlainAscii {
 };
 const PlainAscii kPlainAscii;
 
+// A BMP character written through a local pointer, in the code page when it has a byte there
+// (aCodePage, null for none) or as Unicode where the run allows (aUnicodeOnly, or a code page
+// run's fallback); false for what needs the careful path (RTF specials, tabs, moved places).
+inline bool putPlain(char*& aOut, char32_t aCharacter, const std::uint8_t* aCodePage, bool aUnicodeOnly)
+{
+    if (aCharacter < 0x80) {
+        if (!kPlainAscii.is[aCharacter])
+            return false;
+        *aOut++ = char(aCharacter);
+    } else if (aCodePage && aCodePage[aCharacter]) {
+        std::memcpy(aOut, kByteEscapes.of[aCodePage[aCharacter]].data(), 4);
+        aOut += 4;
+    } else if (aUnicodeOnly || aCodePage) {
+        aOut = writeUnit(aOut, std::int32_t(aCharacter));
+    } else {
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void RtfWriter::text(const char32_t* aText, std::size_t aSize)
@@ -326,7 +361,7 @@ void RtfWriter::text(const char32_t* aText, std::size_t aSize)
             char* out = mOut;
             const std::uint8_t current = std::uint8_t(mCurrent);
             const bool spacesFollow = mCurrent <= TextClass::Latin;
-            const std::uint8_t* codePage = mEncoder && !mRoosNow ? mEncoder->bytes() : nullptr;
+            const std::uint8_t* codePage = mEncoder && mPlacesNow == Places::Own ? mEncoder->bytes() : nullptr;
             const bool unicodeOnly = mEncoder == nullptr;
             for (; i < blockEnd; ++i) {
                 const char32_t c = aText[i];
@@ -335,18 +370,8 @@ void RtfWriter::text(const char32_t* aText, std::size_t aSize)
                 const std::uint8_t textClass = classes[c];
                 if (textClass != current && !(textClass == kFollows && spacesFollow))
                     break;
-                if (c < 0x80) {
-                    if (!kPlainAscii.is[c])
-                        break;
-                    *out++ = char(c);
-                } else if (codePage && codePage[c]) {
-                    std::memcpy(out, kByteEscapes.of[codePage[c]].data(), 4);
-                    out += 4;
-                } else if (unicodeOnly || codePage) {
-                    out = writeUnit(out, std::int32_t(c));
-                } else {
+                if (!putPlain(out, c, codePage, unicodeOnly))
                     break;
-                }
             }
             if (out != mOut) {
                 mOut = out;
@@ -373,21 +398,112 @@ void RtfWriter::text(const char32_t* aText, std::size_t aSize)
 
 void RtfWriter::fragment(TextClass aClass, const char32_t* aText, std::size_t aSize)
 {
-    for (std::size_t i = 0; i < aSize; ++i) {
+    std::size_t i = 0;
+    while (i < aSize) {
         if (aText[i] == u'\n') {
             endLine();
+            ++i;
             continue;
         }
         if (aClass != mCurrent || !mHaveRun)
             switchTo(aClass);
         makeRoom();
         mLineOpen = true;
-        put(aText[i]);
+        // A block of characters between two checks for room; the common ones through a local
+        // pointer, as in text().
+        const std::size_t blockEnd = std::min(aSize, i + kBlock);
+        char* out = mOut;
+        const std::uint8_t* codePage = mEncoder && mPlacesNow == Places::Own ? mEncoder->bytes() : nullptr;
+        const bool unicodeOnly = mEncoder == nullptr;
+        for (; i < blockEnd; ++i) {
+            const char32_t c = aText[i];
+            if (c >= 0x10000 || !putPlain(out, c, codePage, unicodeOnly))
+                break;
+        }
+        mOut = out;
+        if (i < blockEnd && aText[i] != u'\n')
+            put(aText[i++]);
     }
+}
+
+void RtfWriter::pushDecoration(const Decoration& aDecoration)
+{
+    Decoration combined = mDecorations.empty() ? Decoration{} : mDecorations.back();
+    combined.italic = combined.italic || aDecoration.italic;
+    combined.underline = combined.underline || aDecoration.underline;
+    if (isPaletteIndex(aDecoration.foreColorIndex))
+        combined.foreColorIndex = aDecoration.foreColorIndex;
+    if (isPaletteIndex(aDecoration.backColorIndex))
+        combined.backColorIndex = aDecoration.backColorIndex;
+    mDecorations.push_back(combined);
+    decorationChanged();
+}
+
+void RtfWriter::popDecoration()
+{
+    if (!mDecorations.empty())
+        mDecorations.pop_back();
+    decorationChanged();
+}
+
+void RtfWriter::decorationChanged()
+{
+    mDecorationControls.clear();
+    if (!mDecorations.empty()) {
+        const Decoration& top = mDecorations.back();
+        if (top.italic)
+            mDecorationControls += "\\i";
+        if (top.underline)
+            mDecorationControls += "\\ul";
+        if (top.foreColorIndex != 0)
+            mDecorationControls += "\\cf" + number(top.foreColorIndex);
+        if (top.backColorIndex != 0)
+            mDecorationControls += "\\highlight" + number(top.backColorIndex);
+        if (!mDecorationControls.empty())
+            mDecorationControls += ' ';
+    }
+    // The next character states its run anew.
+    mHaveRun = false;
+}
+
+void RtfWriter::beginNote(NoteKind aKind)
+{
+    // The mark in the text, then the note with the same automatic number; or a text box without
+    // line or fill, left of the text's margin, level with the top of the paragraph.
+    static const std::string kFootnote = "{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn}";
+    static const std::string kMarginFrame =
+        "{\\shp{\\*\\shpinst\\shpleft-1800\\shptop0\\shpright-100\\shpbottom300\\shpfhdr0\\shpbxmargin\\shpbxignore"
+        "\\shpbypara\\shpbyignore\\shpwr3\\shpwrk0\\shpfblwtxt0\\shpz0"
+        "{\\sp{\\sn shapeType}{\\sv 202}}{\\sp{\\sn fFitShapeToText}{\\sv 1}}{\\sp{\\sn posh}{\\sv 0}}"
+        "{\\sp{\\sn posrelh}{\\sv 0}}{\\sp{\\sn posv}{\\sv 0}}{\\sp{\\sn posrelv}{\\sv 2}}{\\sp{\\sn fLine}{\\sv 0}}"
+        "{\\sp{\\sn fFilled}{\\sv 0}}{\\shptxt\\pard\\plain ";
+    const std::string& start = aKind == NoteKind::Footnote ? kFootnote : kMarginFrame;
+    append(start.data(), start.size());
+    mNoteKind = aKind;
+    ++mNoteDepth;
+    mLineOpenOutsideNote = mLineOpen;
+    mLineOpen = false;
+    mHaveRun = false;
+}
+
+void RtfWriter::endNote()
+{
+    if (mNoteDepth == 0)
+        return;
+    if (mNoteKind == NoteKind::Footnote)
+        append("}", 1);
+    else
+        append("\\par}}}", 7);
+    --mNoteDepth;
+    // A footnote's number is on the line it was written in.
+    mLineOpen = mLineOpenOutsideNote || mNoteKind == NoteKind::Footnote;
+    mHaveRun = false;
 }
 
 void RtfWriter::finish()
 {
+    while (mNoteDepth > 0)
+        endNote();
     if (mLineOpen)
         endLine();
     append("}\n", 2);

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 // Writes the RTF document piece by piece into a sink, holding no more than one buffer of it:
@@ -27,6 +29,10 @@ inline constexpr int kFontCount = 9;
 
 // Positions in the font table (record order) of the fonts the converter sets text in.
 namespace FontIndex {
+inline constexpr int ChurchSlavonic = 0;
+inline constexpr int ERoos = 1;
+inline constexpr int CsOther = 2;
+inline constexpr int SpacedOut = 3;
 inline constexpr int Russian = 4;
 inline constexpr int Greek = 5;
 inline constexpr int Latin = 6;
@@ -34,8 +40,32 @@ inline constexpr int Error = 7;
 inline constexpr int NonSupport = 8;
 } // namespace FontIndex
 
-enum class TextClass : std::uint8_t { Russian, Greek, Latin, Error, HiddenNonSupport, VisibleNonSupport };
-inline constexpr int kTextClassCount = 6;
+// The script classes come first: spaces and punctuation continue only their runs.
+enum class TextClass : std::uint8_t {
+    Russian,
+    Greek,
+    Latin,
+    Error,
+    HiddenNonSupport,
+    VisibleNonSupport,
+    ChurchSlavonic, // Ucs8Text, Unicode
+    CsOther,        // CSOtherText, Unicode
+    CsERoos,        // CSERoosText, code page 1251 at the eROOS font's places
+    SpacedOut,      // CSSpaceOutText, Unicode
+};
+inline constexpr int kTextClassCount = 10;
+
+// Formatting laid over whatever font a run is in (spaced-out text, footnotes kept in the text,
+// red Typikon signs). Inner layers add to outer ones; a colour of 0 leaves the font's own.
+struct Decoration {
+    bool italic = false;
+    bool underline = false;
+    std::int32_t foreColorIndex = 0;
+    std::int32_t backColorIndex = 0;
+};
+
+// A footnote at the bottom of the page, or a note in a frame in the margin beside its paragraph.
+enum class NoteKind : std::uint8_t { Footnote, MarginFrame };
 
 // The script class of a character: Greek and Coptic and Greek Extended are Greek, Latin letters
 // are Latin, everything else Russian.
@@ -61,11 +91,23 @@ public:
     void text(const char32_t* aText, std::size_t aSize);
     // A fragment set wholly in one class's font.
     void fragment(TextClass aClass, const char32_t* aText, std::size_t aSize);
+    void fragment(TextClass aClass, std::u32string_view aText) { fragment(aClass, aText.data(), aText.size()); }
+
+    // Decorations until the matching pop.
+    void pushDecoration(const Decoration& aDecoration);
+    void popDecoration();
+
+    // A note: what is written until endNote is its body; a footnote leaves its number in the
+    // text. Notes do not nest.
+    void beginNote(NoteKind aKind);
+    void endNote();
+    bool inNote() const { return mNoteDepth > 0; }
     // Ends the last line and the document and hands everything left to the sink.
     void finish();
 
 private:
     enum class Path : std::uint8_t { Unicode, CodePage1251, CodePage1253 };
+    enum class Places : std::uint8_t { Own, Roos, ERoos }; // where the font draws a character
 
     void switchTo(TextClass aClass);
     void put(char32_t aCharacter);
@@ -74,6 +116,7 @@ private:
     void endLine();
     void append(const char* aBytes, std::size_t aSize);
     void makeRoom();
+    void decorationChanged();
 
     ByteSink& mSink;
     std::vector<char> mBuffer;
@@ -81,8 +124,13 @@ private:
     char* mLimit;
     std::array<std::vector<char>, kTextClassCount> mRunStart;
     std::array<Path, kTextClassCount> mPath{};
-    bool mRoos = false;
-    bool mRoosNow = false;
+    std::array<Places, kTextClassCount> mPlaces{};
+    Places mPlacesNow = Places::Own;
+    std::vector<Decoration> mDecorations;
+    std::string mDecorationControls; // of the innermost decoration, ready to append to a run start
+    int mNoteDepth = 0;
+    NoteKind mNoteKind = NoteKind::Footnote;
+    bool mLineOpenOutsideNote = false;
     bool mLineOpen = false;
     bool mHaveRun = false;
     TextClass mCurrent = TextClass::Russian;

@@ -108,6 +108,19 @@ char32_t* SourceDecoder::decodeUtf8(const std::uint8_t* aBytes, std::size_t aSiz
                 }
                 continue;
             }
+            // A whole three-byte sequence: Church Slavonic marks and letters, punctuation.
+            if (byte >= 0xE0 && byte <= 0xEF && i + 2 < aSize && (aBytes[i + 1] & 0xC0) == 0x80 &&
+                (aBytes[i + 2] & 0xC0) == 0x80) {
+                const char32_t character =
+                    (char32_t(byte & 0x0F) << 12) | (char32_t(aBytes[i + 1] & 0x3F) << 6) | (aBytes[i + 2] & 0x3F);
+                // Not overlong, not a surrogate half: otherwise the careful path below.
+                if (character >= 0x800 && (character < 0xD800 || character > 0xDFFF)) {
+                    i += 2;
+                    mAfterCarriageReturn = false;
+                    *out++ = character;
+                    continue;
+                }
+            }
         }
         if (mPending > 0) {
             if (byte >= mLow && byte <= mHigh) {

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# Renders the mark-up sample as a word processor shows it, for the pictures in
-# tools/kezcc/README.md: the converter's test converts tools/kezcc/sample/markup.kez in every mode,
+# Renders the samples as a word processor shows them, for the pictures in tools/kezcc/README.md:
+# the converter's tests convert tools/kezcc/sample/markup.kez and slavonic.kez in every mode,
 # LibreOffice (headless) turns the chosen documents into PDF and pdftoppm into PNG pictures.
+# Fonts with the Church Slavonic letters and the Typikon signs make the pictures whole:
+#   apt-get install fonts-noto-core fonts-symbola
 # LibreOffice is not a build dependency; for this script only:
 #   apt-get install libreoffice-writer-nogui poppler-utils
-# Usage: tools/kezcc/render-sample.sh [build folder] [mode...]   (modes like mode3-errors1)
+# Usage: tools/kezcc/render-sample.sh [build folder] [document...]
+#   (documents like markup-mode3-errors1, slavonic-mode2)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
 shift || true
 modes=("$@")
-[ ${#modes[@]} -gt 0 ] || modes=(mode3-errors1 mode1-errors1)
+[ ${#modes[@]} -gt 0 ] || modes=(markup-mode3-errors1 markup-mode1-errors1 slavonic-mode0 slavonic-mode1 slavonic-mode2
+                                  slavonic-mode3)
 for tool in soffice pdftoppm; do
   command -v $tool >/dev/null || { echo "$tool is missing: apt-get install libreoffice-writer-nogui poppler-utils"; exit 1; }
 done
@@ -22,13 +26,19 @@ mkdir -p "$scratch"/{home,config,cache,runtime,rtf}
 chmod 700 "$scratch/runtime"
 HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_CACHE_HOME="$scratch/cache" \
 XDG_RUNTIME_DIR="$scratch/runtime" QT_QPA_PLATFORM=offscreen KEZ_SAMPLE_RTF_DIR="$scratch/rtf" \
-  "$build/tests/bin/test_runner" --gtest_filter='KezccTest.MarkupSample*' >/dev/null
+  "$build/tests/bin/test_runner" --gtest_filter='KezccTest.MarkupSample*:KezccTest.ChurchSlavonicSample*' >/dev/null
 
-for mode in "${modes[@]}"; do
+for document in "${modes[@]}"; do
   soffice --headless "-env:UserInstallation=file://$scratch/office" --convert-to pdf \
-    --outdir "$scratch/rtf" "$scratch/rtf/markup-$mode.rtf" >/dev/null
-  # The upper part of the first page, where the sample's lines are.
-  pdftoppm -png -r 96 -f 1 -l 1 -x 40 -y 60 -W 720 -H 300 -singlefile "$scratch/rtf/markup-$mode.pdf" \
-    "$root/tools/kezcc/sample/markup-$mode"
-  echo "tools/kezcc/sample/markup-$mode.png"
+    --outdir "$scratch/rtf" "$scratch/rtf/$document.rtf" >/dev/null
+  # The upper part of the first page, where the sample's lines are; of the Church Slavonic sample
+  # the whole page, small, for its margin and its foot, where the notes are.
+  if [[ $document == slavonic-* ]]; then
+    pdftoppm -png -r 72 -f 1 -l 1 -singlefile "$scratch/rtf/$document.pdf" "$root/tools/kezcc/sample/$document"
+  else
+    pdftoppm -png -r 96 -f 1 -l 1 -x 40 -y 60 -W 720 -H 300 -singlefile "$scratch/rtf/$document.pdf" \
+      "$root/tools/kezcc/sample/$document"
+  fi
+  echo "tools/kezcc/sample/$document.png"
 done
+
