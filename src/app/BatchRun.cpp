@@ -176,10 +176,12 @@ bool BatchRun::TakeTurn()
         QEventLoop loop;
         QTimer retry;
         connect(&retry, &QTimer::timeout, &loop, [&] {
-            if (StopRequested())
-                loop.quit();
-            else if (lock.tryAcquire() != Attempt::Busy)
-                taken = true, loop.quit();
+            if (!StopRequested()) {
+                taken = lock.tryAcquire() != Attempt::Busy;
+                if (!taken)
+                    return;
+            }
+            loop.quit();
         });
         retry.start(kTurnRetryMs);
         // A loop that cannot run (the application is quitting) waits no more either.

@@ -25,7 +25,7 @@ public:
     // How often at most the window's waiting events run during a run; always at its start and end.
     static constexpr int kEventIntervalMs = 100;
     static constexpr int kCloseWaitMs = 2000;
-    static constexpr int kEndGraceMs = 1500;
+    static constexpr int kEndGraceMs = 1000;
     // How often a run waiting for its turn tries again.
     static constexpr int kTurnRetryMs = 50;
 

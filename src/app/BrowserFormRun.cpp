@@ -131,7 +131,7 @@ void BrowserForm::ShowPendingProgress()
         mProgressOf == 0 ? mCaption : QStringLiteral("%1 из %2 — %3").arg(mProgressAt).arg(mProgressOf).arg(mCaption);
     // Another instance converts meanwhile; "Стоп!" and a close still work.
     if (mWaitingForTurn)
-        title = QStringLiteral("Ожидание очереди (конвертирует другое окно) — ") + title;
+        title = QStringLiteral("Ожидание очереди — ") + title;
     if (windowTitle() != title)
         setWindowTitle(title);
 }

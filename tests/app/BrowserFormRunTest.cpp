@@ -1,5 +1,6 @@
 #include "app/BatchRun.h"
 #include "app/MainWindowFixture.h"
+#include "app/SourceFile.h"
 #include "fs/FakeOpenFileDialog.h"
 #include "support/DropFiles.h"
 #include "ui/options/KezOptionsFrm.h"
@@ -34,14 +35,7 @@ protected:
     }
     void TearDown() override { closeWindow(); }
 
-    QString source(const QString& aName)
-    {
-        const QString path = sources.filePath(aName);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("text\n");
-        return path;
-    }
+    QString source(const QString& aName) { return WriteSourceFile(sources, aName); }
     QString rtfOf(const QString& aSource) { return aSource.left(aSource.lastIndexOf(QLatin1Char('.'))) + ".rtf"; }
     QString success(const QString& aSource) { return "Успешно: " + aSource + " -> " + rtfOf(aSource) + kCrLf; }
     QString failure(const QString& aSource, const QString& aWhy)

@@ -2,6 +2,7 @@
 // closed or asked to end: in the middle of a converter that never ends, while another instance
 // has the turn on the hand-over, with any kind of modal dialog open. It saves its window's
 // settings as a close does and leaves no converter behind.
+#include "app/SourceFile.h"
 #include "support/TestEnvironment.h"
 
 #include <QDeadlineTimer>
@@ -104,14 +105,7 @@ protected:
         variables.insert(QStringLiteral("KEZ_FAKE_LOG"), fakeLog);
     }
 
-    QString source(const QString& aName)
-    {
-        const QString path = sources.filePath(aName);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("text\n");
-        return path;
-    }
+    QString source(const QString& aName) { return WriteSourceFile(sources, aName); }
 
     // The process id of the hung converter, once it runs.
     qint64 hungConverter()
