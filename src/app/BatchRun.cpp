@@ -2,11 +2,16 @@
 #include "app/MessageLog.h"
 #include "app/miKezConverterMain.h"
 #include "errors/mErrorHandling.h"
+#include "fs/mFileSystem.h"
+#include "platform/HandOverLock.h"
 #include "platform/Process.h"
+#include "platform/Services.h"
 #include "runner/miKezConverterRunner.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QTimer>
 
 #include <chrono>
 #include <condition_variable>
@@ -70,21 +75,47 @@ BatchRun::BatchRun(MessageLog& aLog, Window aWindow, QObject* aParent)
 void BatchRun::Run()
 {
     PassOn(kModule, "ConvertCurrentSrcList", [&] {
-        // Nothing to convert: no busy state to show and take back, no waiting thread.
-        if (mRunning || !mWindow.firstFile())
+        if (mRunning) {
+            // A click or a tick handled while the busy state goes belongs to no run yet: it starts
+            // the next one. From inside the run it is void.
+            if (mLeaving)
+                mRunAgain = true;
             return;
-        const Restore<bool> running(mRunning, true);
-        // A stop left from an earlier run is void; one that arrives while the busy state is being
-        // shown belongs to this run and must survive.
-        mStopRequested = false;
-        const struct EndClosing {
-            bool& closing;
-            ~EndClosing() { closing = false; }
-        } endClosing{mClosing};
+        }
+        // However the runs end, a close is not carried over to the next one, and whoever waits
+        // for the end (a closed window) learns of it.
+        const struct EndRuns {
+            BatchRun& run;
+            ~EndRuns()
+            {
+                run.mClosing = false;
+                run.mRunAgain = false;
+                emit run.Ended();
+            }
+        } endRuns{*this};
+        do {
+            mRunAgain = false;
+            RunOnce();
+        } while (mRunAgain && !mClosing);
+    });
+}
+
+void BatchRun::RunOnce()
+{
+    // Nothing to convert: no busy state to show and take back, no waiting thread.
+    if (!mWindow.firstFile())
+        return;
+    const Restore<bool> running(mRunning, true);
+    // A stop left from an earlier run is void; one that arrives while the busy state is being
+    // shown belongs to this run and must survive.
+    mStopRequested = false;
+    const Restore<bool> leaving(mLeaving, false);
+    {
         const BusyWhileRunning busy(mWindow.setBusy);
         mSinceEvents.start();
         mSucceeded = 0;
         mFailed = 0;
+        mResults.clear();
         miKezConverterRunner::SetConverterWaiter(
             [this](const std::function<bool(std::uint32_t)>& aWaitFor) { WaitKeepingEventsFlowing(aWaitFor); });
         const struct EndWaiter {
@@ -103,7 +134,15 @@ void BatchRun::Run()
             if (!file)
                 break;
             emit Progress(done + 1, qint32(done + mWindow.waitingCount()));
-            mWindow.convert(*file);
+            // Stopped or closed while another instance had the turn: the file was not begun.
+            if (!TakeTurn())
+                break;
+            {
+                const struct GiveBackTurn {
+                    ~GiveBackTurn() { platform::service<platform::HandOverLock>().release(); }
+                } giveBack;
+                mWindow.convert(*file);
+            }
             mWindow.remove(*file);
             ++done;
             ProcessEventsWhenDue();
@@ -118,20 +157,66 @@ void BatchRun::Run()
                 mLog.Add(QStringLiteral("Обработка прервана пользователем."));
         }
         emit Progress(0, 0);
-    });
+        // What the window handles while its busy state goes is no longer part of this run.
+        mLeaving = true;
+    }
+}
+
+bool BatchRun::TakeTurn()
+{
+    using Attempt = platform::HandOverLock::Attempt;
+    platform::HandOverLock& lock = platform::service<platform::HandOverLock>();
+    // A turn that cannot be had at all is the conversion's to report.
+    if (lock.tryAcquire() != Attempt::Busy)
+        return true;
+    emit WaitingForTurn(true);
+    mWindow.beforeEvents();
+    bool taken = false;
+    {
+        QEventLoop loop;
+        QTimer retry;
+        connect(&retry, &QTimer::timeout, &loop, [&] {
+            if (!StopRequested()) {
+                taken = lock.tryAcquire() != Attempt::Busy;
+                if (!taken)
+                    return;
+            }
+            loop.quit();
+        });
+        retry.start(kTurnRetryMs);
+        // A loop that cannot run (the application is quitting) waits no more either.
+        loop.exec();
+    }
+    mSinceEvents.restart();
+    emit WaitingForTurn(false);
+    return taken;
 }
 
 void BatchRun::ConvertFile(const QString& aFile, const QString& aOutFile)
 {
     PassOn(kModule, "DoConvertion", [&] {
+        const QString failure = QStringLiteral("Ошибка: ") + aFile + QStringLiteral(" -> ") + aOutFile + kCrLf;
+        // Two sources of one name in different folders, or differing only in their extension,
+        // give one result: the later one would silently replace the earlier one's.
+        QString result = QDir::cleanPath(aOutFile);
+        if (mFileSystem::FileNameCase() == Qt::CaseInsensitive)
+            result = result.toCaseFolded();
+        if (const auto earlier = mResults.constFind(result); earlier != mResults.cend()) {
+            mLog.Add(failure + QStringLiteral("Файл не сконвертирован: он заменил бы файл %1, "
+                                              "уже полученный в этой же обработке из %2.")
+                                   .arg(aOutFile, earlier.value()));
+            ++mFailed;
+            return;
+        }
         qint32 resultCode = 0;
         QString message;
         if (miKezConverterRunner::RunConverter(miKezConverterMain::gKezOptions(), aFile, aOutFile, 0, resultCode,
                                                message)) {
             mLog.Add(QStringLiteral("Успешно: ") + aFile + QStringLiteral(" -> ") + aOutFile);
+            mResults.insert(result, aFile);
             ++mSucceeded;
         } else {
-            mLog.Add(QStringLiteral("Ошибка: ") + aFile + QStringLiteral(" -> ") + aOutFile + kCrLf + message);
+            mLog.Add(failure + message);
             ++mFailed;
         }
     });
@@ -146,14 +231,30 @@ void BatchRun::RequestStop()
         return;
     }
     const std::optional<QString> file = mWindow.firstFile();
-    if (miKezConverterRunner::IsConverterRunning() && mWindow.confirmEndConverter(file.value_or(QString())))
-        miKezConverterRunner::EndRunningConverter();
+    if (miKezConverterRunner::IsConverterRunning() && mWindow.confirmEndConverter(file.value_or(QString())) &&
+        miKezConverterRunner::EndRunningConverter(miKezConverterRunner::EndHow::Politely))
+        mEndingSince.start();
 }
 
 void BatchRun::RequestClose()
 {
-    if (mRunning)
-        mClosing = true;
+    if (!mRunning || mClosing)
+        return;
+    mClosing = true;
+    mClosingSince.start();
+}
+
+void BatchRun::EndConverterWhenDue()
+{
+    using miKezConverterRunner::EndHow;
+    if (mClosing && !mEndingSince.isValid() && mClosingSince.elapsed() >= kCloseWaitMs &&
+        miKezConverterRunner::IsConverterRunning()) {
+        miKezConverterRunner::EndRunningConverter(EndHow::Politely);
+        mEndingSince.start();
+    }
+    if (mEndingSince.isValid() && !mEndedNow && mEndingSince.elapsed() >= kEndGraceMs &&
+        miKezConverterRunner::IsConverterBeingEnded())
+        mEndedNow = miKezConverterRunner::EndRunningConverter(EndHow::Now);
 }
 
 void BatchRun::ProcessEvents()
@@ -240,6 +341,8 @@ private:
 
 void BatchRun::WaitKeepingEventsFlowing(const std::function<bool(std::uint32_t)>& aWaitFor)
 {
+    mEndingSince.invalidate();
+    mEndedNow = false;
     // A quick conversion ends before events are due: waited for right here, with no event
     // processing and no other thread involved.
     const qint64 untilEvents = qMax<qint64>(0, kEventIntervalMs - mSinceEvents.elapsed());
@@ -250,11 +353,21 @@ void BatchRun::WaitKeepingEventsFlowing(const std::function<bool(std::uint32_t)>
     if (!mWaiting)
         mWaiting = std::make_unique<WaitingThread>();
     QEventLoop loop;
+    QTimer ending;
+    connect(&ending, &QTimer::timeout, &loop, [this] { EndConverterWhenDue(); });
+    ending.start(kEventIntervalMs);
     mWaiting->Begin(waitForEnd, &loop);
     if (!mWaiting->FinishedWithin(0)) {
         mWindow.beforeEvents();
         loop.exec();
         mSinceEvents.restart();
+    }
+    ending.stop();
+    // Left without the converter's end, the loop could not run (the application is quitting):
+    // that is a close, and the converter gets no longer than a close gives it.
+    while (!mWaiting->FinishedWithin(kEventIntervalMs)) {
+        RequestClose();
+        EndConverterWhenDue();
     }
     mWaiting->Finish();
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -13,13 +14,20 @@ class MessageLog;
 // was asked for, logs each result, counts them and ends with the summary. The window it belongs
 // to only answers the questions in Window and shows what the run reports.
 //
-// While the converter works, the window's events keep flowing (painting, "Стоп!", a close, drops),
-// at a bounded rate so that a batch of quick conversions is not slowed by repainting.
+// While the converter works, and while another instance has the turn on the hand-over, the
+// window's events keep flowing (painting, "Стоп!", a close, drops), at a bounded rate so that a
+// batch of quick conversions is not slowed by repainting. Nothing waits without them: a close
+// that finds the converter still working gives it kCloseWaitMs, then asks it to end and, after
+// kEndGraceMs more, ends it at once.
 class BatchRun : public QObject {
     Q_OBJECT
 public:
     // How often at most the window's waiting events run during a run; always at its start and end.
     static constexpr int kEventIntervalMs = 100;
+    static constexpr int kCloseWaitMs = 2000;
+    static constexpr int kEndGraceMs = 1000;
+    // How often a run waiting for its turn tries again.
+    static constexpr int kTurnRetryMs = 50;
 
     struct Window {
         std::function<void(bool)> setBusy;
@@ -34,16 +42,20 @@ public:
     BatchRun(MessageLog& aLog, Window aWindow, QObject* aParent = nullptr);
     ~BatchRun() override;
 
-    // The whole run. Does nothing while a run is already going on.
+    // The whole run. Does nothing while a run is already going on; asked while a run is leaving
+    // its busy state (the window already idle), it runs once that run has ended.
     void Run();
 
-    // Converts one file into aOutFile, logs the result and counts it.
+    // Converts one file into aOutFile, logs the result and counts it. A file whose result would
+    // replace the result of an earlier file of the same run is not converted: it fails.
     void ConvertFile(const QString& aFile, const QString& aOutFile);
 
-    // The first request stops the run after the file being converted. A second one while the
-    // converter still works offers to end it (one that hangs would otherwise hold the run for ever).
+    // The first request stops the run after the file being converted (or before the next file,
+    // while waiting for the turn). A second one while the converter still works offers to end it
+    // (one that hangs would otherwise hold the run for ever).
     void RequestStop();
-    // The window is closing: stop after the current file. The start of a run never clears this.
+    // The window is closing: stop after the current file, ending a converter that does not end by
+    // itself within kCloseWaitMs. The start of a run never clears this.
     void RequestClose();
 
     bool IsRunning() const { return mRunning; }
@@ -55,20 +67,36 @@ signals:
     // The run is at file aCurrent of aTotal (the total grows when files arrive meanwhile);
     // (0, 0) when it has ended.
     void Progress(qint32 aCurrent, qint32 aTotal);
+    // Another instance has the turn on the hand-over and this run waits for it (true), or no more.
+    void WaitingForTurn(bool aWaiting);
+    // A run has ended and no other follows it.
+    void Ended();
 
 private:
     class WaitingThread;
+    void RunOnce();
+    bool TakeTurn();
     void WaitKeepingEventsFlowing(const std::function<bool(std::uint32_t)>& aWaitFor);
+    void EndConverterWhenDue();
     void ProcessEventsWhenDue();
     void ProcessEvents();
 
     MessageLog& mLog;
     Window mWindow;
     bool mRunning = false;
+    bool mLeaving = false;
+    bool mRunAgain = false;
     bool mStopRequested = false;
     bool mClosing = false;
+    QElapsedTimer mClosingSince;
+    // Since the converter being waited for was asked to end; whether it has been ended at once.
+    QElapsedTimer mEndingSince;
+    bool mEndedNow = false;
     qint32 mSucceeded = 0;
     qint32 mFailed = 0;
+    // The results of this run's files so far, by the name the file system knows them by, with
+    // the source each came from.
+    QHash<QString, QString> mResults;
     QElapsedTimer mSinceEvents;
     std::unique_ptr<WaitingThread> mWaiting;
 };

@@ -266,6 +266,7 @@ void BrowserForm::Execute()
 void BrowserForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    mClosed = false;
     if (mCentred)
         return;
     mCentred = true;
@@ -279,11 +280,14 @@ void BrowserForm::showEvent(QShowEvent* event)
 void BrowserForm::closeEvent(QCloseEvent* event)
 {
     // The close is never cancelled; a failure while saving is shown, not fatal. A run in
-    // progress stops after the file being converted.
-    if (Busy)
-        mRun->RequestClose();
+    // progress stops after the file being converted, and none starts any more.
+    mClosed = true;
+    theConvertionStartTimer->stop();
+    mRun->RequestClose();
     TopLevel(kModule, "QueryUnload", [&] { Form_QueryUnload(); });
     event->accept();
+    if (!mRun->IsRunning())
+        emit Closed();
 }
 
 void BrowserForm::Form_QueryUnload()

@@ -93,6 +93,11 @@ public:
     QString GetOutFileName(const QString& aFileName);
     void AddMessage(const QString& aMessageText);
 
+signals:
+    // The window was closed and no run goes on any more (a run in progress at the close has
+    // stopped): the program may end.
+    void Closed();
+
 private slots:
     // Event handlers.
     void Form_Load();
@@ -116,6 +121,7 @@ private slots:
     void theConvertionStartTimer_Timer();
     void ShowLogAppended(const QString& aShown, qsizetype aDropFromFront);
     void ShowRunProgress(qint32 aCurrent, qint32 aTotal);
+    void ShowWaitingForTurn(bool aWaiting);
     void ShowPendingProgress();
 
 protected:
@@ -147,6 +153,8 @@ private:
     // The run's place ("3 из 12") for the caption; 0 of 0 when no run goes on.
     qint32 mProgressAt = 0;
     qint32 mProgressOf = 0;
+    bool mWaitingForTurn = false;
+    bool mClosed = false;
     BatchRun* mRun = nullptr;
     QString mCaption;
 

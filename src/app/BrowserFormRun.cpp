@@ -8,6 +8,7 @@
 #include "errors/mErrorHandling.h"
 #include "platform/ExecutableSearch.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -48,6 +49,11 @@ void BrowserForm::CreateRun()
     mRun = new BatchRun(mLog, std::move(window), this);
     connect(&mLog, &MessageLog::Appended, this, &BrowserForm::ShowLogAppended);
     connect(mRun, &BatchRun::Progress, this, &BrowserForm::ShowRunProgress);
+    connect(mRun, &BatchRun::WaitingForTurn, this, &BrowserForm::ShowWaitingForTurn);
+    connect(mRun, &BatchRun::Ended, this, [this] {
+        if (mClosed)
+            emit Closed();
+    });
 }
 
 void BrowserForm::ConvertCurrentSrcList() { mRun->Run(); }
@@ -113,10 +119,19 @@ void BrowserForm::ShowRunProgress(qint32 aCurrent, qint32 aTotal)
         ShowPendingProgress();
 }
 
+void BrowserForm::ShowWaitingForTurn(bool aWaiting)
+{
+    mWaitingForTurn = aWaiting;
+    ShowPendingProgress();
+}
+
 void BrowserForm::ShowPendingProgress()
 {
-    const QString title =
+    QString title =
         mProgressOf == 0 ? mCaption : QStringLiteral("%1 из %2 — %3").arg(mProgressAt).arg(mProgressOf).arg(mCaption);
+    // Another instance converts meanwhile; "Стоп!" and a close still work.
+    if (mWaitingForTurn)
+        title = QStringLiteral("Ожидание очереди — ") + title;
     if (windowTitle() != title)
         setWindowTitle(title);
 }
@@ -152,6 +167,12 @@ void BrowserForm::theConvertionStartTimer_Timer()
 {
     TopLevel(kModule, "theConvertionStartTimer_Timer", [&] {
         theConvertionStartTimer->stop();
+        // Never inside a dialog: the run would hold it open to its end, and its OK could change
+        // the options half-way. Tried again until the dialog has gone.
+        if (QApplication::activeModalWidget()) {
+            theConvertionStartTimer->start();
+            return;
+        }
         // A run in progress converts the dropped files itself.
         if (!IsBusy())
             ConvertCurrentSrcList();

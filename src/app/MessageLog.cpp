@@ -3,11 +3,14 @@
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
-// Line ends as a viewer shows them: CR LF as one "\n", a lone CR or LF as it stands.
+// Line ends as a viewer shows them: CR LF, a lone CR and a lone LF each as one "\n". A message
+// ending in a lone CR meets the CR LF after it: as they stand, a text box would take the two for
+// one line end.
 QString shownForm(const QString& aText)
 {
     QString shown = aText;
     shown.replace(kCrLf, QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return shown;
 }
 } // namespace

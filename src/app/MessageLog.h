@@ -16,7 +16,7 @@ public:
     const QString& Text() const { return mText; }
 
 signals:
-    // What a viewer that shows line ends as "\n" does to stay equal to the log: drop
+    // What a viewer that shows every line end (CR LF, CR, LF) as "\n" does to stay equal to the log: drop
     // aDropFromFront characters from the front of what it shows, after appending aShown.
     void Appended(const QString& aShown, qsizetype aDropFromFront);
 

@@ -10,8 +10,30 @@
 #include "ui/ResourceIcon.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QPointer>
 #include <QSessionManager>
+
+namespace {
+
+// Closes the open modal dialogs, the top one first, as their "Отмена" does: nothing chosen in them
+// is kept. A dialog that will not close is hidden, which ends its modal loop all the same.
+void CancelModalDialogs()
+{
+    for (int left = 16; left > 0; --left) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (QApplication::activeModalWidget() == modal)
+            modal->hide();
+    }
+}
+
+} // namespace
 
 int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>& aWatch)
 {
@@ -26,10 +48,12 @@ int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>&
     ErrorForm::InstallAsPresenter();
 
     // A logout, a closed terminal or `kill` end the program as its close button does, so the
-    // settings are saved whatever ends it. Requests come on another thread: hand them over.
+    // settings are saved whatever ends it; open dialogs go first, as by "Отмена". Requests come
+    // on another thread: hand them over.
     QPointer<BrowserForm> shown;
     bool endedEarly = false;
     const auto closeNormally = [&shown, &endedEarly] {
+        CancelModalDialogs();
         if (shown)
             shown->close();
         else
@@ -48,6 +72,9 @@ int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>&
     if (!window)
         return 0;
     shown = window.get();
+    // The program ends when the window has closed and its run, if one was going on, has stopped.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(window.get(), &BrowserForm::Closed, &application, &QCoreApplication::quit, Qt::QueuedConnection);
     CommandLineFiles::Open(*window, CommandLineFiles::PathsOf(argc, argv));
     // Asked to end while starting: close as usual, without waiting for events.
     const int result = endedEarly ? (window->close(), 0) : QApplication::exec();

@@ -14,6 +14,13 @@ public:
     // died gives it up. False when it cannot be had at all.
     virtual bool acquire() = 0;
 
+    enum class Attempt { Held, Busy, Failed };
+    // Takes it when no other process holds it, without waiting: Held (also when this process
+    // already held it), Busy while another holds it, Failed when it cannot be had at all. A
+    // window waits for its turn with this, keeping its events flowing between attempts. On
+    // Windows the thread that takes it is the one that must give it up.
+    virtual Attempt tryAcquire() = 0;
+
     // Gives up a lock this process holds; does nothing otherwise.
     virtual void release() = 0;
 };

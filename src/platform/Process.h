@@ -64,6 +64,12 @@ public:
     // reports 128 + the signal's number.
     virtual bool exitCode(ProcessHandle process, std::uint32_t& code) = 0;
 
+    // Asks a running process to end, giving it the chance to tidy up first (POSIX: SIGTERM). False
+    // when it has already ended, the handle lacks the right, or the system has no such request
+    // (Windows): then only terminate ends it. Safe while another thread waits for the same
+    // process. Needs Terminate.
+    virtual bool requestEnd(ProcessHandle process) = 0;
+
     // Ends a running process at once, as TerminateProcess does; its exit code becomes exitCode.
     // False when it has already ended or the handle lacks the right. Safe while another thread
     // waits for the same process. Needs Terminate.

@@ -65,8 +65,14 @@ bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QSt
         }
 
         // Place, start, wait and read as one turn per user: another instance's request or reply
-        // cannot come in between. Without the lock the clipboard is refused too (-10 below).
+        // cannot come in between. A turn the caller already took (waiting for it with its events
+        // flowing) is this one, given back at the end. Without a turn nothing is placed.
         const platform::HandOverGuard turn(platform::service<platform::HandOverLock>());
+        if (!turn.held()) {
+            aResultCode = ConverterCodes::kClipboardPlaceFailed;
+            aMessage = QStringLiteral("Ошибка помещения параметров в буфер обмена.");
+            return false;
+        }
         const platform::HGlobal handle = MakeExternalHGlobalObject(aOptions, aSourceFile, aOutputFile);
         if (handle == 0) {
             aResultCode = ConverterCodes::kGlobalAllocFailed;
@@ -237,8 +243,13 @@ qint32 ExecuteShellCommand(const QString& aCommandLine)
             process.setPriorityClass(handle, PriorityClass::Idle);
         else
             handle = process.open(kWaitRights, started.processId);
+        // Waiting is all that matters now: a reply read while the converter still runs is no
+        // reply, so a converter that cannot even be waited for is a failure to start it.
         if (handle == 0)
-            return 0;
+            handle = process.open(ProcessAccess::Synchronize, started.processId);
+        if (handle == 0)
+            mErrorHandling::RaiseError(KezErrorNumber::InvalidArgument,
+                                       QStringLiteral("Нельзя дождаться окончания работы конвертера."));
         {
             gAwaited = AwaitedConverter{handle, false};
             const struct Forget {
@@ -280,12 +291,18 @@ void SetConverterWaiter(ConverterWaiter aWaiter) { gWaiter = std::move(aWaiter);
 
 bool IsConverterRunning() { return gAwaited.handle != 0 && !gAwaited.ended; }
 
-bool EndRunningConverter()
+bool IsConverterBeingEnded() { return gAwaited.handle != 0 && gAwaited.ended; }
+
+bool EndRunningConverter(EndHow aHow)
 {
-    if (!IsConverterRunning())
+    if (gAwaited.handle == 0)
         return false;
-    gAwaited.ended = platform::service<platform::Process>().terminate(gAwaited.handle, kEndedExitCode);
-    return gAwaited.ended;
+    platform::Process& process = platform::service<platform::Process>();
+    // A polite request the system does not have is an end at once.
+    const bool ended = (aHow == EndHow::Politely && process.requestEnd(gAwaited.handle)) ||
+                       process.terminate(gAwaited.handle, kEndedExitCode);
+    gAwaited.ended = gAwaited.ended || ended;
+    return ended;
 }
 
 } // namespace miKezConverterRunner

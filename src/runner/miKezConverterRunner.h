@@ -51,7 +51,8 @@ platform::HGlobal PasteHGlobalFromClipboard();
 bool LoadExternalFromHGlobal(platform::HGlobal aHandle, ExternalRecord& aRecord);
 
 // Runs the command line hidden at idle priority and waits for it without a time-out; returns
-// its exit code. A failure to start is a run-time failure carrying the system's description.
+// its exit code. A failure to start, or a process that cannot be waited for, is a run-time
+// failure carrying the description.
 qint32 ExecuteShellCommand(const QString& aCommandLine);
 
 // How the time passes while the converter runs. aWaitFor(ms) blocks until the converter has ended
@@ -61,12 +62,18 @@ qint32 ExecuteShellCommand(const QString& aCommandLine);
 using ConverterWaiter = std::function<void(const std::function<bool(std::uint32_t aTimeoutMs)>& aWaitFor)>;
 void SetConverterWaiter(ConverterWaiter aWaiter);
 
-// True while a converter started by RunConverter has not ended.
+// True while a converter started by RunConverter has not ended and nobody asked it to end.
 bool IsConverterRunning();
+// True while the converter being waited for was asked to end and has not ended yet.
+bool IsConverterBeingEnded();
 
 // Ends the converter being waited for (one that hangs), as a second request to stop does; its
-// file then gets the result "not confirmed". False when no converter is running.
-bool EndRunningConverter();
+// file then gets the result "not confirmed". Politely asks it first, so that it can remove what
+// it has half written (where the system has no such request, it is ended at once); Now ends it
+// at once, for one that did not heed the request. False when no converter is waited for or it
+// could not be asked or ended.
+enum class EndHow { Politely, Now };
+bool EndRunningConverter(EndHow aHow = EndHow::Politely);
 
 // The converter's clipboard format, registered on first use; 0 while registering fails, in
 // which case the next call tries again.

@@ -5,6 +5,9 @@
 #include "errors/KezError.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -31,6 +34,8 @@ protected:
             events << (aBusy ? "busy" : "idle");
             if (aBusy && onBusy)
                 onBusy();
+            if (!aBusy && onIdle)
+                onIdle();
         };
         window.firstFile = [this]() -> std::optional<QString> {
             if (waiting.isEmpty())
@@ -42,7 +47,7 @@ protected:
             events << "convert " + aFile;
             if (onConvert)
                 onConvert(aFile);
-            run->ConvertFile(aFile, aFile + ".out");
+            run->ConvertFile(aFile, outputOf ? outputOf(aFile) : aFile + ".out");
         };
         window.remove = [this](const QString& aFile) { waiting.removeOne(aFile); };
         window.beforeEvents = [] {};
@@ -60,6 +65,8 @@ protected:
     QStringList waiting;
     QStringList events;
     std::function<void()> onBusy;
+    std::function<void()> onIdle;
+    std::function<QString(const QString&)> outputOf;
     std::function<void(const QString&)> onConvert;
 };
 
@@ -124,4 +131,56 @@ TEST_F(BatchRunTest, NothingReentersARunAndAFailureStillLeavesTheBusyState)
     onConvert = nullptr;
     batch.Run();
     EXPECT_TRUE(waiting.isEmpty()) << "a later run works";
+}
+
+// "Конвертировать!" is shown again before the run has quite ended: a click handled then starts the
+// next run over what waits, instead of being lost.
+TEST_F(BatchRunTest, ARunAskedForWhileTheBusyStateGoesRunsRightAfter)
+{
+    waiting = QStringList{"/none/a.kez"};
+    BatchRun& batch = make();
+    int ended = 0;
+    QObject::connect(&batch, &BatchRun::Ended, [&ended] { ++ended; });
+    bool clicked = false;
+    onIdle = [&] {
+        if (std::exchange(clicked, true))
+            return;
+        waiting << "/none/late.kez";
+        batch.Run();
+    };
+    batch.Run();
+    EXPECT_TRUE(waiting.isEmpty());
+    EXPECT_EQ(events, (QStringList{"busy", "1/1", "convert /none/a.kez", "0/0", "idle", "busy", "1/1",
+                                   "convert /none/late.kez", "0/0", "idle"}));
+    EXPECT_EQ(ended, 1) << "one end for both";
+}
+
+// Two sources that give one result in one run (one name in two folders, or two extensions): the
+// later is not converted, so the earlier's result is not lost. An earlier run's result may be
+// replaced.
+TEST_F(BatchRunTest, TheLaterOfTwoSourcesWithOneResultFailsAndNamesTheFileItWouldReplace)
+{
+    QDir().mkpath(at("out"));
+    const QString fakeLog = at("fake.log");
+    const QByteArray savedLog = qgetenv("KEZ_FAKE_LOG");
+    qputenv("KEZ_FAKE_LOG", QFile::encodeName(fakeLog));
+    outputOf = [this](const QString& aFile) { return at("out/") + QFileInfo(aFile).completeBaseName() + ".rtf"; };
+    const QString result = at("out/a.rtf");
+    waiting = QStringList{at("sub1/a.kez"), at("sub2/a.kez"), at("sub1/a.txt"), at("sub1/b.kez")};
+    make().Run();
+    const auto refused = [&](const QString& aSource) {
+        return "Ошибка: " + aSource + " -> " + result + kCrLf + "Файл не сконвертирован: он заменил бы файл " + result +
+               ", уже полученный в этой же обработке из " + at("sub1/a.kez") + "." + kCrLf;
+    };
+    EXPECT_EQ(log.Text(), "Успешно: " + at("sub1/a.kez") + " -> " + result + kCrLf + refused(at("sub2/a.kez")) +
+                              refused(at("sub1/a.txt")) + "Успешно: " + at("sub1/b.kez") + " -> " + at("out/b.rtf") +
+                              kCrLf + "Обработано файлов: 4, успешно: 2, с ошибками: 2" + kCrLf);
+    QFile converted(fakeLog);
+    ASSERT_TRUE(converted.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(converted.readAll()), at("sub1/a.kez") + "\n" + at("sub1/b.kez") + "\n");
+
+    waiting = QStringList{at("sub2/a.kez")};
+    run->Run();
+    EXPECT_TRUE(log.Text().endsWith("Успешно: " + at("sub2/a.kez") + " -> " + result + kCrLf));
+    qputenv("KEZ_FAKE_LOG", savedLog);
 }

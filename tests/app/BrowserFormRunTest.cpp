@@ -1,7 +1,10 @@
 #include "app/BatchRun.h"
 #include "app/MainWindowFixture.h"
+#include "app/SourceFile.h"
 #include "fs/FakeOpenFileDialog.h"
 #include "support/DropFiles.h"
+#include "ui/options/KezOptionsFrm.h"
+#include "ui/options/OptionsTestSupport.h"
 
 #include "common/ScopedOverride.h"
 #include "runner/miKezConverterRunner.h"
@@ -32,14 +35,7 @@ protected:
     }
     void TearDown() override { closeWindow(); }
 
-    QString source(const QString& aName)
-    {
-        const QString path = sources.filePath(aName);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("text\n");
-        return path;
-    }
+    QString source(const QString& aName) { return WriteSourceFile(sources, aName); }
     QString rtfOf(const QString& aSource) { return aSource.left(aSource.lastIndexOf(QLatin1Char('.'))) + ".rtf"; }
     QString success(const QString& aSource) { return "Успешно: " + aSource + " -> " + rtfOf(aSource) + kCrLf; }
     QString failure(const QString& aSource, const QString& aWhy)
@@ -269,6 +265,31 @@ TEST_F(BrowserFormRun, ADropStartsTheRunFromTheTimerNotAtOnce)
     QTRY_VERIFY(entries().isEmpty());
     EXPECT_GE(clock.elapsed(), 200);
     EXPECT_EQ(form->LogText(), success(a));
+}
+
+// The start timer fires while the options dialog is open: the run waits for the dialog to close,
+// instead of running inside it (which the dialog could not leave until the end of the batch).
+TEST_F(BrowserFormRun, ADropFollowedByTheOptionsDialogRunsOnlyOnceTheDialogHasClosed)
+{
+    tick("theConvertImmediately", true);
+    const QString dropped = source(QStringLiteral("dropped.kez"));
+    int ticks = 0;
+    QObject::connect(startTimer(), &QTimer::timeout, [&ticks] { ++ticks; });
+    ASSERT_TRUE(DropLocalFiles(list()->viewport(), {dropped}));
+    QStringList waitingInDialog;
+    QString loggedInDialog = QStringLiteral("(never shown)");
+    OptionsTestSupport::WhenModalShown([] { return OptionsTestSupport::VisibleDialog<KezOptionsFrm>(); },
+                                       [&](QDialog& aDialog) {
+                                           QTRY_VERIFY(ticks >= 2);
+                                           waitingInDialog = entries();
+                                           loggedInDialog = form->LogText();
+                                           aDialog.findChild<QPushButton*>(QStringLiteral("theCancel"))->click();
+                                       });
+    click("theOptions");
+    EXPECT_EQ(waitingInDialog, QStringList{dropped}) << "converted inside the dialog";
+    EXPECT_TRUE(loggedInDialog.isEmpty());
+    QTRY_VERIFY(entries().isEmpty());
+    EXPECT_EQ(form->LogText(), success(dropped));
 }
 
 TEST_F(BrowserFormRun, FilesAddedThroughTheDialogAreConvertedAtOnce)

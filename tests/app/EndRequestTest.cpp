@@ -29,9 +29,9 @@ bool catches(qint64 aPid, int aSignal) { return caughtSignals(aPid) & (quint64(1
 
 } // namespace
 
-TEST(EndRequest, TermAndHangUpCloseTheProgramNormallyAndSaveItsSettings)
+TEST(EndRequest, TermHangUpAndInterruptCloseTheProgramNormallyAndSaveItsSettings)
 {
-    for (const int signal : {SIGTERM, SIGHUP}) {
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
         TestEnvironment environment;
         QProcess program;
         QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();

@@ -1,6 +1,8 @@
 // The message log without a window: its exact text, and what a viewer following it shows.
 #include "app/MessageLog.h"
 
+#include <QTextCursor>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,7 +20,7 @@ struct Viewer {
     }
 };
 
-QString asShown(QString aText) { return aText.replace(kCrLf, QStringLiteral("\n")); }
+QString asShown(QString aText) { return aText.replace(kCrLf, QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n')); }
 
 } // namespace
 
@@ -63,4 +65,26 @@ TEST(MessageLogTest, ACutThroughALineEndLeavesItsLineFeedInFront)
     log.Add(QStringLiteral("b").repeated(MessageLog::kLimit - 3)); // pushes the log one past full
     EXPECT_TRUE(log.Text().startsWith(QStringLiteral("\nbbb")));
     EXPECT_EQ(viewer.shown, asShown(log.Text()));
+}
+
+// A message ending in a lone CR: the log box takes that CR and the CR LF after it as one line end
+// unless told otherwise; once the log is full, every such message would then cut one character
+// too many from the box.
+TEST(MessageLogTest, ATextBoxFollowingMessagesThatEndInALoneCarriageReturnStaysEqualToTheLog)
+{
+    MessageLog log;
+    QTextDocument box;
+    QObject::connect(&log, &MessageLog::Appended, [&](const QString& aShown, qsizetype aDrop) {
+        QTextCursor cursor(&box);
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(aShown);
+        cursor.setPosition(0);
+        cursor.setPosition(int(aDrop), QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    });
+    for (int i = 0; i < 4000; ++i) {
+        log.Add(QStringLiteral("Ошибка %1\r").arg(i));
+        ASSERT_EQ(box.toPlainText(), asShown(log.Text())) << i;
+    }
+    EXPECT_EQ(log.Text().size(), MessageLog::kLimit);
 }

@@ -8,9 +8,11 @@
 //   negcount    reply with code -5 and a message whose count is negative
 //   echo        write the request record, byte for byte, into the output file; reply 0
 //   sleep<N>    sleep N milliseconds first, then carry on as the other words say
+//   hang        never end: shrug off SIGTERM (noting it in the log below) and sleep for ever
 //   exit<N>     end with exit code N after replying
 // With none of the reply words it writes a small RTF file to the output path and replies 0.
-// When KEZ_FAKE_LOG names a file, each run appends its source path to it (one UTF-8 line).
+// When KEZ_FAKE_LOG names a file, each run appends its source path to it (one UTF-8 line), and a
+// hung one "pid <N>" and, for each SIGTERM it shrugs off, "SIGTERM".
 #include "runner/ExternalData.h"
 
 #include "platform/Clipboard.h"
@@ -26,6 +28,10 @@
 #include <cstring>
 #include <optional>
 #include <thread>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -75,6 +81,28 @@ QString pathAt(const QByteArray& aRecord, qint32 aOffset)
     return miKezConverterRunner::LoadPascalStringToString(field, kPathCapacity);
 }
 
+int gLogFd = -1;
+
+extern "C" void noteEndRequest(int)
+{
+    static const char kLine[] = "SIGTERM\n";
+    [[maybe_unused]] const ssize_t written = ::write(gLogFd, kLine, sizeof kLine - 1);
+}
+
+// A converter that does not end, not even when asked to.
+[[noreturn]] void hang(const QByteArray& aLog)
+{
+    gLogFd = aLog.isEmpty() ? -1 : ::open(aLog.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    struct sigaction action {};
+    action.sa_handler = noteEndRequest;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
+    const QByteArray line = "pid " + QByteArray::number(qint64(::getpid())) + '\n';
+    [[maybe_unused]] const ssize_t written = ::write(gLogFd, line.constData(), size_t(line.size()));
+    while (true)
+        ::pause();
+}
+
 bool writeFile(const QString& aPath, const QByteArray& aBytes)
 {
     QFile file(aPath);
@@ -111,6 +139,8 @@ int main()
             file.write(source.toUtf8() + '\n');
     }
 
+    if (name.contains(QStringLiteral("hang")))
+        hang(qgetenv("KEZ_FAKE_LOG"));
     if (const auto pause = numberAfter(name, QStringLiteral("sleep")))
         std::this_thread::sleep_for(std::chrono::milliseconds(*pause));
     const int exitCode = numberAfter(name, QStringLiteral("exit")).value_or(0);

@@ -79,6 +79,22 @@ TEST_F(ExecutableSearchTest, PosixNeverSearchesTheCurrentFolderNotEvenForAnEmpty
     setEnv("PATH", "::" + in("second").string() + ":");
     EXPECT_EQ(search(probe), second.string());
 }
+
+// "." or "bin" on PATH name folders below wherever the program was started from.
+TEST_F(ExecutableSearchTest, PosixPassesOverRelativePathEntries)
+{
+    makeFile(in("cwd"), probe);
+    fs::create_directories(in("cwd") / "bin");
+    makeFile(in("cwd") / "bin", probe);
+    const ScopedCurrentFolder current(in("cwd"));
+    for (const std::string& path : {std::string("."), std::string("bin"), std::string("./bin:.:bin/")}) {
+        setEnv("PATH", path);
+        EXPECT_EQ(search(probe), "") << '"' << path << '"';
+    }
+    const fs::path second = makeFile(in("second"), probe);
+    setEnv("PATH", ".:bin:" + in("second").string());
+    EXPECT_EQ(search(probe), second.string());
+}
 #endif
 
 TEST_F(ExecutableSearchTest, NothingFoundGivesEmpty)

@@ -100,3 +100,46 @@ TEST(HandOverContract, TheLockIsHeldUntilReleasedAndCanBeTakenAgain)
     platform::HandOverGuard again(lock);
     EXPECT_TRUE(again.held());
 }
+
+// A window waits for its turn by trying again and again, its events flowing in between: a try
+// never waits, and says whether another instance has the turn or it cannot be had at all.
+TEST(HandOverContract, ATryNeverWaitsAndTellsATurnHeldElsewhereFromOneThatIsFree)
+{
+    TempFolder runtime;
+    fs::permissions(runtime.path, fs::perms::owner_all);
+    ScopedEnv runtimeEnv("XDG_RUNTIME_DIR", runtime.path.string());
+    const fs::path marker = runtime.path / "holding";
+    platform::HandOverLock& lock = platform::service<platform::HandOverLock>();
+    using Attempt = platform::HandOverLock::Attempt;
+
+    Child holder("handover_client hold " + quoted(marker));
+    ASSERT_TRUE(holder.started.started()) << holder.started.description;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(marker) && holder.running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(fs::exists(marker)) << "the other instance never took its turn";
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(lock.tryAcquire(), Attempt::Busy);
+    EXPECT_EQ(lock.tryAcquire(), Attempt::Busy);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "a try waited";
+
+    fs::remove(marker);
+    Attempt attempt = Attempt::Busy;
+    while (attempt == Attempt::Busy && std::chrono::steady_clock::now() < deadline + std::chrono::seconds(10)) {
+        attempt = lock.tryAcquire();
+        if (attempt == Attempt::Busy)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(attempt, Attempt::Held);
+    EXPECT_EQ(lock.tryAcquire(), Attempt::Held) << "a holder trying again already has it";
+    lock.release();
+    EXPECT_EQ(holder.finish(), std::optional<std::uint32_t>(0));
+
+#ifndef _WIN32
+    // Without a store of its own there is no turn to wait for.
+    std::ofstream(runtime.path / "file-not-folder") << "x";
+    ScopedEnv noStore("XDG_RUNTIME_DIR", (runtime.path / "file-not-folder" / "below").string());
+    EXPECT_EQ(lock.tryAcquire(), Attempt::Failed);
+#endif
+}

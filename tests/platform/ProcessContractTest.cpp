@@ -74,6 +74,51 @@ TEST_F(ProcessContract, TerminateEndsAHungProcessWhileAnotherThreadWaitsForIt)
     EXPECT_TRUE(process.close(handle));
 }
 
+// Asked to end, a process may tidy up and go (POSIX: SIGTERM); one that does not is ended at once.
+// Windows has no such request for a process without a window: only the end at once.
+TEST_F(ProcessContract, AnEndRequestAsksPolitelyWhereTheSystemCanAndTerminateStillEndsTheStubborn)
+{
+    constexpr std::uint32_t kRights = ProcessAccess::Synchronize | ProcessAccess::QueryInformation | ProcessAccess::Terminate;
+    const StartResult started = process.start("process_probe hang");
+    ASSERT_TRUE(started.started()) << started.description;
+    const ProcessHandle handle = process.open(kRights, started.processId);
+    ASSERT_NE(handle, 0u);
+    std::uint32_t code = 0;
+    if (kWindows) {
+        EXPECT_FALSE(process.requestEnd(handle));
+        EXPECT_EQ(process.wait(handle, 50), kWaitTimeout) << "nothing was asked";
+        EXPECT_TRUE(process.terminate(handle, 3));
+        EXPECT_EQ(process.wait(handle, 60000), kWaitObject0);
+    } else {
+        EXPECT_TRUE(process.requestEnd(handle));
+        EXPECT_EQ(process.wait(handle, 60000), kWaitObject0);
+        EXPECT_TRUE(process.exitCode(handle, code));
+        EXPECT_EQ(code, 128u + 15u) << "ended by the request";
+        EXPECT_FALSE(process.requestEnd(handle)) << "an ended process cannot be asked again";
+    }
+    process.close(handle);
+
+#ifndef _WIN32
+    const fs::path ready = folder.path / "ready";
+    Child stubborn("process_probe stubborn " + quoted(ready));
+    ASSERT_NE(stubborn.handle, 0u) << stubborn.started.description;
+    EXPECT_FALSE(process.requestEnd(stubborn.handle)) << "needs the right to end it";
+    const ProcessHandle ender = process.open(kRights, stubborn.started.processId);
+    ASSERT_NE(ender, 0u);
+    // Until it has set itself to shrug the request off, the request would simply end it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(ready) && stubborn.running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_TRUE(fs::exists(ready));
+    EXPECT_TRUE(process.requestEnd(ender));
+    EXPECT_EQ(process.wait(ender, 200), kWaitTimeout) << "it shrugged the request off";
+    EXPECT_TRUE(process.terminate(ender, 3));
+    EXPECT_EQ(process.wait(ender, 60000), kWaitObject0);
+    process.close(ender);
+    EXPECT_EQ(stubborn.finish(), std::optional<std::uint32_t>(3));
+#endif
+}
+
 // A wait with a limit ends with the process, not with the limit, and a hung process holds it
 // for the whole limit.
 TEST_F(ProcessContract, AWaitWithALimitEndsWhenTheProcessEnds)

@@ -250,6 +250,8 @@ public:
     platform::ProcessHandle open(std::uint32_t aAccess, std::uint32_t aProcessId) override
     {
         calls.push_back("open " + std::to_string(aAccess) + " " + std::to_string(aProcessId));
+        if (aAccess == 0x100000)
+            return refuseWaiting ? 0 : 78;
         return (aAccess == 0x100601 ? refuseFullAccess : refuseAnyAccess) ? 0 : 77;
     }
     bool setPriorityClass(platform::ProcessHandle aHandle, std::uint32_t aClass) override
@@ -269,6 +271,11 @@ public:
         aCode = 9;
         return true;
     }
+    bool requestEnd(platform::ProcessHandle aHandle) override
+    {
+        calls.push_back("request end " + std::to_string(aHandle));
+        return true;
+    }
     bool terminate(platform::ProcessHandle aHandle, std::uint32_t aCode) override
     {
         calls.push_back("terminate " + std::to_string(aHandle) + " " + std::to_string(aCode));
@@ -282,30 +289,40 @@ public:
 
     bool refuseFullAccess = false;
     bool refuseAnyAccess = false;
+    bool refuseWaiting = false;
     std::vector<std::string> calls;
 };
 
 } // namespace
 
 // Lowered to idle when the full access is granted, waited for without end, its exit code given.
+// Refused every right but the one to wait, it is still waited for; a converter that cannot even be
+// waited for is a failure, never a reply read while it may still run.
 TEST(ExecuteShellCommandTest, StartsLowersToIdleWaitsForeverAndReturnsTheExitCode)
 {
     const std::string tail[] = {"wait 77 4294967295", "exitcode 77", "close 77"};
+    const std::string opens[] = {"open 1050113 4242", "open 1049601 4242", "open 1048576 4242"};
     const struct {
-        bool refuseFull, refuseAny;
+        bool refuseFull, refuseAny, refuseWaiting;
         int result;
         std::vector<std::string> calls;
     } cases[] = {
-        {false, false, 9, {"start kezcc -c", "open 1050113 4242", "priority 77 64", tail[0], tail[1], tail[2]}},
-        {true, false, 9, {"start kezcc -c", "open 1050113 4242", "open 1049601 4242", tail[0], tail[1], tail[2]}},
-        {true, true, 0, {"start kezcc -c", "open 1050113 4242", "open 1049601 4242"}},
+        {false, false, false, 9, {"start kezcc -c", opens[0], "priority 77 64", tail[0], tail[1], tail[2]}},
+        {true, false, false, 9, {"start kezcc -c", opens[0], opens[1], tail[0], tail[1], tail[2]}},
+        {true, true, false, 9,
+         {"start kezcc -c", opens[0], opens[1], opens[2], "wait 78 4294967295", "exitcode 78", "close 78"}},
+        {true, true, true, -1, {"start kezcc -c", opens[0], opens[1], opens[2]}},
     };
     for (const auto& c : cases) {
         ScriptedProcess process;
         process.refuseFullAccess = c.refuseFull;
         process.refuseAnyAccess = c.refuseAny;
+        process.refuseWaiting = c.refuseWaiting;
         const platform::ScopedService<platform::Process> use(process);
-        EXPECT_EQ(ExecuteShellCommand(QStringLiteral("kezcc -c")), c.result);
+        if (c.result < 0)
+            EXPECT_ANY_THROW(ExecuteShellCommand(QStringLiteral("kezcc -c")));
+        else
+            EXPECT_EQ(ExecuteShellCommand(QStringLiteral("kezcc -c")), c.result);
         EXPECT_EQ(process.calls, c.calls);
     }
 }

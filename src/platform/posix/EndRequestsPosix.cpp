@@ -44,7 +44,7 @@ public:
         action.sa_handler = onEndSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
-        for (const int signal : {SIGTERM, SIGHUP})
+        for (const int signal : {SIGTERM, SIGHUP, SIGINT})
             if (::sigaction(signal, &action, nullptr) != 0)
                 return false;
         mListening = true;
@@ -61,13 +61,10 @@ private:
                 continue;
             if (got <= 0)
                 return;
-            std::function<void()> handler;
-            {
-                std::lock_guard guard(mMutex);
-                handler = mHandler;
-            }
-            if (handler)
-                handler();
+            // Called under the lock: listen cannot replace the handler while a call is in flight.
+            std::lock_guard guard(mMutex);
+            if (mHandler)
+                mHandler();
         }
     }
 

@@ -35,14 +35,14 @@ public:
 
         // Never the current folder: a converter lying wherever the user starts from would run
         // instead of the installed one. An empty PATH entry means the current folder to the
-        // shell, so empty entries are passed over too.
+        // shell and a relative one a folder below it, so only absolute entries count.
         std::vector<std::string> folders{programFolder()};
         if (const char* path = std::getenv("PATH")) {
             std::string_view rest(path);
             while (!rest.empty()) {
                 const auto colon = rest.find(':');
                 const std::string_view entry = rest.substr(0, colon);
-                if (!entry.empty())
+                if (entry.starts_with('/'))
                     folders.emplace_back(entry);
                 if (colon == std::string_view::npos)
                     break;

@@ -224,21 +224,11 @@ public:
         return true;
     }
 
+    bool requestEnd(ProcessHandle process) override { return sendSignal(process, SIGTERM, std::nullopt); }
+
     bool terminate(ProcessHandle process, std::uint32_t exitCode) override
     {
-        pid_t pid = 0;
-        if (!lookUp(process, ProcessAccess::Terminate, pid))
-            return false;
-        // Reaping happens only under the lock, so an unreaped child still owns its number here.
-        std::lock_guard guard(mMutex);
-        const auto it = mChildren.find(pid);
-        if (it == mChildren.end() || it->second.reaped || reapLocked(pid, it->second))
-            return false;
-        Child& child = it->second;
-        if (::kill(pid, SIGKILL) != 0)
-            return false;
-        child.terminatedWith = exitCode;
-        return true;
+        return sendSignal(process, SIGKILL, exitCode);
     }
 
     bool close(ProcessHandle process) override
@@ -269,6 +259,24 @@ private:
         pid_t pid;
         std::uint32_t access;
     };
+
+    // Sends aSignal to a child that has not ended yet; aExitCode, when given, becomes its exit code.
+    bool sendSignal(ProcessHandle process, int aSignal, std::optional<std::uint32_t> aExitCode)
+    {
+        pid_t pid = 0;
+        if (!lookUp(process, ProcessAccess::Terminate, pid))
+            return false;
+        // Reaping happens only under the lock, so an unreaped child still owns its number here.
+        std::lock_guard guard(mMutex);
+        const auto it = mChildren.find(pid);
+        if (it == mChildren.end() || it->second.reaped || reapLocked(pid, it->second))
+            return false;
+        if (::kill(pid, aSignal) != 0)
+            return false;
+        if (aExitCode)
+            it->second.terminatedWith = aExitCode;
+        return true;
+    }
 
     bool lookUp(ProcessHandle process, std::uint32_t access, pid_t& pid)
     {

@@ -17,14 +17,11 @@ BOOL WINAPI onConsoleEvent(DWORD aEvent)
 {
     if (aEvent != CTRL_CLOSE_EVENT && aEvent != CTRL_LOGOFF_EVENT && aEvent != CTRL_SHUTDOWN_EVENT)
         return FALSE;
-    std::function<void()> handler;
-    {
-        std::lock_guard guard(gMutex);
-        handler = gHandler;
-    }
-    if (!handler)
+    // Called under the lock: listen cannot replace the handler while a call is in flight.
+    std::lock_guard guard(gMutex);
+    if (!gHandler)
         return FALSE;
-    handler();
+    gHandler();
     return TRUE;
 }
 

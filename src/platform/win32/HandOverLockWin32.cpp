@@ -16,18 +16,9 @@ public:
             CloseHandle(mMutex);
     }
 
-    bool acquire() override
-    {
-        if (mHeld)
-            return true;
-        if (!mMutex)
-            mMutex = CreateMutexW(nullptr, FALSE, L"Local\\KezConverter.HandOver");
-        if (!mMutex)
-            return false;
-        const DWORD waited = WaitForSingleObject(mMutex, INFINITE);
-        mHeld = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-        return mHeld;
-    }
+    bool acquire() override { return take(INFINITE) == Attempt::Held; }
+
+    Attempt tryAcquire() override { return take(0); }
 
     void release() override
     {
@@ -36,6 +27,21 @@ public:
     }
 
 private:
+    Attempt take(DWORD aTimeoutMs)
+    {
+        if (mHeld)
+            return Attempt::Held;
+        if (!mMutex)
+            mMutex = CreateMutexW(nullptr, FALSE, L"Local\\KezConverter.HandOver");
+        if (!mMutex)
+            return Attempt::Failed;
+        const DWORD waited = WaitForSingleObject(mMutex, aTimeoutMs);
+        if (waited == WAIT_TIMEOUT)
+            return Attempt::Busy;
+        mHeld = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+        return mHeld ? Attempt::Held : Attempt::Failed;
+    }
+
     HANDLE mMutex = nullptr;
     bool mHeld = false;
 };

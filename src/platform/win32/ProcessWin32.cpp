@@ -55,13 +55,13 @@ public:
         const auto started = mStarted.find(processId);
         if (started == mStarted.end())
             return reinterpret_cast<ProcessHandle>(OpenProcess(DWORD(access), FALSE, DWORD(processId)));
-        HANDLE own = started->second;
-        mStarted.erase(started);
         HANDLE copy = nullptr;
-        const BOOL duplicated =
-            DuplicateHandle(GetCurrentProcess(), own, GetCurrentProcess(), &copy, DWORD(access), FALSE, 0);
-        CloseHandle(own);
-        return duplicated ? reinterpret_cast<ProcessHandle>(copy) : ProcessHandle{};
+        // Kept until an open succeeds: a caller refused one set of rights may ask for fewer.
+        if (!DuplicateHandle(GetCurrentProcess(), started->second, GetCurrentProcess(), &copy, DWORD(access), FALSE, 0))
+            return 0;
+        CloseHandle(started->second);
+        mStarted.erase(started);
+        return reinterpret_cast<ProcessHandle>(copy);
     }
 
     bool setPriorityClass(ProcessHandle process, std::uint32_t priorityClass) override
@@ -89,6 +89,9 @@ public:
         code = std::uint32_t(value);
         return true;
     }
+
+    // A process without a window has no polite way to be asked.
+    bool requestEnd(ProcessHandle) override { return false; }
 
     bool terminate(ProcessHandle process, std::uint32_t exitCode) override
     {

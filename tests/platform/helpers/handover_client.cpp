@@ -4,12 +4,18 @@
 // each and checking that the reply read back is the one to its own request.
 // Exit codes: 0 every reply was its own, 1 a reply was another's or missing, 2 bad command line,
 // 3 the lock could not be had, 4 the request could not be placed, 5 the converter did not start.
+// "handover_client hold <file>" takes the lock, creates <file> and holds the lock until <file> is
+// gone (an instance in the middle of a long conversion).
 #include "platform/HandOverLock.h"
 #include "platform/Process.h"
 #include "platform/support/ClipboardBytes.h"
 #include "platform/support/ExternalRecord.h"
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 
 using namespace testsupport;
 using namespace testsupport::record;
@@ -18,6 +24,15 @@ int main(int argc, char** argv)
 {
     if (argc != 3)
         return 2;
+    if (std::string(argv[1]) == "hold") {
+        platform::HandOverGuard turn(platform::service<platform::HandOverLock>());
+        if (!turn.held())
+            return 3;
+        std::ofstream(argv[2]) << "held\n";
+        while (std::filesystem::exists(argv[2]))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return 0;
+    }
     const int count = std::stoi(argv[1]);
     const std::string tag = argv[2];
     platform::Process& process = platform::service<platform::Process>();

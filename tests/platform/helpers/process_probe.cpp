@@ -6,6 +6,7 @@
 //                                          nice value
 //   process_probe signal                   ends itself with SIGTERM
 //   process_probe hang                     never ends by itself
+//   process_probe stubborn <file>          shrugs off SIGTERM, then creates <file> and never ends
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -66,6 +67,12 @@ int main(int argc, char** argv)
         std::ofstream out(argv[3]);
         out << "nice=" << ::getpriority(PRIO_PROCESS, 0) << '\n';
         return out ? 0 : 101;
+    }
+    if (command == "stubborn" && argc == 3) {
+        ::signal(SIGTERM, SIG_IGN);
+        std::ofstream(argv[2]) << "ready\n";
+        while (true)
+            std::this_thread::sleep_for(std::chrono::hours(1));
     }
     if (command == "signal") {
         ::raise(SIGTERM);

@@ -1,0 +1,244 @@
+// The real program, as a process of its own, ends within seconds whatever it is doing when it is
+// closed or asked to end: in the middle of a converter that never ends, while another instance
+// has the turn on the hand-over, with any kind of modal dialog open. It saves its window's
+// settings as a close does and leaves no converter behind.
+#include "app/SourceFile.h"
+#include "support/TestEnvironment.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
+#include <memory>
+#include <signal.h>
+
+namespace {
+
+constexpr int kEndWithinMs = 5000;
+
+QByteArray readAll(const QString& aPath)
+{
+    QFile file(aPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One started program and what it has reported so far.
+class Program {
+public:
+    explicit Program(const QProcessEnvironment& aEnvironment)
+    {
+        mProcess.setProcessEnvironment(aEnvironment);
+        mProcess.start(QStringLiteral(KEZ_TEST_BIN_DIR "/kez_program_probe"), {});
+    }
+    ~Program()
+    {
+        if (mProcess.state() != QProcess::NotRunning) {
+            mProcess.kill();
+            mProcess.waitForFinished(5000);
+        }
+    }
+
+    void send(const QString& aLine)
+    {
+        mProcess.write((aLine + QLatin1Char('\n')).toUtf8());
+        mProcess.waitForBytesWritten(5000);
+    }
+
+    // Waits at most aMs for a report line that starts with aStart, past those already waited for.
+    bool waitFor(const QString& aStart, int aMs = 30000)
+    {
+        const QDeadlineTimer deadline(aMs);
+        while (true) {
+            while (mProcess.canReadLine()) {
+                const QString line = QString::fromUtf8(mProcess.readLine()).trimmed();
+                mSeen << line;
+                if (line.startsWith(aStart)) {
+                    mLast = line;
+                    return true;
+                }
+            }
+            if (deadline.hasExpired() || mProcess.state() == QProcess::NotRunning)
+                return false;
+            mProcess.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
+        }
+    }
+
+    // Sends aSignal and waits for the end; the time it took, or -1 when it did not end in time.
+    qint64 endWith(int aSignal) { return timedEnd([this, aSignal] { ::kill(pid_t(mProcess.processId()), aSignal); }); }
+    qint64 close() { return timedEnd([this] { send(QStringLiteral("close")); }); }
+
+    bool endedNormally() const { return mProcess.exitStatus() == QProcess::NormalExit && mProcess.exitCode() == 0; }
+    QString seen() const { return mSeen.join(QLatin1Char('|')); }
+    // The last line waited for.
+    const QString& last() const { return mLast; }
+
+private:
+    qint64 timedEnd(const std::function<void()>& aAsk)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        aAsk();
+        if (!mProcess.waitForFinished(kEndWithinMs + 2000))
+            return -1;
+        return clock.elapsed();
+    }
+
+    QProcess mProcess;
+    QStringList mSeen;
+    QString mLast;
+};
+
+class ProgramEnd : public ::testing::Test {
+protected:
+    ProgramEnd()
+    {
+        fakeLog = environment.root() + QStringLiteral("/fake.log");
+        variables = QProcessEnvironment::systemEnvironment();
+        variables.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        variables.insert(QStringLiteral("KEZ_FAKE_LOG"), fakeLog);
+    }
+
+    QString source(const QString& aName) { return WriteSourceFile(sources, aName); }
+
+    // The process id of the hung converter, once it runs.
+    qint64 hungConverter()
+    {
+        const QDeadlineTimer deadline(30000);
+        while (!deadline.hasExpired()) {
+            for (const QByteArray& line : readAll(fakeLog).split('\n'))
+                if (line.startsWith("pid "))
+                    return line.mid(4).toLongLong();
+            QThread::msleep(10);
+        }
+        return 0;
+    }
+    static bool isGone(qint64 aPid) { return ::kill(pid_t(aPid), 0) != 0 && errno == ESRCH; }
+
+    bool browserSettingsSaved() const
+    {
+        return readAll(environment.registryFile())
+            .contains("[HKEY_CURRENT_USER\\Software\\Torvane Software\\KEZConv\\Browser]");
+    }
+
+    TestEnvironment environment;
+    FakeConverterOnPath fake;
+    QTemporaryDir sources;
+    QString fakeLog;
+    QProcessEnvironment variables;
+};
+
+} // namespace
+
+// The close stops the run after the current file; a converter that does not end by itself is asked
+// to end, and ended at once when it does not heed that either.
+TEST_F(ProgramEnd, ClosedWhileItsConverterHangsItEndsWithinSecondsAndLeavesNoConverter)
+{
+    Program program(variables);
+    ASSERT_TRUE(program.waitFor(QStringLiteral("shown"))) << program.seen().toStdString();
+    program.send(QStringLiteral("add ") + source(QStringLiteral("a hang.kez")));
+    program.send(QStringLiteral("run"));
+    const qint64 converter = hungConverter();
+    ASSERT_NE(converter, 0) << "the converter never started";
+
+    const qint64 took = program.close();
+    ASSERT_GE(took, 0) << "still running " << kEndWithinMs + 2000 << " ms after the close";
+    EXPECT_LT(took, kEndWithinMs);
+    EXPECT_TRUE(program.endedNormally());
+    EXPECT_TRUE(isGone(converter)) << "the converter was left running";
+    EXPECT_TRUE(readAll(fakeLog).contains("SIGTERM")) << "the converter was not asked to end first";
+    EXPECT_TRUE(browserSettingsSaved());
+}
+
+// While one instance converts, another waits for its turn with its events flowing: it paints, says
+// in its caption that it waits, and a close ends it at once without its file being begun.
+TEST_F(ProgramEnd, ASecondProgramWaitingForItsTurnPaintsSaysSoAndTakesAClose)
+{
+    Program first(variables);
+    ASSERT_TRUE(first.waitFor(QStringLiteral("shown")));
+    first.send(QStringLiteral("add ") + source(QStringLiteral("a hang.kez")));
+    first.send(QStringLiteral("run"));
+    ASSERT_NE(hungConverter(), 0);
+
+    Program second(variables);
+    ASSERT_TRUE(second.waitFor(QStringLiteral("shown")));
+    const QString waiting = source(QStringLiteral("b.kez"));
+    second.send(QStringLiteral("add ") + waiting);
+    second.send(QStringLiteral("run"));
+    ASSERT_TRUE(second.waitFor(QStringLiteral("title Ожидание очереди"), 10000)) << second.seen().toStdString();
+    EXPECT_TRUE(second.waitFor(QStringLiteral("painted"), 5000));
+    EXPECT_TRUE(second.waitFor(QStringLiteral("painted"), 5000)) << "its window no longer paints";
+
+    const qint64 took = second.close();
+    ASSERT_GE(took, 0);
+    EXPECT_LT(took, 2000) << "waiting for a turn needs no grace";
+    EXPECT_TRUE(second.endedNormally());
+    EXPECT_TRUE(browserSettingsSaved());
+    EXPECT_FALSE(readAll(fakeLog).contains(waiting.toUtf8())) << "its file was begun";
+
+    EXPECT_GE(first.close(), 0);
+}
+
+// A logout (SIGTERM) closes whatever dialog is open as its "Отмена" does, then the window.
+TEST_F(ProgramEnd, AnEndRequestClosesAnyModalDialogAsCancelAndEndsTheProgram)
+{
+    const struct {
+        const char* name;
+        QStringList commands;
+        const char* modal;
+    } cases[] = {
+        {"options", {QStringLiteral("options")}, "KezOptionsFrm"},
+        {"font", {QStringLiteral("options"), QStringLiteral("font")}, "LuFontSelectorFrm"},
+        {"open file", {QStringLiteral("addfiles")}, "QFileDialog"},
+        {"folder", {QStringLiteral("folder")}, "QFileDialog"},
+        {"question", {QStringLiteral("run"), QStringLiteral("run"), QStringLiteral("run")}, "QMessageBox"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(environment.registryFile());
+        Program program(variables);
+        ASSERT_TRUE(program.waitFor(QStringLiteral("shown")));
+        if (QLatin1String(c.name) == QLatin1String("question")) {
+            QFile::remove(fakeLog);
+            program.send(QStringLiteral("add ") + source(QStringLiteral("q hang.kez")));
+            program.send(c.commands[0]);
+            ASSERT_NE(hungConverter(), 0);
+            program.send(c.commands[1]);
+            program.send(c.commands[2]);
+        } else {
+            for (const QString& command : c.commands) {
+                program.send(command);
+                ASSERT_TRUE(program.waitFor(QStringLiteral("modal "))) << program.seen().toStdString();
+            }
+        }
+        if (!program.last().startsWith(QStringLiteral("modal ") + QLatin1String(c.modal))) {
+            ASSERT_TRUE(program.waitFor(QStringLiteral("modal ") + QLatin1String(c.modal))) << program.seen().toStdString();
+        }
+
+        const qint64 took = program.endWith(SIGTERM);
+        ASSERT_GE(took, 0) << "still running after the request";
+        EXPECT_LT(took, kEndWithinMs);
+        EXPECT_TRUE(program.endedNormally());
+        EXPECT_TRUE(browserSettingsSaved());
+        EXPECT_FALSE(readAll(environment.registryFile()).contains("\"SourceEncoding\"")) << "the options were saved";
+    }
+}
+
+// Without its converter the program only says so; a logout meanwhile ends it, saving nothing.
+TEST_F(ProgramEnd, AnEndRequestClosesTheMissingConverterMessage)
+{
+    variables.insert(QStringLiteral("PATH"), environment.root());
+    Program program(variables);
+    ASSERT_TRUE(program.waitFor(QStringLiteral("modal QMessageBox"))) << program.seen().toStdString();
+    const qint64 took = program.endWith(SIGTERM);
+    ASSERT_GE(took, 0);
+    EXPECT_LT(took, kEndWithinMs);
+    EXPECT_TRUE(program.endedNormally());
+    EXPECT_FALSE(QFile::exists(environment.registryFile()));
+}
