@@ -268,19 +268,14 @@ public:
         return modify(Change{std::move(path), rf::Value{valueName, {}, type, std::vector<std::uint8_t>(data, data + dataSize)}});
     }
 
-    RegResult beginBatch() override
-    {
-        std::lock_guard guard(mMutex);
-        ++mBatchDepth;
-        return RegError::Success;
-    }
+    RegResult beginBatch() override { return enter(mBatchDepth); }
 
     RegResult commitBatch() override
     {
         std::lock_guard guard(mMutex);
-        if (mBatchDepth == 0)
+        if (!leave(mBatchDepth))
             return RegError::InvalidParameter;
-        if (--mBatchDepth > 0)
+        if (mBatchDepth > 0)
             return RegError::Success;
         std::vector<Change> changes = std::move(mPending);
         mPending.clear();
@@ -299,19 +294,14 @@ public:
         return result;
     }
 
-    RegResult beginReadBatch() override
-    {
-        std::lock_guard guard(mMutex);
-        ++mReadDepth;
-        return RegError::Success;
-    }
+    RegResult beginReadBatch() override { return enter(mReadDepth); }
 
     RegResult endReadBatch() override
     {
         std::lock_guard guard(mMutex);
-        if (mReadDepth == 0)
+        if (!leave(mReadDepth))
             return RegError::InvalidParameter;
-        if (--mReadDepth == 0)
+        if (mReadDepth == 0)
             mPin.reset();
         return RegError::Success;
     }
@@ -346,6 +336,23 @@ private:
                 change.applyTo(tree);
         }
     };
+
+    // One level deeper into a batch of either kind.
+    RegResult enter(unsigned& depth)
+    {
+        std::lock_guard guard(mMutex);
+        ++depth;
+        return RegError::Success;
+    }
+
+    // One level out of a batch of either kind (the caller holds the mutex); false when none is open.
+    static bool leave(unsigned& depth)
+    {
+        if (depth == 0)
+            return false;
+        --depth;
+        return true;
+    }
 
     RegResult resolve(RegKey root, const std::u16string& subKey, KeyPath& path)
     {
