@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-// The file handling both POSIX stores share: private folders opened once and checked, and every
+// The file handling the POSIX stores share: private folders opened once and checked, and every
 // file reached relative to such a folder without following links. Failures return false or an
 // invalid descriptor with errno set.
 namespace platform::posix {
