@@ -234,7 +234,7 @@ TEST_F(KezOptions, ReadingWhileAnotherProgramSavesGivesOneWholeSave)
     const OptionsSaver saver(kKey);
     ASSERT_TRUE(saver.ready);
     std::unique_ptr<TLuKezOptions> options;
-    const SavesRead reads = ReadWhileSaving(2000, [&]() -> const TLuKezOptions& { return *(options = read()); });
+    const SavesRead reads = ReadWhileSaving(500, [&]() -> const TLuKezOptions& { return *(options = read()); });
     EXPECT_EQ(reads.mixed, 0) << "of " << reads.reads;
     EXPECT_GE(reads.changes, 20) << "the other program saved during the reads";
 }

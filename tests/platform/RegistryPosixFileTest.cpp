@@ -457,7 +457,8 @@ TEST_F(RegistryFile, TwoProgramsSavingAtOnceLeaveOneWholeSetNeverAMixture)
 TEST_F(RegistryFile, ReadBatchesWhileAnotherProgramSavesEachSeeOneWholeSave)
 {
     const fs::path fifo = makeFifo(root.path / "ready");
-    Child writer("registry_writer batchloop \"Software\\Kez\\Race\" w " + quoted(fifo));
+    // Small saves: each read batch that meets a new one parses the whole file.
+    Child writer("registry_writer batchloop \"Software\\Kez\\Race\" w " + quoted(fifo) + " 0");
     const int fd = openFifoForWriting(fifo, writer); // the first save is done
     ASSERT_GE(fd, 0) << writer.started.description;
     // At least 5,000 reads, and on until the other program has saved 30 times in between.
