@@ -22,6 +22,7 @@ void TBrowserOptions::ReadFromRegistry(platform::RegKey aRoot, const QString& aK
 {
     using namespace miRegistryTools;
     PassOn(kModule, "ReadFromRegistry", [&] {
+        RegistryReadBatch batch;
         SrcOnlyKez = ReadBoolValueDef(aRoot, aKeyPath, QStringLiteral("SrcOnlyKez"), aDefault.SrcOnlyKez);
         DestPlace = ReadLongValueRangeDef(aRoot, aKeyPath, QStringLiteral("DestPlace"), 0, 1, aDefault.DestPlace);
         DestFolder = ReadStrValueDef(aRoot, aKeyPath, QStringLiteral("DestFolder"), aDefault.DestFolder);

@@ -4,6 +4,7 @@
 #include "errors/KezError.h"
 #include "errors/mErrorHandling.h"
 #include "options/TLuKezOptions.h"
+#include "options/miRegistryTools.h"
 #include "platform/ExecutableSearch.h"
 #include "platform/Services.h"
 
@@ -83,6 +84,8 @@ bool CheckForKezCCExistence()
 void CreateAndReadOptions()
 {
     PassOn(kModule, "CreateAndReadOptions", [] {
+        // Both objects from one version of the settings, whoever saves meanwhile.
+        miRegistryTools::RegistryReadBatch batch;
         CreateAndReadKezOptions();
         CreateAndReadBrowserOptions();
     });

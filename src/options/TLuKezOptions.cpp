@@ -100,6 +100,7 @@ void TLuKezOptions::AssignFrom(const TLuKezOptions& aSource)
 void TLuKezOptions::ReadFromRegistry(platform::RegKey aRoot, const QString& aKeyPath, const TLuKezOptions& aDefaults)
 {
     PassOn(kModule, "ReadFromRegistry", [&] {
+        miRegistryTools::RegistryReadBatch batch;
         // The two flags belong to the dialog only and always start off.
         IsDirectPipe = false;
         for (const StoredEntry& entry : kStoredLayout) {

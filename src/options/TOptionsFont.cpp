@@ -37,6 +37,7 @@ void TOptionsFont::ReadFromRegistry(platform::RegKey aRoot, const QString& aKeyP
 {
     using namespace miRegistryTools;
     PassOn(kModule, "ReadFromRegistry", [&] {
+        RegistryReadBatch batch;
         Face = ReadStrValueDef(aRoot, aKeyPath, QStringLiteral("FaceName"), aDefaults.Face);
         Size = ReadLongValueDef(aRoot, aKeyPath, QStringLiteral("Pitch"), aDefaults.Size);
         Bold = ReadBoolValueDef(aRoot, aKeyPath, QStringLiteral("Bold"), aDefaults.Bold);

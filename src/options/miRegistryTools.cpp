@@ -358,4 +358,12 @@ bool RegistryBatch::Commit()
     return result == RegError::Success;
 }
 
+RegistryReadBatch::RegistryReadBatch() : mOpen(registry().beginReadBatch() == RegError::Success) {}
+
+RegistryReadBatch::~RegistryReadBatch()
+{
+    if (mOpen)
+        registry().endReadBatch();
+}
+
 } // namespace miRegistryTools

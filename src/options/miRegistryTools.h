@@ -67,4 +67,20 @@ private:
     bool mOpen;
 };
 
+// While one lives, every value read in this process comes from one version of the stored
+// settings (with this process's own writes on top), however often other programs save
+// meanwhile. Declare one at the top of a read of settings that belong together:
+//     miRegistryTools::RegistryReadBatch batch;
+// Read batches nest; the outermost one decides the version.
+class RegistryReadBatch {
+public:
+    RegistryReadBatch();
+    ~RegistryReadBatch();
+    RegistryReadBatch(const RegistryReadBatch&) = delete;
+    RegistryReadBatch& operator=(const RegistryReadBatch&) = delete;
+
+private:
+    bool mOpen;
+};
+
 } // namespace miRegistryTools

@@ -83,6 +83,20 @@ public:
     // already stored stays as it was, and the batch's changes are dropped.
     // InvalidParameter without an open batch.
     virtual RegResult commitBatch() = 0;
+
+    // Opens a read batch: until the matching endReadBatch, every read in this process (values,
+    // and whether keys exist) comes from the one version of the store that its first read finds,
+    // with this process's own changes on top: those of an open batch, and those stored since the
+    // version was taken. Changes other processes store meanwhile are not seen until it ends;
+    // a read outside every read batch sees the newest version. Read batches nest (the outermost
+    // one takes the version) and may open and end in any order with batches: a batch's changes
+    // are seen in a read batch as soon as they are made, and a batch that fails to commit drops
+    // them from its view too. A backend whose store is never seen half-changed may read each
+    // value as it is; the calls must still be matched.
+    virtual RegResult beginReadBatch() = 0;
+
+    // InvalidParameter without an open read batch.
+    virtual RegResult endReadBatch() = 0;
 };
 
 // Keeps a batch open for its lifetime; commits on leaving the scope unless commit() was called.
@@ -104,6 +118,26 @@ public:
         mOpen = false;
         return mRegistry.commitBatch();
     }
+
+private:
+    Registry& mRegistry;
+    bool mOpen;
+};
+
+// Keeps a read batch open for its lifetime.
+class RegistryReadBatch {
+public:
+    explicit RegistryReadBatch(Registry& registry)
+        : mRegistry(registry), mOpen(registry.beginReadBatch() == RegError::Success)
+    {
+    }
+    ~RegistryReadBatch()
+    {
+        if (mOpen)
+            mRegistry.endReadBatch();
+    }
+    RegistryReadBatch(const RegistryReadBatch&) = delete;
+    RegistryReadBatch& operator=(const RegistryReadBatch&) = delete;
 
 private:
     Registry& mRegistry;

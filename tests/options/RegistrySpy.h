@@ -51,6 +51,7 @@ public:
     {
         if (throwOnQuery)
             throw std::runtime_error("registry broke");
+        queriesOutsideReadBatch += readDepth == 0;
         return real().queryValue(key, valueName, type, data, dataSize);
     }
     RegResult setValue(RegKey key, const std::u16string& valueName, std::uint32_t type, const std::uint8_t* data,
@@ -72,12 +73,26 @@ public:
         commits += 1;
         return real().commitBatch();
     }
+    RegResult beginReadBatch() override
+    {
+        readBatches += readDepth == 0;
+        ++readDepth;
+        return real().beginReadBatch();
+    }
+    RegResult endReadBatch() override
+    {
+        --readDepth;
+        return real().endReadBatch();
+    }
 
     bool throwOnQuery = false;
     std::function<void()> onSetValue; // called before each value is passed on
     int opened = 0;
     int closed = 0;
     int commits = 0;
+    int readDepth = 0;
+    int readBatches = 0; // outermost read batches opened
+    int queriesOutsideReadBatch = 0;
 
 private:
     static platform::Registry& real() { return platform::defaultService<platform::Registry>(); }

@@ -1,4 +1,5 @@
 #include "options/TLuKezOptions.h"
+#include "options/OptionsSaver.h"
 #include "options/RegistrySpy.h"
 #include "support/TestEnvironment.h"
 
@@ -225,4 +226,15 @@ TEST_F(KezOptions, AWholeSaveReachesTheSettingsFileAtOnceOrNotAtAll)
     EXPECT_EQ(miRegistryTools::LastRegistryError(), platform::RegError::AccessDenied);
     EXPECT_EQ(fileText(), saved);
     expectSameOptions(*read(), changed);
+}
+
+// Another program saves the options over and over: every read gives one of its saves whole.
+TEST_F(KezOptions, ReadingWhileAnotherProgramSavesGivesOneWholeSave)
+{
+    const OptionsSaver saver(kKey);
+    ASSERT_TRUE(saver.ready);
+    std::unique_ptr<TLuKezOptions> options;
+    const SavesRead reads = ReadWhileSaving(500, [&]() -> const TLuKezOptions& { return *(options = read()); });
+    EXPECT_EQ(reads.mixed, 0) << "of " << reads.reads;
+    EXPECT_GE(reads.changes, 20) << "the other program saved during the reads";
 }

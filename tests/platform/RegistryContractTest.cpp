@@ -209,3 +209,38 @@ TEST_F(RegistryContract, AnEmptyBatchAndARepeatedCommitChangeNothing)
     ASSERT_EQ(open(u"\\Empty", &key), RegError::Success);
     EXPECT_EQ(get(key, u"Value"), dwordBytes(4));
 }
+
+// What holds on every backend: a read batch sees this program's own writes at once, nests, may
+// open and end across a batch, and must be matched.
+TEST_F(RegistryContract, AReadBatchSeesThisProgramsOwnWritesAndMustBeMatched)
+{
+    const RegKey key = create(u"\\Read");
+    set(key, u"Value", RegType::Dword, dwordBytes(1));
+    {
+        RegistryReadBatch reading(registry());
+        EXPECT_EQ(get(key, u"Value"), dwordBytes(1));
+        set(key, u"Value", RegType::Dword, dwordBytes(2));
+        EXPECT_EQ(get(key, u"Value"), dwordBytes(2));
+        RegistryBatch batch(registry());
+        set(key, u"Value", RegType::Dword, dwordBytes(3));
+        EXPECT_EQ(get(key, u"Value"), dwordBytes(3));
+        EXPECT_EQ(batch.commit(), RegError::Success);
+        RegistryReadBatch nested(registry());
+        set(create(u"\\Read\\Inner"), u"New", RegType::Dword, dwordBytes(4));
+        RegKey inner = 0;
+        ASSERT_EQ(open(u"\\Read\\Inner", &inner), RegError::Success);
+        EXPECT_EQ(get(inner, u"New"), dwordBytes(4));
+        EXPECT_EQ(get(key, u"Value"), dwordBytes(3));
+    }
+    ASSERT_EQ(registry().beginReadBatch(), RegError::Success);
+    ASSERT_EQ(registry().beginBatch(), RegError::Success);
+    set(key, u"Value", RegType::Dword, dwordBytes(5));
+    ASSERT_EQ(registry().endReadBatch(), RegError::Success);
+    EXPECT_EQ(get(key, u"Value"), dwordBytes(5));
+    ASSERT_EQ(registry().beginReadBatch(), RegError::Success);
+    ASSERT_EQ(registry().commitBatch(), RegError::Success);
+    EXPECT_EQ(get(key, u"Value"), dwordBytes(5));
+    ASSERT_EQ(registry().endReadBatch(), RegError::Success);
+    EXPECT_EQ(registry().endReadBatch(), RegError::InvalidParameter) << "no read batch is open any more";
+    EXPECT_EQ(get(key, u"Value"), dwordBytes(5));
+}

@@ -454,6 +454,125 @@ TEST_F(RegistryFile, TwoProgramsSavingAtOnceLeaveOneWholeSetNeverAMixture)
     EXPECT_GT(seen, 0);
 }
 
+TEST_F(RegistryFile, ReadBatchesWhileAnotherProgramSavesEachSeeOneWholeSave)
+{
+    const fs::path fifo = makeFifo(root.path / "ready");
+    // Small saves: each read batch that meets a new one parses the whole file.
+    Child writer("registry_writer batchloop \"Software\\Kez\\Race\" w " + quoted(fifo) + " 0");
+    const int fd = openFifoForWriting(fifo, writer); // the first save is done
+    ASSERT_GE(fd, 0) << writer.started.description;
+    // At least 5,000 reads, and on until the other program has saved 30 times in between.
+    constexpr int kReads = 5000, kChanges = 30;
+    int reads = 0, mixed = 0, changes = 0;
+    std::optional<Bytes> last;
+    for (; (reads < kReads || changes < kChanges) && reads < 40 * kReads; ++reads) {
+        RegistryReadBatch reading(registry());
+        RegKey key = 0;
+        ASSERT_EQ(registry().openKey(kHKeyCurrentUser, u"Software\\Kez\\Race", RegAccess::QueryValue, &key),
+                  RegError::Success);
+        const std::optional<Bytes> first = get(key, u"Slot0");
+        bool whole = first.has_value();
+        for (int slot = 1; slot < 16; ++slot)
+            whole = whole && get(key, u16("Slot" + std::to_string(slot))) == first;
+        registry().closeKey(key);
+        mixed += !whole;
+        changes += whole && last && *last != *first;
+        last = first;
+    }
+    writer.kill();
+    writer.finish();
+    ::close(fd);
+    EXPECT_EQ(mixed, 0) << "of " << reads << " reads";
+    EXPECT_GE(changes, kChanges) << "the other program saved during the reads";
+}
+
+// A read batch reads the version of the file its first read found, with this program's own
+// changes on top, whatever another program stores meanwhile; a read after it sees the newest.
+TEST_F(RegistryFile, AReadBatchKeepsItsVersionAndAddsOnlyThisProgramsOwnChanges)
+{
+    const RegKey key = create(u"Software\\Kez");
+    set(key, u"Theirs0", RegType::Dword, dwordBytes(7));
+    const auto theyWrite = [&](const std::string& key, const std::string& prefix) {
+        ASSERT_EQ(run("registry_writer burst \"" + key + "\" " + prefix + " 2 /dev/null"),
+                  std::optional<std::uint32_t>(0));
+    };
+    std::optional<RegistryReadBatch> reading(registry());
+    EXPECT_EQ(get(key, u"Theirs0"), dwordBytes(7));
+    theyWrite("Software\\Kez", "Theirs");
+    theyWrite("Software\\Kez\\New", "Value");
+    EXPECT_EQ(get(key, u"Theirs0"), dwordBytes(7));
+    EXPECT_EQ(get(key, u"Theirs1"), std::nullopt);
+    EXPECT_FALSE(open(u"Software\\Kez\\New"));
+
+    set(key, u"Mine", RegType::Dword, dwordBytes(5));
+    EXPECT_EQ(get(key, u"Mine"), dwordBytes(5)) << "a value stored during the read batch";
+    {
+        RegistryBatch saving(registry());
+        set(key, u"Mine", RegType::Dword, dwordBytes(6));
+        EXPECT_EQ(get(key, u"Mine"), dwordBytes(6)) << "a batch's value before it is stored";
+        EXPECT_EQ(saving.commit(), RegError::Success);
+    }
+    EXPECT_EQ(get(key, u"Mine"), dwordBytes(6));
+    EXPECT_EQ(get(key, u"Theirs0"), dwordBytes(7));
+
+    // A batch that cannot be stored leaves the read batch as it was.
+    const fs::path lock = folder / "HKEY_CURRENT_USER.reg.lock";
+    fs::remove(lock);
+    fs::create_symlink(root.path / "elsewhere", lock);
+    {
+        RegistryBatch failing(registry());
+        set(key, u"Mine", RegType::Dword, dwordBytes(9));
+        set(create(u"Software\\Kez\\Lost"), u"Value", RegType::Dword, dwordBytes(1));
+        EXPECT_EQ(get(key, u"Mine"), dwordBytes(9));
+        EXPECT_EQ(failing.commit(), RegError::AccessDenied);
+    }
+    fs::remove(lock);
+    EXPECT_EQ(get(key, u"Mine"), dwordBytes(6));
+    EXPECT_FALSE(open(u"Software\\Kez\\Lost"));
+    EXPECT_EQ(get(key, u"Theirs0"), dwordBytes(7));
+
+    reading.reset();
+    EXPECT_EQ(get(key, u"Theirs0"), dwordBytes(0));
+    EXPECT_EQ(get(key, u"Theirs1"), dwordBytes(1));
+    EXPECT_EQ(get(key, u"Mine"), dwordBytes(6));
+    EXPECT_TRUE(open(u"Software\\Kez\\New"));
+    EXPECT_FALSE(open(u"Software\\Kez\\Lost"));
+    const regfile::ParseResult parsed = regfile::parse(readText(file));
+    const regfile::Node* node = parsed.root.find({u"Software", u"Kez"});
+    ASSERT_TRUE(node && node->findValue(u"Theirs1") && node->findValue(u"Mine"));
+    EXPECT_EQ(node->findValue(u"Mine")->data, dwordBytes(6)) << "stored onto the newest file";
+}
+
+// Inside a batch a read batch takes the file with the batch's changes on top; the batch goes on
+// seeing the newest file once the read batch has ended, and may end before or after it.
+TEST_F(RegistryFile, AReadBatchInsideABatchHoldsItsVersionOnlyWhileItIsOpen)
+{
+    const RegKey key = create(u"Software\\Kez");
+    set(key, u"Theirs0", RegType::Dword, dwordBytes(7));
+    ASSERT_EQ(registry().beginBatch(), RegError::Success);
+    set(key, u"Mine", RegType::Dword, dwordBytes(1));
+    ASSERT_EQ(registry().beginReadBatch(), RegError::Success);
+    EXPECT_EQ(get(key, u"Mine"), dwordBytes(1));
+    ASSERT_EQ(run("registry_writer burst \"Software\\Kez\" Theirs 1 /dev/null"), std::optional<std::uint32_t>(0));
+    EXPECT_EQ(get(key, u"Theirs0"), dwordBytes(7));
+    set(key, u"Mine", RegType::Dword, dwordBytes(2));
+    EXPECT_EQ(get(key, u"Mine"), dwordBytes(2));
+    ASSERT_EQ(registry().endReadBatch(), RegError::Success);
+    EXPECT_EQ(get(key, u"Theirs0"), dwordBytes(0)) << "the batch alone reads the newest file";
+    EXPECT_EQ(get(key, u"Mine"), dwordBytes(2));
+
+    ASSERT_EQ(registry().beginReadBatch(), RegError::Success);
+    EXPECT_EQ(get(key, u"Theirs0"), dwordBytes(0));
+    ASSERT_EQ(registry().commitBatch(), RegError::Success);
+    EXPECT_EQ(get(key, u"Mine"), dwordBytes(2));
+    ASSERT_EQ(registry().endReadBatch(), RegError::Success);
+    const regfile::ParseResult parsed = regfile::parse(readText(file));
+    const regfile::Node* node = parsed.root.find({u"Software", u"Kez"});
+    ASSERT_TRUE(node && node->findValue(u"Theirs0") && node->findValue(u"Mine"));
+    EXPECT_EQ(node->findValue(u"Theirs0")->data, dwordBytes(0));
+    EXPECT_EQ(node->findValue(u"Mine")->data, dwordBytes(2));
+}
+
 TEST_F(RegistryFile, KeysDeeperThan512LevelsAreRefused)
 {
     std::u16string path = u"Software";

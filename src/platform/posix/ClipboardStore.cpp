@@ -18,14 +18,10 @@ ClipboardStore clipboardStore()
     std::string base = absoluteEnvironment("XDG_RUNTIME_DIR");
     if (base.empty()) {
         durable = true;
-        base = absoluteEnvironment("XDG_CACHE_HOME");
+        base = userFolder("XDG_CACHE_HOME", ".cache");
         if (base.empty()) {
-            const std::string home = homeFolder();
-            if (home.empty()) {
-                errno = ENOENT;
-                return {};
-            }
-            base = home + "/.cache";
+            errno = ENOENT;
+            return {};
         }
     }
     if (!opened.valid() || openedBase != base || !stillLinked(opened.get())) {

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -61,6 +62,14 @@ std::string homeFolder()
     if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
         return found->pw_dir;
     return {};
+}
+
+std::string userFolder(const char* variable, const char* belowHome)
+{
+    if (std::string folder = absoluteEnvironment(variable); !folder.empty())
+        return folder;
+    const std::string home = homeFolder();
+    return home.empty() ? std::string() : home + "/" + belowHome;
 }
 
 namespace {
@@ -141,7 +150,7 @@ UniqueFd openAt(int folder, const std::string& name, int flags, unsigned mode)
     return UniqueFd(::openat(folder, name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode));
 }
 
-bool readAll(int fd, std::string& out)
+bool readAll(int fd, std::string& out, std::size_t maxBytes)
 {
     out.clear();
     char buffer[65536];
@@ -154,6 +163,11 @@ bool readAll(int fd, std::string& out)
         }
         if (n == 0)
             return true;
+        if (std::size_t(n) > maxBytes - out.size()) {
+            out.clear();
+            errno = EFBIG;
+            return false;
+        }
         out.append(buffer, std::size_t(n));
     }
 }
@@ -172,7 +186,9 @@ bool writeAll(int fd, std::string_view data)
     return true;
 }
 
-bool readFileAt(int folder, const std::string& name, std::string& out)
+namespace {
+
+bool readRegularFileAt(int folder, const std::string& name, std::string& out, bool ownOnly, std::size_t maxBytes)
 {
     // Not blocking on open: a planted pipe must not hang the reader.
     UniqueFd fd = openAt(folder, name, O_RDONLY | O_NONBLOCK);
@@ -185,7 +201,27 @@ bool readFileAt(int folder, const std::string& name, std::string& out)
         errno = EINVAL;
         return false;
     }
-    return readAll(fd.get(), out);
+    if (ownOnly && st.st_uid != ::geteuid()) {
+        errno = EACCES;
+        return false;
+    }
+    if (std::uintmax_t(st.st_size) > maxBytes) {
+        errno = EFBIG;
+        return false;
+    }
+    return readAll(fd.get(), out, maxBytes);
+}
+
+} // namespace
+
+bool readFileAt(int folder, const std::string& name, std::string& out)
+{
+    return readRegularFileAt(folder, name, out, false, std::string::npos);
+}
+
+bool readOwnFileAt(int folder, const std::string& name, std::string& out, std::size_t maxBytes)
+{
+    return readRegularFileAt(folder, name, out, true, maxBytes);
 }
 
 bool writeNewFileAt(int folder, const std::string& name, std::string_view data, bool sync)

@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-// The file handling both POSIX stores share: private folders opened once and checked, and every
+// The file handling the POSIX stores share: private folders opened once and checked, and every
 // file reached relative to such a folder without following links. Failures return false or an
 // invalid descriptor with errno set.
 namespace platform::posix {
@@ -36,6 +36,10 @@ std::string absoluteEnvironment(const char* name);
 // $HOME when absolute, else the password database's entry for this user; empty when neither.
 std::string homeFolder();
 
+// An XDG base folder: the variable when it is absolute, else belowHome inside the home folder
+// ("$XDG_CACHE_HOME", else "~/.cache"); empty when neither is known.
+std::string userFolder(const char* variable, const char* belowHome);
+
 // Opens base/parts[0]/parts[1]/..., creating what is missing (mode 0700). base is taken as the
 // user set it up (it may be a link); each of parts is opened without following a link, must be
 // a folder owned by this user, and is made private (no access for group and others) if it was
@@ -48,11 +52,17 @@ bool stillLinked(int folder);
 // Opens name in folder without following a link (ELOOP for a link), close-on-exec.
 UniqueFd openAt(int folder, const std::string& name, int flags, unsigned mode = 0600);
 
-bool readAll(int fd, std::string& out);
+// Reads to the end; more than maxBytes fails with EFBIG.
+bool readAll(int fd, std::string& out, std::size_t maxBytes = std::string::npos);
 bool writeAll(int fd, std::string_view data);
 
-// The whole file; false (ENOENT when missing) otherwise.
+// The whole file; false (ENOENT when missing) otherwise. Only a regular file is read (EINVAL
+// for anything else, a pipe included, without waiting on it).
 bool readFileAt(int folder, const std::string& name, std::string& out);
+
+// readFileAt for a file that must belong to this user (EACCES otherwise) and hold at most
+// maxBytes (EFBIG otherwise, found before reading when the size says so).
+bool readOwnFileAt(int folder, const std::string& name, std::string& out, std::size_t maxBytes);
 
 // A file that must not exist yet, holding data; with sync, flushed to disk before returning.
 bool writeNewFileAt(int folder, const std::string& name, std::string_view data, bool sync);

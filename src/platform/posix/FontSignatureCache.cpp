@@ -1,60 +1,68 @@
 #include "platform/posix/FontSignatureCache.h"
+#include "platform/posix/Files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <sys/file.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <string_view>
 #include <vector>
 
 // One face a line, fields separated by tabs:
 //   size, modification time (ns), face index, TrueType 0/1, six signature words (hex), face, file
-// A face or file whose name holds a tab or a line break is not kept.
+// A face or file whose name holds a tab or a line break, or whose line would be longer than
+// kMaxLineBytes, is not kept.
+//
+// The cache lives in a folder of this user's own, opened without following links and made
+// private, like the settings; the file in it is reached without following a link and read only
+// when it is a regular file of this user's within kMaxFileBytes. Anything else reads as an empty
+// cache and is replaced by the next save.
 namespace platform::posix {
 namespace {
 
 constexpr const char* kHeader = "KezConverter font cache 1";
+constexpr const char* kFileName = "fonts.cache";
+constexpr const char* kLockName = "fonts.cache.lock";
+// A face takes some 150 bytes: these leave room for any real catalogue and its longest paths.
+constexpr std::size_t kMaxFileBytes = std::size_t(32) << 20;
+constexpr std::size_t kMaxLineBytes = 16 * 1024;
+constexpr std::size_t kFields = 12;
 
-std::string cacheFolder()
+UniqueFd openCacheFolder()
 {
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    std::string base = cache && *cache == '/' ? cache : "";
-    if (base.empty()) {
-        const char* home = std::getenv("HOME");
-        if (!home || *home != '/')
-            return {};
-        base = std::string(home) + "/.cache";
-    }
-    return base + "/KezConverter";
+    const std::string base = userFolder("XDG_CACHE_HOME", ".cache");
+    return base.empty() ? UniqueFd() : openPrivateFolder(base, {"KezConverter"});
 }
 
 bool storable(const std::string& aText) { return aText.find_first_of("\t\n\r") == std::string::npos; }
 
-std::vector<std::string> split(const std::string& aLine)
+// The fields of a line; more than kFields make it no line of ours.
+bool split(std::string_view aLine, std::vector<std::string_view>& aFields)
 {
-    std::vector<std::string> fields;
-    size_t start = 0;
-    for (size_t tab; (tab = aLine.find('\t', start)) != std::string::npos; start = tab + 1)
-        fields.push_back(aLine.substr(start, tab - start));
-    fields.push_back(aLine.substr(start));
-    return fields;
+    aFields.clear();
+    while (aFields.size() < kFields) {
+        const std::size_t tab = aLine.find('\t');
+        aFields.push_back(aLine.substr(0, tab));
+        if (tab == std::string_view::npos)
+            return aFields.size() == kFields;
+        aLine.remove_prefix(tab + 1);
+    }
+    return false;
 }
 
-bool parseNumber(const std::string& aText, long long& aValue, int aBase = 10)
+bool parseNumber(std::string_view aText, long long& aValue, int aBase = 10)
 {
     if (aText.empty() || aText.size() > 20)
         return false;
+    const std::string text(aText);
     char* end = nullptr;
     errno = 0;
-    aValue = std::strtoll(aText.c_str(), &end, aBase);
-    return errno == 0 && end == aText.c_str() + aText.size();
+    aValue = std::strtoll(text.c_str(), &end, aBase);
+    return errno == 0 && end == text.c_str() + text.size();
 }
 
-bool parseWord(const std::string& aText, std::uint32_t& aWord)
+bool parseWord(std::string_view aText, std::uint32_t& aWord)
 {
     long long value = 0;
     if (aText.size() != 8 || !parseNumber(aText, value, 16) || value < 0 || value > 0xFFFFFFFFLL)
@@ -63,10 +71,10 @@ bool parseWord(const std::string& aText, std::uint32_t& aWord)
     return true;
 }
 
-bool parseLine(const std::string& aLine, std::string& aKey, CachedFace& aFace)
+bool parseLine(std::string_view aLine, std::string& aKey, CachedFace& aFace)
 {
-    const std::vector<std::string> fields = split(aLine);
-    if (fields.size() != 12)
+    std::vector<std::string_view> fields;
+    if (aLine.size() > kMaxLineBytes || !split(aLine, fields))
         return false;
     long long index = 0;
     long long trueType = 0;
@@ -81,10 +89,30 @@ bool parseLine(const std::string& aLine, std::string& aKey, CachedFace& aFace)
         if (!parseWord(fields[8 + i], aFace.font.signature.codePages[i]))
             return false;
     aFace.font.trueType = trueType == 1;
-    aFace.font.face = fields[10];
+    aFace.font.face = std::string(fields[10]);
     if (fields[11].empty() || fields[11][0] != '/')
         return false;
-    aKey = faceKey(fields[11], int(index));
+    aKey = faceKey(std::string(fields[11]), int(index));
+    return true;
+}
+
+// The line of one face, or nothing when it cannot be kept.
+bool formatLine(const std::string& aKey, const CachedFace& aFace, std::string& aOut)
+{
+    const size_t zero = aKey.find('\0');
+    const std::string file = aKey.substr(0, zero);
+    if (!storable(file) || !storable(aFace.font.face))
+        return false;
+    char numbers[160];
+    const FontSignature& s = aFace.font.signature;
+    std::snprintf(numbers, sizeof numbers, "%lld\t%lld\t%s\t%d\t%08X\t%08X\t%08X\t%08X\t%08X\t%08X\t", aFace.size,
+                  aFace.modifiedNs, aKey.substr(zero + 1).c_str(), aFace.font.trueType ? 1 : 0, s.unicodeSubsets[0],
+                  s.unicodeSubsets[1], s.unicodeSubsets[2], s.unicodeSubsets[3], s.codePages[0], s.codePages[1]);
+    std::string line = numbers + aFace.font.face + '\t' + file;
+    if (line.size() > kMaxLineBytes || aOut.size() + line.size() >= kMaxFileBytes)
+        return false;
+    aOut += line;
+    aOut += '\n';
     return true;
 }
 
@@ -101,14 +129,22 @@ std::string faceKey(const std::string& aFile, int aIndex)
 std::unordered_map<std::string, CachedFace> loadFontCache()
 {
     std::unordered_map<std::string, CachedFace> faces;
-    const std::string folder = cacheFolder();
-    if (folder.empty())
+    const UniqueFd folder = openCacheFolder();
+    std::string text;
+    if (!folder.valid() || !readOwnFileAt(folder.get(), kFileName, text, kMaxFileBytes))
         return faces;
-    std::ifstream in(folder + "/fonts.cache", std::ios::binary);
-    std::string line;
-    if (!std::getline(in, line) || line != kHeader)
-        return faces;
-    while (std::getline(in, line)) {
+    std::string_view rest = text;
+    bool first = true;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        const std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        if (first) {
+            if (line != kHeader)
+                return faces;
+            first = false;
+            continue;
+        }
         std::string key;
         CachedFace face;
         if (parseLine(line, key, face))
@@ -119,45 +155,18 @@ std::unordered_map<std::string, CachedFace> loadFontCache()
 
 void saveFontCache(const std::unordered_map<std::string, CachedFace>& aFaces)
 {
-    const std::string folder = cacheFolder();
-    if (folder.empty())
+    const UniqueFd folder = openCacheFolder();
+    if (!folder.valid())
         return;
-    const std::string parent = folder.substr(0, folder.rfind('/'));
-    ::mkdir(parent.c_str(), 0700);
-    ::mkdir(folder.c_str(), 0700);
-
-    std::ostringstream out;
-    out << kHeader << '\n';
-    for (const auto& [key, face] : aFaces) {
-        const size_t zero = key.find('\0');
-        const std::string file = key.substr(0, zero);
-        if (!storable(file) || !storable(face.font.face))
-            continue;
-        char words[64];
-        const FontSignature& s = face.font.signature;
-        std::snprintf(words, sizeof words, "%08X\t%08X\t%08X\t%08X\t%08X\t%08X", s.unicodeSubsets[0],
-                      s.unicodeSubsets[1], s.unicodeSubsets[2], s.unicodeSubsets[3], s.codePages[0], s.codePages[1]);
-        out << face.size << '\t' << face.modifiedNs << '\t' << key.substr(zero + 1) << '\t'
-            << (face.font.trueType ? 1 : 0) << '\t' << words << '\t' << face.font.face << '\t' << file << '\n';
-    }
-    const std::string text = out.str();
-
-    std::string temporary = folder + "/fonts.cache.XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
+    std::string text = std::string(kHeader) + '\n';
+    for (const auto& [key, face] : aFaces)
+        formatLine(key, face, text);
+    // Another process saving now writes much the same; the cache only saves time.
+    const UniqueFd lock = lockAt(folder.get(), kLockName, LOCK_EX | LOCK_NB);
+    if (!lock.valid())
         return;
-    size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        written += size_t(n);
-    }
-    const bool complete = ::close(fd) == 0 && written == text.size();
-    if (!complete || ::rename(temporary.c_str(), (folder + "/fonts.cache").c_str()) != 0)
-        ::unlink(temporary.c_str());
+    removeTemporariesAt(folder.get(), kFileName);
+    replaceFileAt(folder.get(), kFileName, text, false);
 }
 
 } // namespace platform::posix

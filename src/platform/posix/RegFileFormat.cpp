@@ -368,6 +368,20 @@ Node& Node::createPath(const std::vector<std::u16string>& path)
     return *node;
 }
 
+Node Node::copy() const
+{
+    Node result;
+    result.name = name;
+    result.folded = folded;
+    result.values = values;
+    result.valueIndex = valueIndex;
+    result.childIndex = childIndex;
+    result.children.reserve(children.size());
+    for (const auto& child : children)
+        result.children.push_back(std::make_unique<Node>(child->copy()));
+    return result;
+}
+
 ParseResult parse(std::string_view text)
 {
     ParseResult result;

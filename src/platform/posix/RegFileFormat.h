@@ -52,6 +52,9 @@ struct Node {
     Node* find(const std::vector<std::u16string>& path);
     // Creates every missing key on path.
     Node& createPath(const std::vector<std::u16string>& path);
+
+    // A deep copy of this key and everything below it.
+    Node copy() const;
 };
 
 struct ParseResult {

@@ -5,6 +5,7 @@
 // replaces it with a fully written and flushed temporary file, so a writer killed at any moment
 // leaves either the old or the new file, and two programs writing at once lose nothing. Inside a
 // batch the changes are kept and replayed onto the file in one such replacement when it ends.
+// A read batch keeps a copy of the version its first read parsed, and reads from that alone.
 // A file that does not parse is used for what parses; before it is first replaced, the
 // original is kept beside it as HKEY_CURRENT_USER.reg.corrupt-<time>.
 // The KezConverter folder must be this user's own; it is opened once and every file is reached
@@ -63,13 +64,7 @@ RegResult lastError() { return resultFromErrno(errno); }
 
 // Where the store lives now: read on every use, so that a changed environment (a test's private
 // folder) is honoured.
-std::string configHome()
-{
-    if (std::string xdg = posix::absoluteEnvironment("XDG_CONFIG_HOME"); !xdg.empty())
-        return xdg;
-    const std::string home = posix::homeFolder();
-    return home.empty() ? std::string() : home + "/.config";
-}
+std::string configHome() { return posix::userFolder("XDG_CONFIG_HOME", ".config"); }
 
 // configHome() == base, asked for every value a save writes: without building the string when
 // the environment names the folder.
@@ -183,7 +178,7 @@ public:
         if (RegResult r = resolve(root, subKey, path); r != RegError::Success)
             return r;
         const rf::Node* hive = nullptr;
-        if (RegResult r = current(hive); r != RegError::Success)
+        if (RegResult r = view(hive); r != RegError::Success)
             return r;
         if (!hive->find(*path))
             return RegError::FileNotFound;
@@ -202,11 +197,19 @@ public:
         // Inside a batch, creating is a write like any other: making a key the file already has
         // again at the commit changes nothing, so the file need not be looked at now.
         const rf::Node* hive = &mCachedTree;
-        if (!inBatchWithCache()) {
-            if (RegResult r = current(hive); r != RegError::Success)
+        bool exists = false;
+        if (mReadDepth > 0) {
+            if (RegResult r = view(hive); r != RegError::Success)
                 return r;
+            exists = hive->find(*path) != nullptr;
+        } else {
+            if (!inBatchWithCache()) {
+                if (RegResult r = current(hive); r != RegError::Success)
+                    return r;
+            }
+            exists = (path == mKnownPath && mKnownGeneration == mTreeGeneration) || hive->find(*path);
         }
-        if (!(path == mKnownPath && mKnownGeneration == mTreeGeneration) && !hive->find(*path)) {
+        if (!exists) {
             if (RegResult r = modify(Change{path, std::nullopt}); r != RegError::Success)
                 return r;
         }
@@ -224,7 +227,7 @@ public:
         if (data && !dataSize)
             return RegError::InvalidParameter;
         const rf::Node* hive = nullptr;
-        if (RegResult r = current(hive); r != RegError::Success)
+        if (RegResult r = view(hive); r != RegError::Success)
             return r;
         const rf::Node* node = hive->find(*path);
         if (!node)
@@ -265,29 +268,42 @@ public:
         return modify(Change{std::move(path), rf::Value{valueName, {}, type, std::vector<std::uint8_t>(data, data + dataSize)}});
     }
 
-    RegResult beginBatch() override
-    {
-        std::lock_guard guard(mMutex);
-        ++mBatchDepth;
-        return RegError::Success;
-    }
+    RegResult beginBatch() override { return enter(mBatchDepth); }
 
     RegResult commitBatch() override
     {
         std::lock_guard guard(mMutex);
-        if (mBatchDepth == 0)
+        if (!leave(mBatchDepth))
             return RegError::InvalidParameter;
-        if (--mBatchDepth > 0)
+        if (mBatchDepth > 0)
             return RegError::Success;
         std::vector<Change> changes = std::move(mPending);
         mPending.clear();
         if (changes.empty())
             return RegError::Success;
         const RegResult result = write(changes, true);
-        // On failure the cached tree still holds the dropped changes.
-        if (result != RegError::Success)
+        if (result == RegError::Success) {
+            if (mPin)
+                mPin->stored.insert(mPin->stored.end(), changes.begin(), changes.end());
+        } else {
+            // The cached tree, and a read batch's view, still hold the dropped changes.
             mCacheValid = false;
+            if (mPin)
+                mPin->rebuild(mPending);
+        }
         return result;
+    }
+
+    RegResult beginReadBatch() override { return enter(mReadDepth); }
+
+    RegResult endReadBatch() override
+    {
+        std::lock_guard guard(mMutex);
+        if (!leave(mReadDepth))
+            return RegError::InvalidParameter;
+        if (mReadDepth == 0)
+            mPin.reset();
+        return RegError::Success;
     }
 
     RegResult closeKey(RegKey key) override
@@ -303,6 +319,40 @@ private:
         KeyPath path;
         std::uint32_t access = 0;
     };
+
+    // What a read batch reads: one version of the file, with this process's changes since on top.
+    struct Pin {
+        rf::Node tree;
+        std::string text;           // the version's bytes, to make the view again
+        std::vector<Change> stored; // this process's changes stored since the version was taken
+
+        // After a failed commit: the version, what was stored since, and what is still pending.
+        void rebuild(const std::vector<Change>& pending)
+        {
+            tree = rf::parse(text).root;
+            for (const Change& change : stored)
+                change.applyTo(tree);
+            for (const Change& change : pending)
+                change.applyTo(tree);
+        }
+    };
+
+    // One level deeper into a batch of either kind.
+    RegResult enter(unsigned& depth)
+    {
+        std::lock_guard guard(mMutex);
+        ++depth;
+        return RegError::Success;
+    }
+
+    // One level out of a batch of either kind (the caller holds the mutex); false when none is open.
+    static bool leave(unsigned& depth)
+    {
+        if (depth == 0)
+            return false;
+        --depth;
+        return true;
+    }
 
     RegResult resolve(RegKey root, const std::u16string& subKey, KeyPath& path)
     {
@@ -435,6 +485,22 @@ private:
         return RegError::Success;
     }
 
+    // What a read sees: in a read batch the version it took (taken now if it is the first
+    // read), else the newest.
+    RegResult view(const rf::Node*& hive)
+    {
+        if (mReadDepth == 0)
+            return current(hive);
+        if (!mPin) {
+            const rf::Node* newest = nullptr;
+            if (RegResult r = current(newest); r != RegError::Success)
+                return r;
+            mPin = Pin{newest->copy(), mCachedText, {}};
+        }
+        hive = &mPin->tree;
+        return RegError::Success;
+    }
+
     bool inBatchWithCache() const { return mBatchDepth > 0 && mCacheValid && configHomeIs(mCachedBase); }
 
     // The key at path in the cached tree, made if missing. A save writes many values to one key
@@ -451,8 +517,14 @@ private:
 
     RegResult modify(Change change)
     {
-        if (mBatchDepth == 0)
-            return write({change}, false);
+        if (mBatchDepth == 0) {
+            const RegResult result = write({change}, false);
+            if (result == RegError::Success && mPin) {
+                change.applyTo(mPin->tree);
+                mPin->stored.push_back(std::move(change));
+            }
+            return result;
+        }
         // A write in a batch needs the file only once: the commit applies the changes to the
         // file as it is then, and a read in between looks at the file again.
         if (!inBatchWithCache()) {
@@ -463,6 +535,8 @@ private:
         rf::Node& key = cachedKey(change.path);
         if (change.value)
             key.setValue(change.value->name, change.value->type, change.value->data);
+        if (mPin)
+            change.applyTo(mPin->tree);
         mPending.push_back(std::move(change));
         return RegError::Success;
     }
@@ -551,6 +625,9 @@ private:
 
     unsigned mBatchDepth = 0;
     std::vector<Change> mPending;
+
+    unsigned mReadDepth = 0;
+    std::optional<Pin> mPin; // taken by the first read in a read batch
 
     bool mCacheValid = false;
     bool mCachedDefects = false;

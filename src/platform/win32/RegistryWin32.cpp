@@ -74,25 +74,32 @@ public:
 
     RegResult closeKey(RegKey key) override { return RegResult(RegCloseKey(toHkey(key))); }
 
-    // The registry journals each change itself, so a batch only has to be matched.
-    RegResult beginBatch() override
-    {
-        ++mBatchDepth;
-        return ERROR_SUCCESS;
-    }
-
-    RegResult commitBatch() override
-    {
-        unsigned depth = mBatchDepth.load();
-        do {
-            if (depth == 0)
-                return ERROR_INVALID_PARAMETER;
-        } while (!mBatchDepth.compare_exchange_weak(depth, depth - 1));
-        return ERROR_SUCCESS;
-    }
+    // The registry journals each change itself, and a reader never sees one half-made, so
+    // batches of either kind only have to be matched.
+    RegResult beginBatch() override { return enter(mBatchDepth); }
+    RegResult commitBatch() override { return leave(mBatchDepth); }
+    RegResult beginReadBatch() override { return enter(mReadDepth); }
+    RegResult endReadBatch() override { return leave(mReadDepth); }
 
 private:
+    static RegResult enter(std::atomic<unsigned>& depth)
+    {
+        ++depth;
+        return ERROR_SUCCESS;
+    }
+
+    static RegResult leave(std::atomic<unsigned>& depth)
+    {
+        unsigned open = depth.load();
+        do {
+            if (open == 0)
+                return ERROR_INVALID_PARAMETER;
+        } while (!depth.compare_exchange_weak(open, open - 1));
+        return ERROR_SUCCESS;
+    }
+
     std::atomic<unsigned> mBatchDepth{0};
+    std::atomic<unsigned> mReadDepth{0};
 };
 
 } // namespace

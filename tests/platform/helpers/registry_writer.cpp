@@ -6,9 +6,10 @@
 //   registry_writer burst <key> <prefix> <count> <fifo>
 //     waits until the fifo is written and closed, then writes "<prefix><i>" = i as a number for
 //     i < count and ends; exit code 1 when a write failed.
-//   registry_writer batchloop <key> <tag> <fifo>
+//   registry_writer batchloop <key> <tag> <fifo> [<bulk>]
 //     saves "Slot0".."Slot15" = "<tag>:<i>" in one batch, for i = 0, 1, 2, ... until killed;
-//     opens the fifo once the first save is done.
+//     opens the fifo once the first save is done. Each save also writes a "Bulk" value of
+//     <bulk> bytes (64 KiB unless given; none for 0).
 //   registry_writer batchburst <key> <tag> <count> <fifo>
 //     waits until the fifo is written and closed, then saves "Slot0".."Slot15" = "<tag>" in one
 //     batch, count times; exit code 1 when a save failed.
@@ -46,7 +47,8 @@ int main(int argc, char** argv)
     return 2; // the tests that start it are POSIX only
 #else
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const bool loop = args.size() == 4 && (args[0] == "loop" || args[0] == "batchloop");
+    const bool loop = (args.size() == 4 && args[0] == "loop") ||
+                      ((args.size() == 4 || args.size() == 5) && args[0] == "batchloop");
     const bool batch = args[0].rfind("batch", 0) == 0;
     if (!loop && !(args.size() == 5 && (args[0] == "burst" || args[0] == "batchburst")))
         return 2;
@@ -62,7 +64,8 @@ int main(int argc, char** argv)
         return 1;
     if (batch) {
         const int rounds = loop ? -1 : std::stoi(args[3]);
-        const std::vector<std::uint8_t> bulk(64 * 1024, std::uint8_t(args[2].size()));
+        const std::size_t bulkSize = loop && args.size() == 5 ? std::stoul(args[4]) : 64 * 1024;
+        const std::vector<std::uint8_t> bulk(bulkSize, std::uint8_t(args[2].size()));
         for (unsigned long i = 0; rounds < 0 || i < unsigned(rounds); ++i) {
             std::vector<std::uint8_t> text;
             for (char c : args[2] + (loop ? ":" + std::to_string(i) : std::string()) + '\0')
@@ -71,7 +74,7 @@ int main(int argc, char** argv)
             for (int slot = 0; slot < 16; ++slot)
                 if (!set(key, "Slot" + std::to_string(slot), RegType::Sz, text))
                     return 1;
-            if (!set(key, "Bulk", RegType::Binary, bulk) || save.commit() != RegError::Success)
+            if ((bulkSize > 0 && !set(key, "Bulk", RegType::Binary, bulk)) || save.commit() != RegError::Success)
                 return 1;
             if (loop && i == 0)
                 fd = ::open(args[3].c_str(), O_RDONLY);
