@@ -20,6 +20,7 @@ struct EnumeratedFont {
     std::string face; // UTF-8; the family name Windows shows for the face
     bool trueType = false; // TrueType or OpenType outlines; bitmap and Type 1 faces are not
     FontSignature signature;
+    std::string file; // UTF-8 path of the font file where the system names it (POSIX); else empty
 
     bool operator==(const EnumeratedFont&) const = default;
 };
