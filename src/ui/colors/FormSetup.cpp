@@ -8,7 +8,9 @@
 #include <QEvent>
 #include <QMargins>
 #include <QRect>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 void SetUpForm(QWidget* aForm, const QString& aName, int aWidthTwips, int aHeightTwips, FormSizing aSizing)
 {
@@ -31,13 +33,12 @@ void SetUpAppForm(QWidget* aForm, const QString& aName, const QString& aTitle, i
 
 namespace {
 
-// The window system's frame round a shown window; none before it has one.
+// The window system's frame round a shown window; none before it has one. Asked of the window
+// system each time: a widget keeps what it learnt first, which may be from before the frame.
 QMargins FrameOf(const QWidget* aWindow)
 {
-    const QRect frame = aWindow->frameGeometry();
-    const QRect client = aWindow->geometry();
-    return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-                    frame.bottom() - client.bottom());
+    const QWindow* window = aWindow->windowHandle();
+    return window ? window->frameMargins() : QMargins();
 }
 
 // What the frame of a window about to be shown will be like: that of another framed window of
@@ -60,6 +61,14 @@ public:
         , mArea(std::move(aArea))
     {
         aWindow->installEventFilter(this);
+        // The window system tells the widget nothing when it frames the window: look again
+        // now and then until it has, for a while.
+        mLook.setInterval(50);
+        connect(&mLook, &QTimer::timeout, this, [this] {
+            if (++mLooks >= kMaxLooks)
+                mLook.stop();
+            Settle();
+        });
     }
 
     bool eventFilter(QObject* aWatched, QEvent* aEvent) override
@@ -67,35 +76,55 @@ public:
         if (aWatched != mWindow)
             return false;
         if (aEvent->type() == QEvent::Show) {
-            mSettled = false;
-            Centre(FrameOf(mWindow).isNull() ? ExpectedFrame(mWindow) : FrameOf(mWindow));
-        } else if (!mSettled && (aEvent->type() == QEvent::Move || aEvent->type() == QEvent::Resize)) {
-            // The first frame the window system reports settles it.
             const QMargins frame = FrameOf(mWindow);
-            if (!frame.isNull()) {
-                mSettled = true;
-                if (frame != mUsed)
-                    Centre(frame);
-            }
+            mSettled = !frame.isNull();
+            Centre(mSettled ? frame : ExpectedFrame(mWindow), mSettled);
+            mLooks = 0;
+            if (!mSettled)
+                mLook.start();
+        } else if (aEvent->type() == QEvent::Move || aEvent->type() == QEvent::Resize) {
+            Settle();
         }
         return false;
     }
 
 private:
-    void Centre(const QMargins& aFrame)
+    static constexpr int kMaxLooks = 40;
+
+    // Once the window's own frame is known: centred again if it is not the one expected.
+    void Settle()
+    {
+        if (mSettled)
+            return;
+        const QMargins frame = FrameOf(mWindow);
+        if (frame.isNull())
+            return;
+        mSettled = true;
+        mLook.stop();
+        if (frame != mUsed)
+            Centre(frame, true);
+    }
+
+    // Until the window is framed, a move places the window itself, not its frame.
+    void Centre(const QMargins& aFrame, bool aFramed)
     {
         mUsed = aFrame;
         const QRect area = mArea();
         const QSize outer = mWindow->size().grownBy(aFrame);
-        // A window's position is that of its frame.
-        mWindow->move(area.left() + (area.width() - outer.width()) / 2,
-                      area.top() + (area.height() - outer.height()) / 2);
+        const QPoint at(area.left() + (area.width() - outer.width()) / 2,
+                        area.top() + (area.height() - outer.height()) / 2);
+        if (aFramed && mWindow->windowHandle())
+            mWindow->windowHandle()->setFramePosition(at);
+        else
+            mWindow->move(at + QPoint(aFrame.left(), aFrame.top()));
     }
 
     QWidget* mWindow;
     std::function<QRect()> mArea;
     QMargins mUsed;
     bool mSettled = false;
+    QTimer mLook;
+    int mLooks = 0;
 };
 
 } // namespace
