@@ -27,7 +27,9 @@ struct EnumeratedFont {
 
 // The installed fonts, as EnumFontFamiliesEx with DEFAULT_CHARSET reports them: one record per
 // enumerated entry, in enumeration order. A face may come more than once (Windows reports it
-// once per character set); sorting and removing repeats is the caller's business.
+// once per character set); sorting and removing repeats is the caller's business. Every record of
+// a family carries the signature of the family's regular face (upright, normal weight, else the
+// nearest), whichever of its faces comes first.
 class FontEnumeration {
 public:
     virtual ~FontEnumeration() = default;
