@@ -9,7 +9,7 @@ packages=(
   libfontconfig-dev libfreetype-dev
   libgtest-dev googletest
   clang libclang-rt-14-dev
-  xvfb xauth fonts-dejavu-core fonts-liberation2 python3-fonttools qt6-translations-l10n
+  xvfb xauth openbox fonts-dejavu-core fonts-liberation2 python3-fonttools qt6-translations-l10n
   g++-mingw-w64-x86-64 mingw-w64-tools wine64 wine
   desktop-file-utils appstream xdg-utils libfile-mimeinfo-perl shared-mime-info lintian dpkg-dev
 )

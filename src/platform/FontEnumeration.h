@@ -20,13 +20,16 @@ struct EnumeratedFont {
     std::string face; // UTF-8; the family name Windows shows for the face
     bool trueType = false; // TrueType or OpenType outlines; bitmap and Type 1 faces are not
     FontSignature signature;
+    std::string file; // UTF-8 path of the font file where the system names it (POSIX); else empty
 
     bool operator==(const EnumeratedFont&) const = default;
 };
 
 // The installed fonts, as EnumFontFamiliesEx with DEFAULT_CHARSET reports them: one record per
 // enumerated entry, in enumeration order. A face may come more than once (Windows reports it
-// once per character set); sorting and removing repeats is the caller's business.
+// once per character set); sorting and removing repeats is the caller's business. Every record of
+// a family carries the signature of the family's regular face (upright, normal weight, else the
+// nearest), whichever of its faces comes first.
 class FontEnumeration {
 public:
     virtual ~FontEnumeration() = default;

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QFile>
+#include <QTest>
 
 using namespace OptionsTestSupport;
 
@@ -73,8 +74,16 @@ TEST_F(OptionsDialogWiring, CancelWritesNothing)
         d.findChild<QComboBox*>(QStringLiteral("theRuMode"))->setCurrentIndex(2);
         d.findChild<QPushButton*>(QStringLiteral("theCancel"))->click();
     });
+    // Enter on the focused "Отмена" cancels as well.
+    pressOptions([](KezOptionsFrm& d) {
+        d.findChild<QComboBox*>(QStringLiteral("theSourceEncoding"))->setCurrentIndex(0);
+        auto* cancel = d.findChild<QPushButton*>(QStringLiteral("theCancel"));
+        cancel->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(cancel, Qt::Key_Return);
+    });
     EXPECT_EQ(settingsFile(), before);
     EXPECT_EQ(miKezConverterMain::gKezOptions().RusMode, 0);
+    EXPECT_EQ(miKezConverterMain::gKezOptions().SourceEncoding, 1);
 }
 
 } // namespace

@@ -6,6 +6,10 @@ Usage: make_test_fonts.py <output folder> [--bench N]
   <output folder>/files/      the fonts
   <output folder>/fonts.conf  FONTCONFIG_FILE for the tests (its cache inside the folder)
   <output folder>/manifest.tsv  face, TrueType flag, ulUnicodeRange1..4, ulCodePageRange1..2 (hex)
+  <output folder>/styled/     one family in three faces (Bold, Italic, Regular), each with its own
+                              coverage, for the tests that choose the face standing for a family
+  <output folder>/late/       a face whose letters are flat bars, for the tests that install a font
+                              while the program runs
 With --bench N: N further faces named "Bench Face NNNN" instead of the test set.
 """
 import os
@@ -46,18 +50,34 @@ TEST_FONTS = [
     ("test-no-os2.ttf", "Test No Os2", "Regular", None, (0, 0, 0, 0), (0, 0), "ttf", False),
 ]
 
+# The faces of one family, each with coverage of its own: the regular one covers the most.
+STYLED_FONTS = [
+    ("styled-bold.ttf", "Test Styled", "Bold", None, (LATIN_FULL, 0, 0, 0), (CP1252, 0), "ttf", True),
+    ("styled-italic.ttf", "Test Styled", "Italic", None, (LATIN_FULL | CYRILLIC, 0, 0, 0), (CP1252 | CP1251, 0),
+     "ttf", True),
+    ("styled-regular.ttf", "Test Styled", "Regular", None, (LATIN_FULL | CYRILLIC | GREEK, GREEK_EXTENDED, 0, 0),
+     (CP1252 | CP1251 | CP1253, 0), "ttf", True),
+]
+LATE_FONT = ("test-late.ttf", "Test Late Face", "Regular", None, (LATIN_FULL | CYRILLIC, 0, 0, 0),
+             (CP1252 | CP1251, 0), "ttf", True)
+
 CHARS = "AaБбΑα "
 
 
-def draw_box(pen):
-    pen.moveTo((50, 0))
-    pen.lineTo((50, 700))
-    pen.lineTo((550, 700))
-    pen.lineTo((550, 0))
+def draw_box(pen, top=700, bottom=0):
+    pen.moveTo((50, bottom))
+    pen.lineTo((50, top))
+    pen.lineTo((550, top))
+    pen.lineTo((550, bottom))
     pen.closePath()
 
 
-def build(path, family, style, typo_family, usb, csb, outlines, with_os2):
+def draw_bar(pen):
+    # Unlike any letter of a real face: a wide, flat bar above the baseline.
+    draw_box(pen, top=400, bottom=300)
+
+
+def build(path, family, style, typo_family, usb, csb, outlines, with_os2, draw=draw_box):
     cff = outlines == "cff"
     fb = FontBuilder(1000, isTTF=not cff)
     names = [".notdef", "space"] + ["g%04X" % ord(c) for c in CHARS if c != " "]
@@ -70,7 +90,7 @@ def build(path, family, style, typo_family, usb, csb, outlines, with_os2):
         for name in names:
             pen = T2CharStringPen(600, None)
             if name != "space":
-                draw_box(pen)
+                draw(pen)
             charstrings[name] = pen.getCharString()
         ps_name = (family + "-" + style).replace(" ", "")
         fb.setupCFF(ps_name.encode("ascii", "replace").decode(), {"FullName": family}, charstrings, {})
@@ -79,7 +99,7 @@ def build(path, family, style, typo_family, usb, csb, outlines, with_os2):
         for name in names:
             pen = TTGlyphPen(None)
             if name != "space":
-                draw_box(pen)
+                draw(pen)
             glyphs[name] = pen.glyph()
         fb.setupGlyf(glyphs)
     fb.setupHorizontalMetrics({name: (600, 50) for name in names})
@@ -91,15 +111,17 @@ def build(path, family, style, typo_family, usb, csb, outlines, with_os2):
         name_strings["typographicSubfamily"] = style
     fb.setupNameTable(name_strings, mac=False)
     bold = style == "Bold"
-    fb.setupOS2(version=4, usWeightClass=700 if bold else 400, fsSelection=0x20 if bold else 0x40,
+    italic = style == "Italic"
+    fb.setupOS2(version=4, usWeightClass=700 if bold else 400,
+                fsSelection=0x20 if bold else 0x01 if italic else 0x40,
                 sTypoAscender=800, sTypoDescender=-200, usWinAscent=800, usWinDescent=200,
                 ulUnicodeRange1=usb[0], ulUnicodeRange2=usb[1], ulUnicodeRange3=usb[2], ulUnicodeRange4=usb[3],
                 ulCodePageRange1=csb[0], ulCodePageRange2=csb[1])
     fb.setupPost()
     if not with_os2:
         del fb.font["OS/2"]
-    if bold:
-        fb.font["head"].macStyle = 1
+    if bold or italic:
+        fb.font["head"].macStyle = 1 if bold else 2
     fb.font.save(path)
 
 
@@ -127,6 +149,11 @@ def main():
             build(os.path.join(files, file), family, style, typo, usb, csb, outlines, with_os2)
             words = list(usb) + list(csb) if with_os2 else [0] * 6
             manifest.write("\t".join([file, family, "1"] + ["%08X" % w for w in words]) + "\n")
+    if len(sys.argv) == 2:
+        for (sub, fonts, draw) in (("styled", STYLED_FONTS, draw_box), ("late", [LATE_FONT], draw_bar)):
+            os.makedirs(os.path.join(folder, sub), exist_ok=True)
+            for (file, family, style, typo, usb, csb, outlines, with_os2) in fonts:
+                build(os.path.join(folder, sub, file), family, style, typo, usb, csb, outlines, with_os2, draw)
     write_config(folder)
 
 

@@ -169,6 +169,31 @@ TEST_F(FontEnumerationTest, FilesCutShortOrOverwrittenWithGarbageAreLeftOut)
     EXPECT_EQ(fonts[0].face, "Test Greek");
 }
 
+TEST_F(FontEnumerationTest, FamilyTakesItsRegularFacesSignatureWhicheverFaceComesFirst)
+{
+    // Bold, Italic and Regular each with coverage of its own; the files named so that each face
+    // in turn comes first.
+    const std::string faces[3] = {"styled-bold.ttf", "styled-italic.ttf", "styled-regular.ttf"};
+    FontSignature regular;
+    regular.unicodeSubsets[0] = 0x2000028F; // Latin, Greek, Cyrillic
+    regular.unicodeSubsets[1] = 1u << 30;   // Greek Extended
+    regular.codePages[0] = (1u << 0) | (1u << 2) | (1u << 3);
+    for (int first = 0; first < 3; ++first) {
+        SCOPED_TRACE(faces[first]);
+        TempFolder root;
+        fs::create_directories(root.path / "fonts");
+        for (int k = 0; k < 3; ++k)
+            fs::copy_file(kFontDir / "styled" / faces[(first + k) % 3],
+                          root.path / "fonts" / (std::to_string(k) + "-" + faces[(first + k) % 3]));
+        std::ofstream(root.path / "fonts.conf") << configFor(root.path / "fonts", root.path / "cache");
+        useConfig(root.path / "fonts.conf");
+        const std::vector<EnumeratedFont> found = withFace(enumerate(), "Test Styled");
+        ASSERT_EQ(found.size(), 3u);
+        for (const EnumeratedFont& font : found)
+            EXPECT_EQ(font.signature, regular);
+    }
+}
+
 // What a new process enumerates: the faces font_list writes.
 std::string facesInNewProcess(const fs::path& aOut)
 {

@@ -304,6 +304,43 @@ TEST(FontTableReader, FacesFreeTypeMustDecideAreLeftToIt)
     EXPECT_FALSE(readBytes(sfnt(outlines), -1).has_value());
 }
 
+TEST(FontTableReader, FirstEntryOfATagCountsEvenAnEmptyOne)
+{
+    // FreeType takes the first 'OS/2' entry; an empty one means no table, whatever follows.
+    const Table name{"name", nameTable({family(u"F")})};
+    EXPECT_EQ(readBytes(sfnt(withOutlines({name, {"OS/2", Bytes{}}, {"OS/2", os2Table(1, 86)}})))->signature,
+              FontSignature{});
+    EXPECT_EQ(readBytes(sfnt(withOutlines({name, {"OS/2", os2Table(1, 86)}, {"OS/2", Bytes{}}})))->signature,
+              kAllWords);
+    // An entry beyond the file's end is dropped by FreeType before any lookup: the next one counts.
+    Bytes font = sfnt(withOutlines({name, {"OS/2", os2Table(1, 86)}, {"OS/2", os2Table(1, 86)}}));
+    set32(font, 12 + 16 * 6 + 8, std::uint32_t(font.size()) + 1);
+    EXPECT_EQ(readBytes(font)->signature, kAllWords);
+    // An empty first entry of an outline table: FreeType decides whether the face has outlines.
+    for (const char* tag : {"glyf", "loca"}) {
+        SCOPED_TRACE(tag);
+        std::vector<Table> tables = withOutlines({name});
+        tables.insert(tables.begin(), {tag, Bytes{}});
+        EXPECT_FALSE(readBytes(sfnt(tables)).has_value());
+    }
+}
+
+TEST(FontTableReader, TrueTypeOutlinesBesideEmbeddedBitmapsAreLeftToFreeType)
+{
+    // With bitmap strikes, FreeType calls a face whose only outline is '.notdef' bitmap-only:
+    // that takes the glyphs themselves, so the reader leaves it to FreeType.
+    const Table name{"name", nameTable({family(u"F")})};
+    for (const char* tag : {"EBLC", "bloc", "CBLC", "sbix"}) {
+        SCOPED_TRACE(tag);
+        EXPECT_FALSE(readBytes(sfnt(withOutlines({name, {tag, Bytes(8, 0)}}))).has_value());
+    }
+    // CFF outlines are scalable whatever bitmaps come with them.
+    EXPECT_TRUE(readBytes(sfnt({{"head", Bytes(54, 0)}, {"hhea", Bytes(36, 0)}, {"maxp", Bytes(6, 0)},
+                                {"CFF ", Bytes(4, 0)}, {"EBLC", Bytes(8, 0)}, name},
+                               0x4F54544F))
+                    .has_value());
+}
+
 TEST(FontTableReader, CollectionGivesEachFaceItsOwnTables)
 {
     const Bytes first = sfnt(withOutlines({{"name", nameTable({family(u"First")})}, {"OS/2", os2Table(0, 78)}}));

@@ -82,6 +82,58 @@ std::string stringOf(FcPattern* aPattern, const char* aObject)
     return reinterpret_cast<const char*>(value);
 }
 
+// How far a face is from its family's regular one (upright, normal weight and width): any
+// slant outweighs every weight, and weight every width. A variable font's range counts from its
+// nearest end.
+double distanceFromRegular(FcPattern* aPattern)
+{
+    const auto distance = [aPattern](const char* aObject, double aRegular) {
+        FcValue value;
+        if (FcPatternGet(aPattern, aObject, 0, &value) != FcResultMatch)
+            return 0.0;
+        double low = aRegular;
+        double high = aRegular;
+        if (value.type == FcTypeInteger)
+            low = high = value.u.i;
+        else if (value.type == FcTypeDouble)
+            low = high = value.u.d;
+        else if (value.type == FcTypeRange)
+            FcRangeGetDouble(value.u.r, &low, &high);
+        return aRegular < low ? low - aRegular : aRegular > high ? aRegular - high : 0.0;
+    };
+    const bool slanted = distance(FC_SLANT, FC_SLANT_ROMAN) > 0;
+    return (slanted ? 1e6 : 0.0) + distance(FC_WEIGHT, FC_WEIGHT_REGULAR) * 1e3 + distance(FC_WIDTH, FC_WIDTH_NORMAL);
+}
+
+std::string foldedFace(const std::string& aFace)
+{
+    std::string folded = aFace;
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return folded;
+}
+
+// Windows reports a family with the signature of its regular face, whichever face comes first:
+// every TrueType record of a family takes the signature of the family's face nearest to regular
+// (the first listed of equals), so that a Bold or Italic face with narrower ranges listed first
+// does not decide what the family covers.
+void signFamiliesByTheirRegularFace(std::vector<std::optional<EnumeratedFont>>& aFonts,
+                                    const std::vector<double>& aDistances)
+{
+    std::unordered_map<std::string, size_t> regular;
+    for (size_t i = 0; i < aFonts.size(); ++i) {
+        if (!aFonts[i] || !aFonts[i]->trueType)
+            continue;
+        const auto [chosen, added] = regular.emplace(foldedFace(aFonts[i]->face), i);
+        if (!added && aDistances[i] < aDistances[chosen->second])
+            chosen->second = i;
+    }
+    for (std::optional<EnumeratedFont>& font : aFonts)
+        if (font && font->trueType)
+            font->signature = aFonts[regular.at(foldedFace(font->face))]->signature;
+}
+
 using posix::CachedFace;
 
 CachedFace stampOf(const char* aPath)
@@ -153,7 +205,8 @@ public:
         if (!config)
             return result;
         FcPattern* all = FcPatternCreate();
-        FcObjectSet* fields = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_FAMILY, FC_OUTLINE, FC_FONTFORMAT, nullptr);
+        FcObjectSet* fields = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_FAMILY, FC_OUTLINE, FC_FONTFORMAT, FC_SLANT,
+                                               FC_WEIGHT, FC_WIDTH, nullptr);
         FcFontSet* listed = (all && fields) ? FcFontList(config, all, fields) : nullptr;
         if (fields)
             FcObjectSetDestroy(fields);
@@ -190,6 +243,10 @@ public:
                 fonts[size_t(i)] = read(listed->fonts[i], file, stamp, opened, seen, changed);
             }
         }
+        std::vector<double> distances(total);
+        for (int i = 0; i < count; ++i)
+            distances[size_t(i)] = distanceFromRegular(listed->fonts[i]);
+        signFamiliesByTheirRegularFace(fonts, distances);
         result.reserve(total);
         for (std::optional<EnumeratedFont>& font : fonts)
             if (font)
@@ -213,7 +270,10 @@ private:
         if (!config)
             return nullptr;
         std::string fingerprint = watchedState(config);
-        if (!loadedFromCurrentName(config) || (!mFingerprint.empty() && fingerprint != mFingerprint)) {
+        // On the first look, fontconfig's own check (whole seconds) tells whether anything changed
+        // since the configuration was loaded at start.
+        const bool changed = mFingerprint.empty() ? !FcConfigUptoDate(config) : fingerprint != mFingerprint;
+        if (!loadedFromCurrentName(config) || changed) {
             FcInitReinitialize();
             config = FcConfigGetCurrent();
             if (!config)
@@ -278,6 +338,7 @@ private:
         if (!outline || format == "Type 1" || format == "CID Type 1") {
             EnumeratedFont font;
             font.face = stringOf(aPattern, FC_FAMILY);
+            font.file = aFile;
             return font;
         }
 
@@ -285,7 +346,9 @@ private:
         if (auto known = mCache.find(key); known != mCache.end() && known->second.size == aStamp.size &&
                                            known->second.modifiedNs == aStamp.modifiedNs) {
             aSeen.emplace(key, known->second);
-            return known->second.font;
+            EnumeratedFont font = known->second.font;
+            font.file = aFile;
+            return font;
         }
         if (!aOpened)
             aOpened = std::make_unique<FontFile>(aFile);
@@ -294,6 +357,7 @@ private:
             return std::nullopt;
         if (font->face.empty())
             font->face = stringOf(aPattern, FC_FAMILY);
+        font->file = aFile;
         CachedFace entry = aStamp;
         entry.font = *font;
         aSeen.emplace(std::move(key), std::move(entry));

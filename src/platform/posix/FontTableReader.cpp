@@ -24,12 +24,18 @@ std::uint32_t u32(const std::uint8_t* aBytes)
 struct Table {
     std::uint64_t offset = 0;
     std::uint64_t length = 0;
+    bool listed = false; // the directory has an entry for the tag
     bool present() const { return length != 0; }
 };
 
-// The tables this reader looks at; the first usable entry of a tag counts, as in FreeType.
+// The tables this reader looks at. Of the entries FreeType keeps (those within the file), the
+// first of a tag counts, as in FreeType: a zero-length first entry stands for a missing table,
+// and a later entry of the same tag does not take its place.
 struct Directory {
     Table os2, name, head, hhea, maxp, glyf, loca, cff, cff2;
+    // Embedded bitmaps: with them, FreeType calls a face whose only outline is '.notdef' a
+    // bitmap-only one.
+    Table eblc, bloc, cblc, sbix;
 
     Table* slotFor(std::uint32_t aTag)
     {
@@ -43,6 +49,10 @@ struct Directory {
         case tag("loca"): return &loca;
         case tag("CFF "): return &cff;
         case tag("CFF2"): return &cff2;
+        case tag("EBLC"): return &eblc;
+        case tag("bloc"): return &bloc;
+        case tag("CBLC"): return &cblc;
+        case tag("sbix"): return &sbix;
         default: return nullptr;
         }
     }
@@ -85,8 +95,8 @@ std::optional<Directory> readDirectory(const FontBytes& aBytes, std::uint64_t aO
         if (table.offset > fileSize || table.length > fileSize - table.offset)
             continue;
         Table* slot = directory.slotFor(u32(record));
-        if (slot && !slot->present())
-            *slot = table;
+        if (slot && !slot->listed)
+            *slot = Table{table.offset, table.length, true};
     }
     return directory;
 }
@@ -203,9 +213,17 @@ std::optional<SfntFace> readSfntFace(const FontBytes& aBytes, int aIndex)
     if (!directory)
         return std::nullopt;
     // Without these FreeType may refuse the face or take it for bitmaps only: let it decide.
-    const bool outlines = (directory->glyf.present() && directory->loca.present()) || directory->cff.present() ||
-                          directory->cff2.present();
-    if (!outlines || directory->head.length < 54 || !directory->hhea.present() || !directory->maxp.present())
+    const Directory& d = *directory;
+    const bool outlines = (d.glyf.present() && d.loca.present()) || d.cff.present() || d.cff2.present();
+    if (!outlines || d.head.length < 54 || !d.hhea.present() || !d.maxp.present())
+        return std::nullopt;
+    // An empty entry of an outline table: whether FreeType finds outlines elsewhere is its call.
+    for (const Table* table : {&d.glyf, &d.loca, &d.cff, &d.cff2})
+        if (table->listed && !table->present())
+            return std::nullopt;
+    // TrueType outlines beside embedded bitmaps: FreeType looks at the glyphs themselves (only
+    // '.notdef' drawn makes the face bitmap-only).
+    if (d.glyf.present() && (d.eblc.listed || d.bloc.listed || d.cblc.listed || d.sbix.listed))
         return std::nullopt;
     std::optional<std::string> face = familyNameOf(aBytes, directory->name);
     if (!face)

@@ -38,9 +38,10 @@ struct SfntFace {
 };
 
 // Reads face aIndex of an sfnt file or collection from its table directory and its 'OS/2' and
-// 'name' tables, deciding as FreeType does which entries count. Nothing when the bytes leave
-// anything in doubt (another format, a bitmap-only face, a missing or damaged required table, a
-// name table of the less common layout): FreeType then decides as before. Never reads outside
+// 'name' tables, deciding as FreeType does which entries count (the first entry of a tag, even
+// an empty one). Nothing when the bytes leave anything in doubt (another format, TrueType
+// outlines beside embedded bitmaps, which FreeType may call bitmap-only, a missing, empty or
+// damaged required table, a name table of the less common layout): FreeType then decides. Never reads outside
 // what aBytes holds, whatever they hold.
 std::optional<SfntFace> readSfntFace(const FontBytes& aBytes, int aIndex);
 

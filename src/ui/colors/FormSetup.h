@@ -4,6 +4,8 @@
 #include <QString>
 #include <Qt>
 
+#include <functional>
+
 class QRect;
 class QWidget;
 
@@ -31,5 +33,8 @@ void SetUpForm(QWidget* aForm, const QString& aName, int aWidthTwips, int aHeigh
 void SetUpAppForm(QWidget* aForm, const QString& aName, const QString& aTitle, int aWidthTwips, int aHeightTwips,
                   FormSizing aSizing = FormSizing::Fixed);
 
-// Moves a window so that its centre is aArea's centre.
-void CentreOn(QWidget* aWindow, const QRect& aArea);
+// Keeps a window's frame, title bar included, centred on the area aArea gives whenever the window
+// is shown. The frame's size is known only once the window system has framed the window: until
+// then another framed window of the program stands for it, and the window is centred again when
+// its own frame turns out otherwise. Later moves (the user's) stand.
+void CentreFrameOn(QWidget* aWindow, std::function<QRect()> aArea);

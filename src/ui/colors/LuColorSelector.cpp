@@ -175,6 +175,15 @@ void LuColorSelector::RefreshControls()
             PaintEditorSystemColors(theText, false);
         theSelectColor->setEnabled(mEnabled && mColorEnabled);
         theSelectBack->setEnabled(mEnabled && mBackEnabled);
+        // Focus given to the control (a label's mnemonic, say) goes to its first part that can
+        // take it; the control itself is no stop of the tab order.
+        QWidget* first = theText;
+        if (theSelectColor->isEnabled())
+            first = theSelectColor;
+        else if (theSelectBack->isEnabled())
+            first = theSelectBack;
+        setFocusProxy(first);
+        setFocusPolicy(mEnabled ? Qt::TabFocus : Qt::NoFocus);
     });
 }
 

@@ -6,6 +6,7 @@
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/LuColorSelector.h"
 #include "ui/colors/miGraph.h"
+#include "ui/fonts/DrawableFaces.h"
 #include "ui/fonts/FontExampleField.h"
 #include "ui/fonts/FontListSearch.h"
 #include "ui/fonts/FontSampleGeometry.h"
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 
 #include <utility>
 
@@ -138,6 +140,9 @@ LuFontSelectorFrm::LuFontSelectorFrm(QWidget* aParent)
     theSizeText->setContextMenuPolicy(Qt::NoContextMenu); // no pasting past the key filter
     theSizeText->setAcceptDrops(false);
     theSizeText->setInputMethodHints(Qt::ImhDigitsOnly);
+    // Whatever comes in past the keys (the middle button's paste of the selection, an input
+    // method's text) is refused unless it leaves digits only.
+    theSizeText->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), theSizeText));
     theSizeText->installEventFilter(this);
     placeTwips(theSizeText, 5760, 360, 975, 315);
 
@@ -150,7 +155,6 @@ LuFontSelectorFrm::LuFontSelectorFrm(QWidget* aParent)
     placeTwips(theOK, 3780, 4500, 1335, 435);
 
     theCancel = named(new QPushButton(QStringLiteral("О&тмена"), this), "theCancel");
-    theCancel->setAutoDefault(false);
     placeTwips(theCancel, 5280, 4500, 1455, 435);
 
     theFaceLabel = named(new QLabel(QStringLiteral("&Шрифт:"), this), "theFaceLabel");
@@ -210,7 +214,7 @@ void LuFontSelectorFrm::Form_Load()
 bool LuFontSelectorFrm::Execute()
 {
     return TopLevel(kModule, "Execute", [&] {
-        mFontCollection = miFont::GetInstalledFonts();
+        ReadFontCollection();
         FillControls();
         DistributeValues();
         RefreshStates();
@@ -235,9 +239,17 @@ const InstalledFontCollection* LuFontSelectorFrm::FontCollection()
 {
     return TopLevel(kModule, "FontCollection", [&]() -> const InstalledFontCollection* {
         if (!mFontCollection)
-            mFontCollection = miFont::GetInstalledFonts();
+            ReadFontCollection();
         return mFontCollection.get();
     });
+}
+
+void LuFontSelectorFrm::ReadFontCollection()
+{
+    mFontCollection = miFont::GetInstalledFonts();
+    // A family installed since the program started is drawn in its own face, not a fallback.
+    if (mFontCollection)
+        DrawableFaces::Register(*mFontCollection);
 }
 
 void LuFontSelectorFrm::FillControls()

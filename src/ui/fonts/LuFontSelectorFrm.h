@@ -80,6 +80,9 @@ protected:
     bool eventFilter(QObject* aWatched, QEvent* aEvent) override;
 
 private:
+    // Enumerates the installed fonts into mFontCollection.
+    void ReadFontCollection();
+
     QLineEdit* theFaceText = nullptr;
     QListWidget* theFaceList = nullptr;
     QCheckBox* theBold = nullptr;

@@ -2,6 +2,7 @@
 #include "common/KeyedCollection.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -28,6 +29,7 @@ public:
     quint32 UniCover3 = 0;
     quint32 CpCover0 = 0; // code pages 0-31
     quint32 CpCover1 = 0;
+    QStringList Files; // the font files of the family's faces, where the system names them
 
     // Whether the family suits the class (FontClass); any other value suits nothing. Classes
     // 1-3 look only at the name, classes 4-8 only at the coverage.

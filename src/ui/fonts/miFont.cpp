@@ -4,6 +4,8 @@
 #include "platform/FontEnumeration.h"
 #include "platform/Services.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -27,14 +29,23 @@ QString faceOf(const std::string& aName)
     return face;
 }
 
-// One entry of the enumeration into the working catalogue; false when it adds nothing.
-bool addEntry(InstalledFontCollection& aList, const platform::EnumeratedFont& aEntry)
+// The families taken so far, by case-folded face: later entries of a family add their files.
+using FamilyByFace = QHash<QString, std::shared_ptr<TInstalledFont>>;
+
+// One entry of the enumeration into the working catalogue; false when it adds no family.
+bool addEntry(InstalledFontCollection& aList, FamilyByFace& aFamilies, const platform::EnumeratedFont& aEntry)
 {
     if (!aEntry.trueType)
         return false;
     const QString face = faceOf(aEntry.face);
-    if (face.isEmpty() || aList.Contains(face))
+    if (face.isEmpty())
         return false;
+    const QString file = QString::fromUtf8(aEntry.file);
+    if (const auto known = aFamilies.constFind(face.toCaseFolded()); known != aFamilies.constEnd()) {
+        if (!file.isEmpty() && !(*known)->Files.contains(file))
+            (*known)->Files << file;
+        return false;
+    }
     auto font = std::make_shared<TInstalledFont>();
     font->Face = face;
     font->UniCover0 = aEntry.signature.unicodeSubsets[0];
@@ -43,7 +54,12 @@ bool addEntry(InstalledFontCollection& aList, const platform::EnumeratedFont& aE
     font->UniCover3 = aEntry.signature.unicodeSubsets[3];
     font->CpCover0 = aEntry.signature.codePages[0];
     font->CpCover1 = aEntry.signature.codePages[1];
-    return aList.Add(std::move(font), face);
+    if (!file.isEmpty())
+        font->Files << file;
+    if (!aList.Add(font, face))
+        return false;
+    aFamilies.insert(face.toCaseFolded(), font);
+    return true;
 }
 
 bool codeUnitsLess(const QString& aFirst, const QString& aSecond)
@@ -60,9 +76,10 @@ std::unique_ptr<InstalledFontCollection> GetInstalledFonts()
         const std::vector<platform::EnumeratedFont> entries = platform::service<platform::FontEnumeration>().enumerate();
         InstalledFontCollection working(Qt::CaseInsensitive);
         working.Reserve(qsizetype(entries.size()));
+        FamilyByFace families;
         for (const platform::EnumeratedFont& entry : entries) {
             try {
-                addEntry(working, entry);
+                addEntry(working, families, entry);
             } catch (...) {
                 // An entry that cannot be taken is skipped; the others still count.
             }

@@ -4,6 +4,7 @@
 #include "ui/colors/FormSetup.h"
 #include "ui/colors/LuColorSelector.h"
 #include "ui/colors/miGraph.h"
+#include "ui/fonts/DrawableFaces.h"
 #include "ui/fonts/LuFontSelector.h"
 #include "ui/options/LuAboutFrm.h"
 #include "ui/options/OptionsRefreshRules.h"
@@ -49,15 +50,25 @@ constexpr int kPageColumnWidth[4] = {1635, 2415, 1995, 1815};
 constexpr int kPageRowTop[2] = {60, 480};
 
 constexpr int kRowHeight = 315;
-constexpr int kLabelOffset = 60; // a label's text sits level with its control's text
 
 // The Church Slavonic sample in that font encoding: its sixth letter is the Latin e.
 const QString kSlavonicSample = QString::fromUtf16(u"\u040A\u0431\u0440\u0430\u0437\u0065\u0446\u044A");
 
-QLabel* rowLabel(QWidget* aParent, const QString& aText, int aLeft, int aTop, int aWidth)
+// What stands beside a row's label: a list or a font selector (whose text is a line edit's).
+enum class RowControl { List, FontSelector };
+
+// A row's label spans the row, its text centred in it as the control's is: the two texts share
+// one baseline.
+QLabel* rowLabel(QWidget* aParent, const QString& aText, int aLeft, int aTop, int aWidth,
+                 RowControl aControl = RowControl::FontSelector)
 {
     auto* label = new QLabel(aText, aParent);
-    placeTwips(label, aLeft, aTop + kLabelOffset, aWidth, 255);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    placeTwips(label, aLeft, aTop, aWidth, kRowHeight);
+    // A line edit centres its text with an odd pixel above it, a label with it below: a pixel
+    // less at the label's top evens the two.
+    if (aControl == RowControl::FontSelector)
+        label->setGeometry(label->geometry().adjusted(0, 1, 0, 0));
     return label;
 }
 
@@ -140,8 +151,7 @@ KezOptionsFrm::KezOptionsFrm(QWidget* parent)
                  kClientHeightTwips);
     CreateControls();
     ConnectEvents();
-    // Centred on the screen.
-    CentreOn(this, screen()->availableGeometry());
+    CentreFrameOn(this, [this] { return screen()->availableGeometry(); });
 }
 
 void KezOptionsFrm::CreateControls()
@@ -151,7 +161,6 @@ void KezOptionsFrm::CreateControls()
     for (int k = 0; k < kPageCount; ++k) {
         mPageButton[k] = named(new QPushButton(QString::fromUtf8(kPages[k].Caption), this), kPages[k].Button);
         mPageButton[k]->setCheckable(true);
-        mPageButton[k]->setAutoDefault(false);
         placeTwips(mPageButton[k], kPageColumnLeft[k % 4], kPageRowTop[k / 4], kPageColumnWidth[k % 4], 375);
         mPageGroup->addButton(mPageButton[k], k);
 
@@ -174,7 +183,7 @@ void KezOptionsFrm::CreateControls()
     pipeGroup->addButton(theConvertToViewable);
     pipeGroup->addButton(theLoadUnconverted);
     theConvertToViewable->setChecked(true);
-    rowLabel(page, QStringLiteral("Исходная кодировка:"), 240, 1800, 2220);
+    rowLabel(page, QStringLiteral("Исходная кодировка:"), 240, 1800, 2220, RowControl::List);
     theSourceEncoding = modeList(page, "theSourceEncoding",
                                  {QStringLiteral("Определять автоматически"), QStringLiteral("Windows (1251)"),
                                   QStringLiteral("DOS (866)")});
@@ -272,7 +281,7 @@ void KezOptionsFrm::CreateControls()
         {"Варианты ( ?&{...}&{...} ):", "theNsVariantsMode", &theNsVariantsMode, 2460},
     };
     for (const auto& row : specialRows) {
-        QLabel* label = rowLabel(page, QString::fromUtf8(row.Label), 360, row.Top, 2700);
+        QLabel* label = rowLabel(page, QString::fromUtf8(row.Label), 360, row.Top, 2700, RowControl::List);
         label->setTextFormat(Qt::PlainText);
         *row.Control = modeList(page, row.List, kSpecialModes);
         placeTwips(*row.Control, 3120, row.Top, 4575, kRowHeight);
@@ -286,13 +295,11 @@ void KezOptionsFrm::CreateControls()
     listAndFont(page, theErrMode, theErrText);
 
     theAbout = named(new QPushButton(QStringLiteral("О программе ..."), this), "theAbout");
-    theAbout->setAutoDefault(false);
     placeTwips(theAbout, 180, 5460, 1695, 435);
     theOK = named(new QPushButton(QStringLiteral("OK"), this), "theOK");
     theOK->setDefault(true);
     placeTwips(theOK, 5160, 5460, 1335, 435);
     theCancel = named(new QPushButton(QStringLiteral("Отмена"), this), "theCancel");
-    theCancel->setAutoDefault(false);
     placeTwips(theCancel, 6600, 5460, 1335, 435);
 }
 
@@ -356,6 +363,11 @@ void KezOptionsFrm::SelectPage(qint32 aIndex)
 void KezOptionsFrm::DistributeValues(TLuKezOptions& aOptions)
 {
     TopLevel(kModule, "DistributeValues", [&] {
+        // A face installed since the program started is drawn in its own face, not a fallback.
+        QStringList faces;
+        for (const auto& [selector, font] : FontRows(aOptions))
+            faces << font->Face;
+        DrawableFaces::RegisterFaces(faces);
         LockUpdate();
         SetIntIsDirectPipe(aOptions.IsDirectPipe);
         SetIntDontShowAgain(aOptions.DontShowOptions);

@@ -75,6 +75,8 @@ LuAboutFrm::LuAboutFrm(QWidget* aOpener)
     theClose->setCursor(Qt::PointingHandCursor);
     theClose->installEventFilter(this);
     placeTwips(theClose, 2160, 2640, 1470, 330);
+
+    CentreFrameOn(this, [this] { return mOpener ? mOpener->frameGeometry() : screen()->availableGeometry(); });
 }
 
 QString LuAboutFrm::VersionLine()
@@ -106,10 +108,4 @@ bool LuAboutFrm::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void LuAboutFrm::showEvent(QShowEvent* event)
-{
-    CentreOn(this, mOpener ? mOpener->frameGeometry() : screen()->availableGeometry());
-    QDialog::showEvent(event);
 }

@@ -94,7 +94,7 @@ TEST_F(CatalogueTest, EmptyEnumerationGivesAnEmptyCatalogue)
 
 TEST_F(CatalogueTest, AllSixWordsOfTheSignatureAreKept)
 {
-    platform::EnumeratedFont entry{"Words", true, {{1, 2, 3, 4}, {5, 6}}};
+    platform::EnumeratedFont entry{"Words", true, {{1, 2, 3, 4}, {5, 6}}, {}};
     fake.fonts.records = {entry};
     const auto list = miFont::GetInstalledFonts();
     ASSERT_EQ(list->Count(), 1);
@@ -102,6 +102,24 @@ TEST_F(CatalogueTest, AllSixWordsOfTheSignatureAreKept)
     EXPECT_EQ((std::vector<quint32>{font.UniCover0, font.UniCover1, font.UniCover2, font.UniCover3, font.CpCover0,
                                     font.CpCover1}),
               (std::vector<quint32>{1, 2, 3, 4, 5, 6}));
+}
+
+TEST_F(CatalogueTest, FamilyKeepsTheFilesOfAllItsFacesOnceEach)
+{
+    const auto record = [](const char* aFace, const char* aFile, bool aTrueType = true) {
+        platform::EnumeratedFont font;
+        font.face = aFace;
+        font.trueType = aTrueType;
+        font.file = aFile;
+        return font;
+    };
+    fake.fonts.records = {record("Serif", "/f/serif.ttf"), record("Sans", ""), record("SERIF", "/f/serif-bold.ttf"),
+                          record("Serif", "/f/serif.ttf"), record("Serif", "/f/serif.pcf", false)};
+    const auto list = miFont::GetInstalledFonts();
+    ASSERT_EQ(list->Count(), 2);
+    for (const TInstalledFontRef& font : *list)
+        EXPECT_EQ(font->Files, font->Face == "Serif" ? QStringList({"/f/serif.ttf", "/f/serif-bold.ttf"}) : QStringList())
+            << font->Face.toStdString();
 }
 
 TEST_F(CatalogueTest, FaceNamesAreCutToWhatLogfontHoldsAndEmptyNamesAreSkipped)

@@ -5,11 +5,20 @@
 #include "ui/fonts/DecodeCharRefs.h"
 #include "ui/fonts/FontExampleField.h"
 
+#include "ui/fonts/miFont.h"
+
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
+#include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QImage>
+#include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
+#include <QRawFont>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -159,4 +168,99 @@ TEST(FontDialogScreenshotTest, GreekAndChurchSlavonicSamples)
         });
         dialog.Execute();
     }
+}
+
+// A font installed while the program runs: the catalogue lists it, and the sample draws it in its
+// own face, not with a fallback. The fonts are seen through a private fontconfig configuration
+// over an empty folder of the test's own; Qt read the machine's fonts before the font arrives.
+TEST(FontInstalledLaterTest, IsDrawnInItsOwnFace)
+{
+    QStringList reports;
+    const ScopedOverride<mErrorHandling::Presenter> reportsRecorded(
+        mErrorHandling::presenter(), [&](const QString& aMessage, const QString&, qint32) { reports << aMessage; });
+    const QString face = QStringLiteral("Test Late Face");
+    const QString source = QStringLiteral(KEZ_TEST_FONT_DIR "/late/test-late.ttf");
+    ASSERT_TRUE(QFile::exists(source));
+    ASSERT_FALSE(QFontDatabase::families().contains(face));
+
+    QTemporaryDir root;
+    ASSERT_TRUE(QDir().mkpath(root.path() + QStringLiteral("/fonts")));
+    QFile config(root.path() + QStringLiteral("/fonts.conf"));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(QStringLiteral("<?xml version=\"1.0\"?>\n<fontconfig>\n  <dir>%1/fonts</dir>\n"
+                                "  <cachedir>%1/cache</cachedir>\n</fontconfig>\n")
+                     .arg(root.path())
+                     .toUtf8());
+    config.close();
+    const bool hadConfig = qEnvironmentVariableIsSet("FONTCONFIG_FILE");
+    const QByteArray savedConfig = qgetenv("FONTCONFIG_FILE");
+    qputenv("FONTCONFIG_FILE", QFile::encodeName(config.fileName()));
+    struct Restore {
+        bool had;
+        QByteArray saved;
+        ~Restore()
+        {
+            if (had)
+                qputenv("FONTCONFIG_FILE", saved);
+            else
+                qunsetenv("FONTCONFIG_FILE");
+            miFont::GetInstalledFonts(); // fontconfig back on the machine's configuration
+        }
+    } restore{hadConfig, savedConfig};
+
+    // The program has looked at the fonts before; then the font is copied in.
+    const auto before = miFont::GetInstalledFonts();
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->Count(), 0);
+    const QString installed = root.path() + QStringLiteral("/fonts/test-late.ttf");
+    ASSERT_TRUE(QFile::copy(source, installed));
+
+    LuFontSelectorFrm dialog;
+    dialog.TheFont->FillWith(face, 36, false, false, 2, 4);
+    dialog.ExampleText = QStringLiteral("AБα");
+    QImage image;
+    FontSample sample;
+    QStringList listed;
+    const ScopedOverride<LuFontSelectorFrm::ModalHook> look(LuFontSelectorFrm::modalHook(), [&](LuFontSelectorFrm& aOpen) {
+        auto* list = FindControl<QListWidget>(&aOpen, "theFaceList");
+        for (int i = 0; i < list->count(); ++i)
+            listed << list->item(i)->text();
+        auto* field = static_cast<FontExampleField*>(FindControl<QWidget>(&aOpen, "theExampleField"));
+        sample = field->Sample();
+        image = field->grab().toImage();
+        FindControl<QPushButton>(&aOpen, "theCancel")->click();
+    });
+    dialog.Execute();
+    EXPECT_EQ(listed, QStringList{face});
+
+    // The same text drawn from the file itself, at the sample's size and place.
+    const QRawFont raw(installed, sample.Font.pixelSize());
+    ASSERT_TRUE(raw.isValid());
+    const QList<quint32> glyphs = raw.glyphIndexesForString(sample.Text);
+    const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
+    QList<QPointF> positions;
+    qreal width = 0;
+    for (const QPointF& advance : advances) {
+        positions << QPointF(width, 0);
+        width += advance.x();
+    }
+    QGlyphRun run;
+    run.setRawFont(raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    QImage expected(image.size(), QImage::Format_ARGB32_Premultiplied);
+    expected.fill(Qt::white);
+    {
+        QPainter painter(&expected);
+        painter.setPen(sample.Fore);
+        painter.drawGlyphRun(QPointF(sample.Origin.x() - qRound(width) / 2, sample.Origin.y()), run);
+    }
+    const QRect drawn = Pixels(image, sample.Fore);
+    const QRect fromFile = Pixels(expected, sample.Fore);
+    ASSERT_FALSE(fromFile.isEmpty());
+    EXPECT_NEAR(drawn.left(), fromFile.left(), 1);
+    EXPECT_NEAR(drawn.right(), fromFile.right(), 1);
+    EXPECT_NEAR(drawn.top(), fromFile.top(), 1);
+    EXPECT_NEAR(drawn.bottom(), fromFile.bottom(), 1);
+    EXPECT_TRUE(reports.isEmpty()) << reports.join('\n').toStdString();
 }

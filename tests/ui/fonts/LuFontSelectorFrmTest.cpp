@@ -3,9 +3,12 @@
 #include "support/FormControls.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/LuColorSelector.h"
+#include "ui/colors/PopupDriver.h"
 #include "ui/fonts/FontExampleField.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -207,6 +210,50 @@ TEST_F(FontDialogTest, SizeFieldTakesDigitsAndBackspaceOnlyAndFollowsTheList)
     });
 }
 
+TEST_F(FontDialogTest, SizeFieldRefusesLettersThatComeInPastTheKeys)
+{
+    run(dialog, [&](LuFontSelectorFrm&) {
+        retype(sizeText(), "14");
+        // What the middle button does with the window system's selection.
+        sizeText()->insert(QStringLiteral("2x"));
+        EXPECT_EQ(sizeText()->text(), "14");
+        sizeText()->insert(QStringLiteral("2"));
+        EXPECT_EQ(sizeText()->text(), "142");
+        // Text an input method hands over.
+        QInputMethodEvent composed;
+        composed.setCommitString(QStringLiteral("pt"));
+        QApplication::sendEvent(sizeText(), &composed);
+        EXPECT_EQ(sizeText()->text(), "142");
+        // And the middle button itself, where the platform has a selection.
+        if (QGuiApplication::clipboard()->supportsSelection()) {
+            QGuiApplication::clipboard()->setText(QStringLiteral("a1"), QClipboard::Selection);
+            QTest::mouseClick(sizeText(), Qt::MiddleButton);
+            EXPECT_EQ(sizeText()->text(), "142");
+        }
+        cancel();
+    });
+}
+
+TEST_F(FontDialogTest, ColourLabelsMnemonicTakesTheFocusToTheColourChoice)
+{
+    for (const qint32 foreState : {0, 1}) {
+        LuFontSelectorFrm one;
+        one.StateFore = foreState;
+        run(one, [&](LuFontSelectorFrm& aDialog) {
+            EXPECT_EQ(QApplication::focusWidget(), FindControl<QWidget>(&aDialog, "theFaceText"));
+            const WhenPopupShows popup([](LuColorSelectorFrm& aPopup) { aPopup.close(); });
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(0x0426), QStringLiteral("Ц"),
+                                Qt::AltModifier);
+            // The colour's button when it can be used, else the background's; no palette opens.
+            EXPECT_EQ(QApplication::focusWidget(),
+                      FindControl<QWidget>(&aDialog, foreState == 0 ? "theSelectColor" : "theSelectBack"))
+                << foreState;
+            EXPECT_FALSE(popup.shown());
+            QTest::mouseClick(FindControl<QPushButton>(&aDialog, "theCancel"), Qt::LeftButton);
+        });
+    }
+}
+
 TEST_F(FontDialogTest, EmptySizeDrawsAtTenAndIsStoredAsTen)
 {
     EXPECT_TRUE(run(dialog, [&](LuFontSelectorFrm&) {
@@ -288,6 +335,33 @@ TEST_F(FontDialogTest, CancelLeavesTheFontAndTheFilterAsTheyWere)
     EXPECT_EQ(*dialog.TheFont, before);
     EXPECT_TRUE(dialog.OnlyAppropriate);
     EXPECT_FALSE(dialog.ModalResult);
+}
+
+TEST_F(FontDialogTest, EnterPressesTheFocusedButtonAndOkOnlyFromElsewhere)
+{
+    // Return and the keypad's Enter alike; the button with the focus takes the key.
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        LuFontSelectorFrm cancelled;
+        cancelled.TheFont->FillWith("Arial", 12, false, true, 0, 0);
+        EXPECT_FALSE(run(cancelled, [&](LuFontSelectorFrm& aDialog) {
+            FindControl<QCheckBox>(&aDialog, "theItalic")->click();
+            auto* button = FindControl<QPushButton>(&aDialog, "theCancel");
+            button->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(QApplication::focusWidget(), key);
+        })) << key;
+        EXPECT_TRUE(cancelled.TheFont->Italic) << key;
+
+        for (const char* focus : {"theOK", "theSizeText", "theItalic"}) {
+            LuFontSelectorFrm accepted;
+            accepted.TheFont->FillWith("Arial", 12, false, true, 0, 0);
+            EXPECT_TRUE(run(accepted, [&](LuFontSelectorFrm& aDialog) {
+                FindControl<QCheckBox>(&aDialog, "theItalic")->click();
+                FindControl<QWidget>(&aDialog, focus)->setFocus(Qt::TabFocusReason);
+                QTest::keyClick(QApplication::focusWidget(), key);
+            })) << focus << " " << key;
+            EXPECT_FALSE(accepted.TheFont->Italic) << focus << " " << key;
+        }
+    }
 }
 
 TEST_F(FontDialogTest, ClosingTheWindowIsLikeCancel)

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -311,6 +312,110 @@ TEST_F(KezOptionsFrmTest, LeavingWithoutOkChangesNothing)
         EXPECT_FALSE(result) << way;
         ExpectSameOptions(options, original);
     }
+}
+
+TEST_F(KezOptionsFrmTest, EnterPressesTheFocusedButtonAndOkOnlyFromElsewhere)
+{
+    // What the key sent to the focused control does: Return and the keypad's Enter alike.
+    const auto enter = [this](Qt::Key aKey) {
+        QApplication::setActiveWindow(&dialog);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClick(QApplication::focusWidget(), aKey);
+    };
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        TLuKezOptions original;
+        FillDistinct(options);
+        FillDistinct(original);
+        bool aboutShown = false;
+        bool pageShown = false;
+        const bool result = execute([&] {
+            editEveryPage();
+            child<QPushButton>("theTSSpecComm")->setFocus(Qt::TabFocusReason);
+            enter(key);
+            pageShown = child<QFrame>("theTabSpecComm")->isVisible() && !child<QFrame>("theTabCommon")->isVisible();
+            WhenModalShown([] { return VisibleDialog<LuAboutFrm>(); },
+                           [&](QDialog& about) {
+                               aboutShown = true;
+                               about.close();
+                           });
+            child<QPushButton>("theAbout")->setFocus(Qt::TabFocusReason);
+            enter(key);
+            child<QPushButton>("theCancel")->setFocus(Qt::TabFocusReason);
+            enter(key);
+        });
+        EXPECT_FALSE(result) << key;
+        EXPECT_TRUE(pageShown) << key;
+        EXPECT_TRUE(aboutShown) << key;
+        ExpectSameOptions(options, original);
+
+        for (const char* focus : {"theOK", "theSourceEncoding"}) {
+            FillDistinct(options);
+            EXPECT_TRUE(execute([&] {
+                list("theSourceEncoding")->setCurrentIndex(0);
+                child<QWidget>(focus)->setFocus(Qt::TabFocusReason);
+                enter(key);
+            })) << focus << " " << key;
+            EXPECT_EQ(options.SourceEncoding, 0) << focus << " " << key;
+        }
+    }
+    EXPECT_TRUE(reports.isEmpty()) << reports.join(QLatin1Char('\n')).toStdString();
+}
+
+// The lowest row of the text's ink in aWidget, in aPage's coordinates: the widget drawn with
+// aText and without it, the difference being the text. -1 when nothing differs.
+int InkBottom(QWidget* aPage, QWidget* aWidget, const std::function<void(const QString&)>& aSetText)
+{
+    aSetText(QStringLiteral("HHH"));
+    const QImage with = aWidget->grab().toImage();
+    aSetText(QString());
+    const QImage without = aWidget->grab().toImage();
+    int bottom = -1;
+    for (int y = 0; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x)
+            if (with.pixel(x, y) != without.pixel(x, y))
+                bottom = y;
+    return bottom < 0 ? -1 : aWidget->mapTo(aPage, QPoint(0, bottom)).y();
+}
+
+TEST_F(KezOptionsFrmTest, LabelsStandOnTheBaselineOfTheirRowsControlText)
+{
+    dialog.DistributeValues(options);
+    dialog.show();
+    int rows = 0;
+    for (int k = 0; k < 8; ++k) {
+        dialog.SelectPage(k);
+        auto* page = child<QFrame>(kPageFrames[k]);
+        for (QLabel* label : page->findChildren<QLabel*>()) {
+            // The row's control: on the label's right, in the label's row.
+            QWidget* control = nullptr;
+            for (QWidget* other : label->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if ((qobject_cast<QComboBox*>(other) || qobject_cast<LuFontSelector*>(other)) &&
+                    other->geometry().contains(other->x(), label->geometry().center().y()) && other->x() > label->x())
+                    control = other;
+            ASSERT_TRUE(control) << label->text().toStdString();
+            SCOPED_TRACE(control->objectName().toStdString());
+            const QString caption = label->text();
+            const int labelBottom = InkBottom(page, label, [&](const QString& aText) { label->setText(aText); });
+            label->setText(caption);
+            int controlBottom = -1;
+            if (auto* list = qobject_cast<QComboBox*>(control)) {
+                const QString item = list->currentText();
+                controlBottom = InkBottom(page, list, [&](const QString& aText) {
+                    list->setItemText(list->currentIndex(), aText);
+                });
+                list->setItemText(list->currentIndex(), item);
+            } else {
+                auto* text = control->findChild<QLineEdit*>(QStringLiteral("theText"));
+                ASSERT_TRUE(text);
+                controlBottom = InkBottom(page, text, [&](const QString& aText) { text->setText(aText); });
+            }
+            ASSERT_GE(labelBottom, 0);
+            EXPECT_EQ(labelBottom, controlBottom) << label->text().toStdString();
+            ++rows;
+        }
+    }
+    EXPECT_GE(rows, 14);
+    dialog.hide();
 }
 
 TEST_F(KezOptionsFrmTest, UserClickOnAPageButtonShowsThatPageOnly)
