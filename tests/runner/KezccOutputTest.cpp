@@ -4,6 +4,7 @@
 #include "platform/SystemErrorText.h"
 #include "runner/ConverterCodes.h"
 #include "runner/miKezConverterRunner.h"
+#include "support/FileContents.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -33,18 +34,6 @@ using namespace miKezConverterRunner;
 namespace {
 
 constexpr auto kPatience = std::chrono::seconds(20);
-
-QByteArray readAll(const QString& aPath)
-{
-    QFile file(aPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& aPath, const QByteArray& aBytes)
-{
-    QFile file(aPath);
-    return file.open(QIODevice::WriteOnly) && file.write(aBytes) == aBytes.size();
-}
 
 QStringList entriesOf(const QString& aFolder)
 {
@@ -93,7 +82,21 @@ public:
             return false;
         const std::string program = KEZ_BIN_DIR "/kezcc";
         char* arguments[] = {const_cast<char*>(program.c_str()), const_cast<char*>("-c"), nullptr};
-        return ::posix_spawn(&mPid, program.c_str(), nullptr, nullptr, arguments, environ) == 0;
+        // The end requests as a session gives them, whatever this test was started with.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t requests;
+        sigemptyset(&requests);
+        for (const int request : {SIGTERM, SIGINT, SIGHUP})
+            sigaddset(&requests, request);
+        sigset_t none;
+        sigemptyset(&none);
+        posix_spawnattr_setsigdefault(&attributes, &requests);
+        posix_spawnattr_setsigmask(&attributes, &none);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+        const bool started = ::posix_spawn(&mPid, program.c_str(), nullptr, &attributes, arguments, environ) == 0;
+        posix_spawnattr_destroy(&attributes);
+        return started;
     }
 
     // Waits for the converter's temporary to appear in aFolder and stops the converter there, in
@@ -141,8 +144,6 @@ protected:
     void SetUp() override
     {
         ForgetExternalCBFormat();
-        savedPath = qgetenv("PATH");
-        qputenv("PATH", QByteArray(KEZ_BIN_DIR) + ':' + savedPath);
         options.FillWithDefaults();
         // Declared, so the temporary appears at once: detection would read the whole source first.
         options.SourceEncoding = 1;
@@ -151,11 +152,7 @@ protected:
         source = folder + QStringLiteral("/текст.kez");
         output = folder + QStringLiteral("/текст.rtf");
     }
-    void TearDown() override
-    {
-        qputenv("PATH", savedPath);
-        ForgetExternalCBFormat();
-    }
+    void TearDown() override { ForgetExternalCBFormat(); }
 
     bool convert()
     {
@@ -176,7 +173,7 @@ protected:
     }
 
     TestEnvironment environment;
-    QByteArray savedPath;
+    BundledConverterOnPath converterOnPath;
     TLuKezOptions options;
     QString folder;
     QString source;

@@ -24,12 +24,26 @@ private:
     QByteArray mSaved[4];
 };
 
-// Puts the scripted fake converter's folder first on PATH for the test's lifetime.
-class FakeConverterOnPath {
+// Puts a converter's folder first on PATH for the test's lifetime.
+class ConverterOnPath {
 public:
-    FakeConverterOnPath();
-    ~FakeConverterOnPath();
+    explicit ConverterOnPath(const char* aFolder);
+    ~ConverterOnPath();
+    ConverterOnPath(const ConverterOnPath&) = delete;
+    ConverterOnPath& operator=(const ConverterOnPath&) = delete;
 
 private:
     QByteArray mSavedPath;
+};
+
+// The scripted fake converter.
+class FakeConverterOnPath : public ConverterOnPath {
+public:
+    FakeConverterOnPath();
+};
+
+// The bundled converter, tools/kezcc.
+class BundledConverterOnPath : public ConverterOnPath {
+public:
+    BundledConverterOnPath();
 };

@@ -103,6 +103,18 @@ int followLinks(std::string aPath, std::string& aTarget)
     return ELOOP;
 }
 
+// The first part of the name of every temporary of a target named aName (no folder).
+std::string temporaryPrefix(const std::string& aName)
+{
+    // FNV-1a: the target's name may be too long to be part of another name.
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    for (const char c : aName)
+        hash = (hash ^ std::uint8_t(c)) * 0x100000001b3u;
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return ".kezcc-" + std::string(hex) + '-';
+}
+
 // Removes one temporary when it is provably a left-over: a regular file of this user that no
 // converter holds locked (the lock of one that was killed went with it).
 void removeIfLeftOver(int aFolder, const char* aName)
@@ -218,17 +230,6 @@ std::optional<Outcome> OutputFile::check(const QString& aPath, const struct stat
     return std::nullopt;
 }
 
-std::string OutputFile::temporaryPrefix(const std::string& aName)
-{
-    // FNV-1a: the target's name may be too long to be part of another name.
-    std::uint64_t hash = 0xcbf29ce484222325u;
-    for (const char c : aName)
-        hash = (hash ^ std::uint8_t(c)) * 0x100000001b3u;
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
-    return ".kezcc-" + std::string(hex) + '-';
-}
-
 std::optional<Outcome> OutputFile::create()
 {
     const std::string prefix = temporaryPrefix(baseOfName(mTarget));
@@ -297,8 +298,13 @@ void OutputFile::removeTemporaryOnEndRequests()
     sigemptyset(&action.sa_mask);
     for (const int request : kEndRequests)
         sigaddset(&action.sa_mask, request);
-    for (const int request : kEndRequests)
+    for (const int request : kEndRequests) {
+        // An end request ignored by whoever started the converter (nohup) stays ignored.
+        struct sigaction previous = {};
+        if (::sigaction(request, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+            continue;
         ::sigaction(request, &action, nullptr);
+    }
 }
 
 } // namespace kezcc

@@ -55,9 +55,6 @@ public:
     // which then ends as the signal would have ended it.
     static void removeTemporaryOnEndRequests();
 
-    // The first part of the name of every temporary of a target named aName (no folder).
-    static std::string temporaryPrefix(const std::string& aName);
-
 private:
     std::optional<Outcome> failure(const char* aWhat, int aError) const;
 
