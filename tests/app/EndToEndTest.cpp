@@ -19,7 +19,7 @@
 TEST(EndToEnd, DroppedSampleFolderBecomesRtfFilesWithTheOriginalText)
 {
     TestEnvironment environment;
-    BundledConverterOnPath converter;
+    ConverterOnPath converter(KEZ_BIN_DIR);
     QTemporaryDir work;
     const QString samples = work.filePath(QStringLiteral("Образцы"));
     QDir().mkpath(samples);

@@ -173,7 +173,7 @@ protected:
     }
 
     TestEnvironment environment;
-    BundledConverterOnPath converterOnPath;
+    ConverterOnPath converterOnPath{KEZ_BIN_DIR};
     TLuKezOptions options;
     QString folder;
     QString source;

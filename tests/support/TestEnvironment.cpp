@@ -43,5 +43,3 @@ ConverterOnPath::ConverterOnPath(const char* aFolder) : mSavedPath(qgetenv("PATH
 ConverterOnPath::~ConverterOnPath() { qputenv("PATH", mSavedPath); }
 
 FakeConverterOnPath::FakeConverterOnPath() : ConverterOnPath(KEZ_FAKE_BIN_DIR) {}
-
-BundledConverterOnPath::BundledConverterOnPath() : ConverterOnPath(KEZ_BIN_DIR) {}

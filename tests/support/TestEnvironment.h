@@ -24,7 +24,8 @@ private:
     QByteArray mSaved[4];
 };
 
-// Puts a converter's folder first on PATH for the test's lifetime.
+// Puts a converter's folder first on PATH for the test's lifetime (the bundled converter's is
+// KEZ_BIN_DIR).
 class ConverterOnPath {
 public:
     explicit ConverterOnPath(const char* aFolder);
@@ -42,8 +43,3 @@ public:
     FakeConverterOnPath();
 };
 
-// The bundled converter, tools/kezcc.
-class BundledConverterOnPath : public ConverterOnPath {
-public:
-    BundledConverterOnPath();
-};
