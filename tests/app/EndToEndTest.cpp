@@ -4,6 +4,7 @@
 #include "app/miKezConverterMain.h"
 #include "options/miRegistryTools.h"
 #include "support/DropFiles.h"
+#include "support/FileContents.h"
 #include "support/RtfReading.h"
 #include "support/TestEnvironment.h"
 
@@ -15,30 +16,10 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace {
-
-QByteArray readAll(const QString& aPath)
-{
-    QFile file(aPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The bundled converter's folder first on PATH.
-class BundledConverterOnPath {
-public:
-    BundledConverterOnPath() : mSaved(qgetenv("PATH")) { qputenv("PATH", QByteArray(KEZ_BIN_DIR) + ':' + mSaved); }
-    ~BundledConverterOnPath() { qputenv("PATH", mSaved); }
-
-private:
-    QByteArray mSaved;
-};
-
-} // namespace
-
 TEST(EndToEnd, DroppedSampleFolderBecomesRtfFilesWithTheOriginalText)
 {
     TestEnvironment environment;
-    BundledConverterOnPath converter;
+    ConverterOnPath converter(KEZ_BIN_DIR);
     QTemporaryDir work;
     const QString samples = work.filePath(QStringLiteral("Образцы"));
     QDir().mkpath(samples);

@@ -3,6 +3,7 @@
 #include "platform/FileNameCodec.h"
 #include "runner/ConverterCodes.h"
 #include "runner/miKezConverterRunner.h"
+#include "support/FileContents.h"
 #include "support/RtfReading.h"
 #include "support/TestEnvironment.h"
 
@@ -70,18 +71,6 @@ QString normalised(QString aText)
 {
     aText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return aText;
-}
-
-QByteArray readAll(const QString& aPath)
-{
-    QFile file(aPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& aPath, const QByteArray& aBytes)
-{
-    QFile file(aPath);
-    return file.open(QIODevice::WriteOnly) && file.write(aBytes) == aBytes.size();
 }
 
 // Runs the bundled converter: its folder goes first on PATH for the test.

@@ -35,9 +35,11 @@ QString TestEnvironment::registryFile() const
     return configHome() + QStringLiteral("/KezConverter/HKEY_CURRENT_USER.reg");
 }
 
-FakeConverterOnPath::FakeConverterOnPath() : mSavedPath(qgetenv("PATH"))
+ConverterOnPath::ConverterOnPath(const char* aFolder) : mSavedPath(qgetenv("PATH"))
 {
-    qputenv("PATH", QByteArray(KEZ_FAKE_BIN_DIR) + ':' + mSavedPath);
+    qputenv("PATH", QByteArray(aFolder) + ':' + mSavedPath);
 }
 
-FakeConverterOnPath::~FakeConverterOnPath() { qputenv("PATH", mSavedPath); }
+ConverterOnPath::~ConverterOnPath() { qputenv("PATH", mSavedPath); }
+
+FakeConverterOnPath::FakeConverterOnPath() : ConverterOnPath(KEZ_FAKE_BIN_DIR) {}

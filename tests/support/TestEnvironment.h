@@ -24,12 +24,22 @@ private:
     QByteArray mSaved[4];
 };
 
-// Puts the scripted fake converter's folder first on PATH for the test's lifetime.
-class FakeConverterOnPath {
+// Puts a converter's folder first on PATH for the test's lifetime (the bundled converter's is
+// KEZ_BIN_DIR).
+class ConverterOnPath {
 public:
-    FakeConverterOnPath();
-    ~FakeConverterOnPath();
+    explicit ConverterOnPath(const char* aFolder);
+    ~ConverterOnPath();
+    ConverterOnPath(const ConverterOnPath&) = delete;
+    ConverterOnPath& operator=(const ConverterOnPath&) = delete;
 
 private:
     QByteArray mSavedPath;
 };
+
+// The scripted fake converter.
+class FakeConverterOnPath : public ConverterOnPath {
+public:
+    FakeConverterOnPath();
+};
+

@@ -7,4 +7,6 @@ namespace kezcc {
 // same codec gives the bytes back, so the name read is the file the user chose.
 std::string nativeFileName(const QString& aPath) { return platform::encodeFileName(aPath.toStdU16String()); }
 
+QString displayFileName(const std::string& aName) { return QString::fromStdU16String(platform::decodeFileName(aName)); }
+
 } // namespace kezcc

@@ -1,8 +1,10 @@
 #include "KezccConversion.h"
+#include "Descriptor.h"
 #include "FileNames.h"
+#include "OutputFile.h"
 #include "SourceDecoder.h"
+#include "SystemError.h"
 
-#include "platform/SystemErrorText.h"
 #include "runner/ExternalData.h"
 
 #include <QStringList>
@@ -32,9 +34,6 @@ Outcome malformed(const QString& aWhat)
 {
     return failure(ResultCode::MalformedRequest, QStringLiteral("Блок параметров конвертации повреждён: ") + aWhat);
 }
-
-// The same Russian wording, number included, as the program gives for its own failures.
-QString systemError(int aError) { return QString::fromStdString(platform::systemErrorText(aError)); }
 
 // The reply's message field holds at most 1022 code units; a longer text is cut visibly.
 QString fitMessage(const QString& aMessage)
@@ -80,54 +79,6 @@ constexpr std::array<ModeField, 12> kModeFields = {{{Offset::SourceEncoding, "So
                                                    {Offset::NSModeVariants, "NSModeVariants", 3},
                                                    {Offset::NSModeSpecComm, "NSModeSpecComm", 3},
                                                    {Offset::NSModeCommands, "NSModeCommands", 3}}};
-
-// Closes the descriptor it holds.
-struct Descriptor {
-    int fd = -1;
-    Descriptor() = default;
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-// The temporary output beside the target; removed unless it became the target.
-struct TemporaryOutput {
-    std::string name;
-    Descriptor file;
-    bool renamed = false;
-    ~TemporaryOutput()
-    {
-        if (!name.empty() && !renamed)
-            ::unlink(name.c_str());
-    }
-};
-
-class FileSink : public ByteSink {
-public:
-    explicit FileSink(int aFile) : mFile(aFile) {}
-    void write(const char* aBytes, std::size_t aSize) override
-    {
-        while (aSize > 0 && mError == 0) {
-            const ssize_t written = ::write(mFile, aBytes, aSize);
-            if (written < 0) {
-                if (errno != EINTR)
-                    mError = errno;
-                continue;
-            }
-            aBytes += written;
-            aSize -= std::size_t(written);
-        }
-    }
-    int error() const { return mError; }
-
-private:
-    int mFile;
-    int mError = 0;
-};
 
 // Reads as much as asked for, unless the file ends first; -1 with errno on failure.
 ssize_t readFully(int aFile, char* aBuffer, std::size_t aSize)
@@ -182,47 +133,6 @@ std::optional<Outcome> openSource(const QString& aPath, Descriptor& aFile, struc
     return std::nullopt;
 }
 
-QString folderOf(const QString& aPath)
-{
-    const qsizetype slash = aPath.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QStringLiteral(".") : slash == 0 ? QStringLiteral("/") : aPath.left(slash);
-}
-
-std::optional<Outcome> checkOutput(const QString& aPath, const struct stat& aSource)
-{
-    if (aPath.isEmpty())
-        return failure(ResultCode::OutputUnwritable, QStringLiteral("Не указан выходной файл."));
-    const QString folder = folderOf(aPath);
-    struct stat info;
-    if (::stat(nativeFileName(folder).c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return failure(ResultCode::OutputUnwritable, QStringLiteral("Папка для выходного файла не существует: ") + folder);
-    if (::stat(nativeFileName(aPath).c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode))
-            return failure(ResultCode::OutputUnwritable, QStringLiteral("Вместо выходного файла указана папка: ") + aPath);
-        // Writing the RTF over its own source would lose the source.
-        if (info.st_dev == aSource.st_dev && info.st_ino == aSource.st_ino)
-            return failure(ResultCode::OutputUnwritable, QStringLiteral("Выходной файл совпадает с исходным: ") + aPath);
-    }
-    if (::access(nativeFileName(folder).c_str(), W_OK) != 0)
-        return failure(ResultCode::OutputUnwritable, QStringLiteral("Нет права записи в папку: ") + folder);
-    return std::nullopt;
-}
-
-std::optional<Outcome> createTemporary(const QString& aPath, TemporaryOutput& aTemporary)
-{
-    std::string pattern = nativeFileName(folderOf(aPath)) + "/.kezcc-XXXXXX";
-    aTemporary.file.fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (aTemporary.file.fd < 0)
-        return failure(ResultCode::OutputUnwritable,
-                       QStringLiteral("Не удалось создать выходной файл %1: %2").arg(aPath, systemError(errno)));
-    aTemporary.name = pattern;
-    // mkstemp makes the file private; the RTF gets the mode any new file of the user gets.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(aTemporary.file.fd, 0666 & ~mask);
-    return std::nullopt;
-}
-
 Outcome readFailure(const QString& aPath, int aError)
 {
     return failure(ResultCode::SourceUnreadable,
@@ -257,6 +167,23 @@ std::optional<Outcome> chooseEncoding(const Request& aRequest, int aFile, std::v
     if (::lseek(aFile, aDetection.bomLength, SEEK_SET) < 0)
         return readFailure(aRequest.source, errno);
     return std::nullopt;
+}
+
+// A source written to or replaced while it was read gives a result that matches no version of it:
+// the whole of it was read, and it is still the file of the same size and time that was opened.
+std::optional<Outcome> checkSourceUnchanged(const QString& aPath, int aFile, const struct stat& aBefore)
+{
+    struct stat after;
+    struct stat named;
+    const bool unchanged = ::lseek(aFile, 0, SEEK_CUR) == aBefore.st_size && ::fstat(aFile, &after) == 0 &&
+                           after.st_size == aBefore.st_size && after.st_mtim.tv_sec == aBefore.st_mtim.tv_sec &&
+                           after.st_mtim.tv_nsec == aBefore.st_mtim.tv_nsec &&
+                           ::stat(nativeFileName(aPath).c_str(), &named) == 0 && named.st_dev == aBefore.st_dev &&
+                           named.st_ino == aBefore.st_ino;
+    if (unchanged)
+        return std::nullopt;
+    return failure(ResultCode::SourceUnreadable,
+                   QStringLiteral("Исходный файл изменился, пока его читали; результат не записан: ") + aPath);
 }
 
 QString noticesOf(std::int64_t aErrors, std::int64_t aUndecodable)
@@ -325,7 +252,8 @@ Outcome convertFile(const Request& aRequest)
     struct stat sourceInfo;
     if (auto problem = openSource(aRequest.source, source, sourceInfo))
         return *problem;
-    if (auto problem = checkOutput(aRequest.output, sourceInfo))
+    OutputFile output;
+    if (auto problem = output.check(aRequest.output, sourceInfo))
         return *problem;
 
     std::vector<char> bytes(kChunk);
@@ -333,10 +261,9 @@ Outcome convertFile(const Request& aRequest)
     if (auto problem = chooseEncoding(aRequest, source.fd, bytes, detection))
         return *problem;
 
-    TemporaryOutput temporary;
-    if (auto problem = createTemporary(aRequest.output, temporary))
+    if (auto problem = output.create())
         return *problem;
-    FileSink sink(temporary.file.fd);
+    FileSink& sink = output.sink();
     const auto writer = std::make_unique<RtfWriter>(aRequest.fonts, aRequest.rusMode, aRequest.greekMode, sink);
     KezMarkup markup(aRequest.markup, *writer);
     SourceDecoder decoder(detection.encoding);
@@ -355,16 +282,12 @@ Outcome convertFile(const Request& aRequest)
     markup.finish();
     writer->finish();
 
-    int error = sink.error();
-    if (error == 0 && ::close(temporary.file.fd) != 0)
-        error = errno;
-    temporary.file.fd = -1;
-    if (error == 0 && ::rename(temporary.name.c_str(), nativeFileName(aRequest.output).c_str()) != 0)
-        error = errno;
-    if (error != 0)
-        return failure(ResultCode::OutputUnwritable,
-                       QStringLiteral("Не удалось записать выходной файл %1: %2").arg(aRequest.output, systemError(error)));
-    temporary.renamed = true;
+    if (sink.error() == 0) {
+        if (auto problem = checkSourceUnchanged(aRequest.source, source.fd, sourceInfo))
+            return *problem;
+    }
+    if (auto problem = output.commit())
+        return *problem;
     return Outcome{ResultCode::Converted, noticesOf(markup.errors(), decoder.undecodable())};
 }
 

@@ -2,6 +2,7 @@
 // clipboard (format "KezCC_ExternalData"), converts the KEZ file it names into RTF and leaves its
 // reply, a record of the same layout, on the clipboard before it ends.
 #include "KezccConversion.h"
+#include "OutputFile.h"
 
 #include "runner/ConverterCodes.h"
 
@@ -81,6 +82,9 @@ int main(int argc, char** argv)
                      kFormatName);
         return NoReply;
     }
+    // Asked to end (a logout, the program stopping a converter that hangs): no half-written
+    // temporary stays behind.
+    kezcc::OutputFile::removeTemporaryOnEndRequests();
     try {
         Clipboard& clipboard = service<Clipboard>();
         const ClipFormat format = clipboard.registerFormat(kFormatName);
