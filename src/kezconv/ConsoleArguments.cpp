@@ -22,21 +22,19 @@ bool takeValue(const ValueOption& aOption, int aArgc, const char* const* aArgv, 
 {
     const std::string_view argument = aArgv[aIndex];
     const std::string_view longName = aOption.longName;
-    bool attached = false;
-    if (argument == longName || (aOption.shortName && argument == aOption.shortName)) {
-        attached = false;
-    } else if (argument.size() > longName.size() && argument.substr(0, longName.size()) == longName &&
-               argument[longName.size()] == '=') {
-        aValue = std::string(argument.substr(longName.size() + 1));
+    const bool alone = argument == longName || (aOption.shortName && argument == aOption.shortName);
+    if (!alone) {
+        if (argument.size() > longName.size() && argument.substr(0, longName.size()) == longName &&
+            argument[longName.size()] == '=')
+            aValue = std::string(argument.substr(longName.size() + 1));
+        else if (aOption.shortName && argument.size() > 2 && argument.substr(0, 2) == aOption.shortName)
+            aValue = std::string(argument.substr(2));
+        else
+            return false;
         return true;
-    } else if (aOption.shortName && argument.size() > 2 && argument.substr(0, 2) == aOption.shortName) {
-        aValue = std::string(argument.substr(2));
-        return true;
-    } else {
-        return false;
     }
-    if (!attached && aIndex + 1 >= aArgc) {
-        aError = QStringLiteral("после %1 нужно значение.").arg(QString::fromUtf8(argument.data(), argument.size()));
+    if (aIndex + 1 >= aArgc) {
+        aError = QStringLiteral("после %1 нужно значение.").arg(QString::fromUtf8(argument.data(), qsizetype(argument.size())));
         return true;
     }
     aValue = aArgv[++aIndex];
@@ -89,7 +87,7 @@ ConsoleArguments::Parsed ConsoleArguments::Parse(int aArgc, const char* const* a
                             .arg(QString::fromUtf8(value.data(), qsizetype(value.size())));
             arguments.jobs = jobs;
         } else {
-            error = QStringLiteral("неизвестный параметр %1.").arg(QString::fromUtf8(argument.data(), argument.size()));
+            error = QStringLiteral("неизвестный параметр %1.").arg(QString::fromUtf8(argument.data(), qsizetype(argument.size())));
         }
     }
     if (error.isEmpty() && !arguments.help && !arguments.version && arguments.paths.empty() && !arguments.list)
