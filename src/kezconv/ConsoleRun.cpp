@@ -83,6 +83,7 @@ int ConsoleRun::Exec()
     platform::service<platform::EndRequests>().listen(
         [this] { QMetaObject::invokeMethod(this, [this] { EndRequested(); }, Qt::QueuedConnection); });
     GiveOutFiles();
+    ShowProgress();
     EndWhenFinished();
     if (!mEnded) {
         QEventLoop loop;
@@ -115,8 +116,12 @@ void ConsoleRun::GiveOutFiles()
         if (job < 0)
             return;
         Worker& worker = IdleWorker();
-        if (!worker.process)
+        if (!worker.process) {
+            // No worker can be started: nothing else can be converted either.
+            mWaiting.push_front(job);
+            FailWaiting(mStartFailure);
             return;
+        }
         worker.job = job;
         mBeingMade.insert(mJobs[size_t(job)].key, job);
         worker.process->write(WorkerChannel::Frame(WorkerChannel::Request{mJobs[size_t(job)].file, mJobs[size_t(job)].outFile}));
@@ -175,29 +180,56 @@ void ConsoleRun::StartWorker(Worker& aWorker)
     // A session of its own: Ctrl+C in the terminal reaches kezconv alone, which decides.
     process->setChildProcessModifier([] { ::setsid(); });
     connect(process, &QProcess::readyReadStandardOutput, this, [this, &aWorker] { ReadReplies(aWorker); });
-    connect(process, &QProcess::finished, this, [this, &aWorker] { WorkerEnded(aWorker); });
-    connect(process, &QProcess::errorOccurred, this, [this, &aWorker](QProcess::ProcessError aError) {
-        if (aError == QProcess::FailedToStart)
+    connect(process, &QProcess::finished, this, [this, &aWorker, process] {
+        if (aWorker.process == process)
             WorkerEnded(aWorker);
+    });
+    connect(process, &QProcess::errorOccurred, this, [this, &aWorker, process](QProcess::ProcessError aError) {
+        if (aError != QProcess::FailedToStart)
+            return;
+        mStartFailure = QStringLiteral("Ошибка запуска kezconv: ") + process->errorString();
+        if (aWorker.process != process)
+            return;
+        aWorker.process = nullptr;
+        aWorker.runtimeFolder.reset();
+        process->deleteLater();
+        if (aWorker.job >= 0)
+            Done(aWorker, false, mStartFailure);
+        FailWaiting(mStartFailure);
+        EndWhenFinished();
     });
     process->start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(WorkerChannel::kWorkerArgument)});
 }
 
-void ConsoleRun::ReadReplies(Worker& aWorker)
+void ConsoleRun::FailWaiting(const QString& aWhy)
+{
+    while (!mWaiting.empty()) {
+        const Job& job = mJobs[size_t(mWaiting.front())];
+        mWaiting.pop_front();
+        ++mFinished;
+        Print(mResults.Failed(job.file, job.outFile, aWhy), true);
+    }
+}
+
+void ConsoleRun::TakeReplies(Worker& aWorker)
 {
     aWorker.received += aWorker.process->readAllStandardOutput();
     while (const std::optional<WorkerChannel::Reply> reply = WorkerChannel::TakeReply(aWorker.received))
         if (aWorker.job >= 0)
             Done(aWorker, reply->converted, reply->message);
+}
+
+void ConsoleRun::ReadReplies(Worker& aWorker)
+{
+    TakeReplies(aWorker);
     GiveOutFiles();
     EndWhenFinished();
 }
 
 void ConsoleRun::WorkerEnded(Worker& aWorker)
 {
-    if (!aWorker.process)
-        return;
-    ReadReplies(aWorker);
+    // What it replied before it ended counts; nothing new goes to it.
+    TakeReplies(aWorker);
     aWorker.process->deleteLater();
     aWorker.process = nullptr;
     aWorker.runtimeFolder.reset();

@@ -62,9 +62,12 @@ private:
     qsizetype TakeNextJob();
     Worker& IdleWorker();
     void StartWorker(Worker& aWorker);
+    void TakeReplies(Worker& aWorker);
     void ReadReplies(Worker& aWorker);
     void WorkerEnded(Worker& aWorker);
     void Done(Worker& aWorker, bool aConverted, const QString& aWhy);
+    // Every file still waiting fails with aWhy.
+    void FailWaiting(const QString& aWhy);
     void EndWhenFinished();
     void Print(const QString& aMessage, bool aFailure);
     void ShowProgress();
@@ -76,6 +79,7 @@ private:
     std::deque<qsizetype> mWaiting;
     QHash<QString, qsizetype> mBeingMade; // keys of the results being made, by job
     std::vector<std::unique_ptr<Worker>> mWorkers;
+    QString mStartFailure; // why the last worker that could not be started could not
     qint32 mOtherFailures = 0;
     qsizetype mFinished = 0;
     int mEndRequests = 0;
