@@ -1,6 +1,8 @@
 // kezconv, the console converter, driven as a user drives it: the real binary, its output and its
 // exit status. Beside the scripted fake converter (its copy in the fake's folder finds that one
 // first), or beside the bundled converter where the results themselves matter.
+#include "platform/HandOverLock.h"
+#include "platform/Services.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -124,7 +126,11 @@ TEST_F(Kezconv, ConvertsNamedFilesAndTheKezFilesOfFoldersNextToThemOrIntoOneFold
     touch(root + "/texts/sub/b.KEZ");
     touch(root + "/texts/notes.txt");
     touch(root + "/named.txt");
+    // The window holds the user's hand-over turn meanwhile: kezconv's workers have stores of their own.
+    platform::HandOverLock& turn = platform::service<platform::HandOverLock>();
+    ASSERT_EQ(turn.tryAcquire(), platform::HandOverLock::Attempt::Held);
     const Outcome next = run({"-j1", root + "/texts", root + "/named.txt"});
+    turn.release();
     EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
     EXPECT_EQ(next.out, lines({"Успешно: " + root + "/texts/a.kez -> " + root + "/texts/a.rtf",
                                "Успешно: " + root + "/texts/sub/b.KEZ -> " + root + "/texts/sub/b.rtf",
