@@ -55,12 +55,16 @@ add_custom_command(OUTPUT ${KEZ_THEME_ICONS}
 add_custom_target(theme_icons ALL DEPENDS ${KEZ_THEME_ICONS})
 install(DIRECTORY ${KEZ_THEME_DIR} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
-# The manual page, compressed as man pages are kept (no name or time stamp inside: the same every build).
-add_custom_command(OUTPUT ${KEZ_DATA_DIR}/KezConverter.1.gz
-  COMMAND gzip -9 -n -c ${CMAKE_SOURCE_DIR}/resources/KezConverter.1 > ${KEZ_DATA_DIR}/KezConverter.1.gz
-  DEPENDS ${CMAKE_SOURCE_DIR}/resources/KezConverter.1)
-add_custom_target(manual_page ALL DEPENDS ${KEZ_DATA_DIR}/KezConverter.1.gz)
-install(FILES ${KEZ_DATA_DIR}/KezConverter.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The manual pages, compressed as man pages are kept (no name or time stamp inside: the same every build).
+set(KEZ_MANUAL_PAGES)
+foreach(page KezConverter kezconv)
+  add_custom_command(OUTPUT ${KEZ_DATA_DIR}/${page}.1.gz
+    COMMAND gzip -9 -n -c ${CMAKE_SOURCE_DIR}/resources/${page}.1 > ${KEZ_DATA_DIR}/${page}.1.gz
+    DEPENDS ${CMAKE_SOURCE_DIR}/resources/${page}.1)
+  list(APPEND KEZ_MANUAL_PAGES ${KEZ_DATA_DIR}/${page}.1.gz)
+endforeach()
+add_custom_target(manual_page ALL DEPENDS ${KEZ_MANUAL_PAGES})
+install(FILES ${KEZ_MANUAL_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # What the converter makes of a KEZ file, with the pictures its page shows; and the notice.
 install(FILES ${CMAKE_SOURCE_DIR}/tools/kezcc/README.md DESTINATION ${KEZ_DOC_DIR}/kezcc)

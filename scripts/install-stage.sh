@@ -54,7 +54,8 @@ tree_is_complete()
     [ "$(LC_ALL=C ls "$usr/bin" | tr '\n' ' ')" = "KezConverter kezconv " ] ||
         { echo "bin holds more than the two programs: $(ls "$usr/bin")"; return 1; }
     for file in "share/applications/$id.desktop" "share/mime/packages/$id.xml" "share/metainfo/$id.metainfo.xml" \
-                share/doc/kezconverter/copyright share/doc/kezconverter/kezcc/README.md share/man/man1/KezConverter.1.gz; do
+                share/doc/kezconverter/copyright share/doc/kezconverter/kezcc/README.md share/man/man1/KezConverter.1.gz \
+                share/man/man1/kezconv.1.gz; do
         [ -s "$usr/$file" ] || { echo "missing: $file"; return 1; }
     done
     # Every picture the converter's page shows is installed beside it.

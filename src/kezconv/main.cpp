@@ -9,7 +9,6 @@
 #include "kezconv/ConsoleWorker.h"
 #include "kezconv/WorkerChannel.h"
 #include "platform/ExecutableSearch.h"
-#include "platform/FileNameCodec.h"
 #include "platform/Services.h"
 
 #include <QCoreApplication>
