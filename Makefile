@@ -5,7 +5,7 @@ FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 DESTDIR ?=
 # What the install rules take from the build (the tests are not needed for it).
-INSTALLED_TARGETS = KezConverter kezcc theme_icons manual_page
+INSTALLED_TARGETS = KezConverter kezconv kezcc theme_icons manual_page
 
 .PHONY: all deps configure build run test install package bench fuzz clean
 

@@ -1,10 +1,11 @@
 # Install rules (`cmake --install`, `make install`): the Filesystem Hierarchy and XDG places.
 #
-# The program and the bundled converter go to libexec/kezconverter/, and bin/KezConverter is a
-# link to the program there. The program looks for the converter first in its own folder, which
-# it reads through /proc/self/exe, link resolved: so it finds the converter installed with it
-# before any other on PATH, and the converter, a helper that only the program talks to (through
-# its private clipboard store), stays off every user's PATH.
+# The program, the console converter kezconv and the bundled converter go to
+# libexec/kezconverter/, and bin/KezConverter and bin/kezconv are links to the two programs there.
+# Both look for the converter first in their own folder, which they read through /proc/self/exe,
+# link resolved: so they find the converter installed with them before any other on PATH, and the
+# converter, a helper that only they talk to (through a private clipboard store), stays off every
+# user's PATH.
 include(GNUInstallDirs)
 
 set(KEZ_APP_ID ru.torvane.KezConverter)
@@ -15,19 +16,21 @@ set(KEZ_PROGRAM_DIR ${CMAKE_INSTALL_LIBEXECDIR}/kezconverter)
 # Under the package's name, as Debian keeps every package's documentation.
 set(KEZ_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/kezconverter)
 
-install(TARGETS KezConverter kezcc RUNTIME DESTINATION ${KEZ_PROGRAM_DIR})
+install(TARGETS KezConverter kezconv kezcc RUNTIME DESTINATION ${KEZ_PROGRAM_DIR})
 # A relative link, so that a staged tree (DESTDIR, the package) works wherever it is unpacked.
 foreach(dir CMAKE_INSTALL_BINDIR CMAKE_INSTALL_LIBEXECDIR)
   if(IS_ABSOLUTE "${${dir}}")
     message(FATAL_ERROR "${dir} must be relative to the install prefix, not ${${dir}}")
   endif()
 endforeach()
-file(RELATIVE_PATH KEZ_PROGRAM_LINK /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${KEZ_PROGRAM_DIR}/KezConverter)
-install(CODE "
-  set(folder \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
-  message(STATUS \"Installing: \${folder}/KezConverter -> ${KEZ_PROGRAM_LINK}\")
-  file(MAKE_DIRECTORY \"\${folder}\")
-  file(CREATE_LINK ${KEZ_PROGRAM_LINK} \"\${folder}/KezConverter\" SYMBOLIC)")
+foreach(program KezConverter kezconv)
+  file(RELATIVE_PATH KEZ_PROGRAM_LINK /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${KEZ_PROGRAM_DIR}/${program})
+  install(CODE "
+    set(folder \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+    message(STATUS \"Installing: \${folder}/${program} -> ${KEZ_PROGRAM_LINK}\")
+    file(MAKE_DIRECTORY \"\${folder}\")
+    file(CREATE_LINK ${KEZ_PROGRAM_LINK} \"\${folder}/${program}\" SYMBOLIC)")
+endforeach()
 
 # The menu entry, the .kez type it opens, and the software centres' description.
 set(KEZ_DATA_DIR ${CMAKE_BINARY_DIR}/share)
@@ -52,12 +55,16 @@ add_custom_command(OUTPUT ${KEZ_THEME_ICONS}
 add_custom_target(theme_icons ALL DEPENDS ${KEZ_THEME_ICONS})
 install(DIRECTORY ${KEZ_THEME_DIR} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
-# The manual page, compressed as man pages are kept (no name or time stamp inside: the same every build).
-add_custom_command(OUTPUT ${KEZ_DATA_DIR}/KezConverter.1.gz
-  COMMAND gzip -9 -n -c ${CMAKE_SOURCE_DIR}/resources/KezConverter.1 > ${KEZ_DATA_DIR}/KezConverter.1.gz
-  DEPENDS ${CMAKE_SOURCE_DIR}/resources/KezConverter.1)
-add_custom_target(manual_page ALL DEPENDS ${KEZ_DATA_DIR}/KezConverter.1.gz)
-install(FILES ${KEZ_DATA_DIR}/KezConverter.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The manual pages, compressed as man pages are kept (no name or time stamp inside: the same every build).
+set(KEZ_MANUAL_PAGES)
+foreach(page KezConverter kezconv)
+  add_custom_command(OUTPUT ${KEZ_DATA_DIR}/${page}.1.gz
+    COMMAND gzip -9 -n -c ${CMAKE_SOURCE_DIR}/resources/${page}.1 > ${KEZ_DATA_DIR}/${page}.1.gz
+    DEPENDS ${CMAKE_SOURCE_DIR}/resources/${page}.1)
+  list(APPEND KEZ_MANUAL_PAGES ${KEZ_DATA_DIR}/${page}.1.gz)
+endforeach()
+add_custom_target(manual_page ALL DEPENDS ${KEZ_MANUAL_PAGES})
+install(FILES ${KEZ_MANUAL_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # What the converter makes of a KEZ file, with the pictures its page shows; and the notice.
 install(FILES ${CMAKE_SOURCE_DIR}/tools/kezcc/README.md DESTINATION ${KEZ_DOC_DIR}/kezcc)

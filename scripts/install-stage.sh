@@ -48,9 +48,14 @@ tree_is_complete()
         { echo "bin/KezConverter does not lead to libexec/kezconverter/KezConverter"; return 1; }
     [ -x "$usr/libexec/kezconverter/KezConverter" ] && [ -x "$usr/libexec/kezconverter/kezcc" ] ||
         { echo "the program or its converter is missing from libexec/kezconverter"; return 1; }
-    [ "$(ls "$usr/bin")" = KezConverter ] || { echo "bin holds more than the program: $(ls "$usr/bin")"; return 1; }
+    [ "$(readlink -f "$usr/bin/kezconv")" = "$(readlink -f "$usr/libexec/kezconverter/kezconv")" ] &&
+        [ -x "$usr/libexec/kezconverter/kezconv" ] ||
+        { echo "bin/kezconv does not lead to libexec/kezconverter/kezconv"; return 1; }
+    [ "$(LC_ALL=C ls "$usr/bin" | tr '\n' ' ')" = "KezConverter kezconv " ] ||
+        { echo "bin holds more than the two programs: $(ls "$usr/bin")"; return 1; }
     for file in "share/applications/$id.desktop" "share/mime/packages/$id.xml" "share/metainfo/$id.metainfo.xml" \
-                share/doc/kezconverter/copyright share/doc/kezconverter/kezcc/README.md share/man/man1/KezConverter.1.gz; do
+                share/doc/kezconverter/copyright share/doc/kezconverter/kezcc/README.md share/man/man1/KezConverter.1.gz \
+                share/man/man1/kezconv.1.gz; do
         [ -s "$usr/$file" ] || { echo "missing: $file"; return 1; }
     done
     # Every picture the converter's page shows is installed beside it.
@@ -136,6 +141,19 @@ check "appstreamcli validate --no-net" appstreamcli validate --no-net "$prefix/s
 check "xdg-mime: a .kez file opens with the program" kez_files_open_with_the_program "$prefix"
 check "the installed program converts the file it is started with" converts_a_file_it_is_started_with "$prefix" prefix
 
+# The console converter as a shell runs it, through its link, with no display and no converter on
+# PATH: it finds the one beside it and converts the sample into another folder.
+console_converter_converts()
+{
+    local usr=$1 work="$scratch/console-$2"
+    mkdir -p "$work/home" "$work/config" "$work/runtime" "$work/out"
+    chmod 700 "$work/runtime"
+    env -i HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" PATH=/usr/bin:/bin \
+        "$usr/bin/kezconv" -o "$work/out" "$here/samples/$sample" &&
+        grep -q '^{\\rtf1' "$work/out/${sample%.kez}.rtf"
+}
+check "the installed kezconv converts a file" console_converter_converts "$prefix" prefix
+
 # --- make package: lintian, dependencies, install, run and remove in an empty root
 package_and_lint()
 {
@@ -173,6 +191,7 @@ if [ -n "$deb" ]; then
     check "apt resolves the package's dependencies" dependencies_resolve
     check "dpkg --root installs the package" installs_in_an_empty_root
     check "the packaged program converts the file it is started with" converts_a_file_it_is_started_with "$root/usr" package
+    check "the packaged kezconv converts a file" console_converter_converts "$root/usr" package
     check "dpkg --root removes the package, nothing left" removes_cleanly
 fi
 

@@ -2,14 +2,12 @@
 #include "app/MessageLog.h"
 #include "app/miKezConverterMain.h"
 #include "errors/mErrorHandling.h"
-#include "fs/mFileSystem.h"
 #include "platform/HandOverLock.h"
 #include "platform/Process.h"
 #include "platform/Services.h"
 #include "runner/miKezConverterRunner.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -25,7 +23,6 @@ using mErrorHandling::PassOn;
 namespace {
 
 constexpr const char* kModule = "BrowserForm";
-const QString kCrLf = QStringLiteral("\r\n");
 
 // The window's busy state for as long as a run lasts, left again however the run ends.
 class BusyWhileRunning {
@@ -113,9 +110,7 @@ void BatchRun::RunOnce()
     {
         const BusyWhileRunning busy(mWindow.setBusy);
         mSinceEvents.start();
-        mSucceeded = 0;
-        mFailed = 0;
-        mResults.clear();
+        mResults.Start();
         miKezConverterRunner::SetConverterWaiter(
             [this](const std::function<bool(std::uint32_t)>& aWaitFor) { WaitKeepingEventsFlowing(aWaitFor); });
         const struct EndWaiter {
@@ -147,15 +142,8 @@ void BatchRun::RunOnce()
             ++done;
             ProcessEventsWhenDue();
         }
-        const qint32 processed = mSucceeded + mFailed;
-        if (processed > 1) {
-            mLog.Add(QStringLiteral("Обработано файлов: %1, успешно: %2, с ошибками: %3")
-                         .arg(processed)
-                         .arg(mSucceeded)
-                         .arg(mFailed));
-            if (StopRequested())
-                mLog.Add(QStringLiteral("Обработка прервана пользователем."));
-        }
+        for (const QString& line : mResults.Summary(StopRequested()))
+            mLog.Add(line);
         emit Progress(0, 0);
         // What the window handles while its busy state goes is no longer part of this run.
         mLeaving = true;
@@ -195,30 +183,17 @@ bool BatchRun::TakeTurn()
 void BatchRun::ConvertFile(const QString& aFile, const QString& aOutFile)
 {
     PassOn(kModule, "DoConvertion", [&] {
-        const QString failure = QStringLiteral("Ошибка: ") + aFile + QStringLiteral(" -> ") + aOutFile + kCrLf;
-        // Two sources of one name in different folders, or differing only in their extension,
-        // give one result: the later one would silently replace the earlier one's.
-        QString result = QDir::cleanPath(aOutFile);
-        if (mFileSystem::FileNameCase() == Qt::CaseInsensitive)
-            result = result.toCaseFolded();
-        if (const auto earlier = mResults.constFind(result); earlier != mResults.cend()) {
-            mLog.Add(failure + QStringLiteral("Файл не сконвертирован: он заменил бы файл %1, "
-                                              "уже полученный в этой же обработке из %2.")
-                                   .arg(aOutFile, earlier.value()));
-            ++mFailed;
+        if (const std::optional<QString> refused = mResults.RefuseReplacing(aFile, aOutFile)) {
+            mLog.Add(*refused);
             return;
         }
         qint32 resultCode = 0;
         QString message;
         if (miKezConverterRunner::RunConverter(miKezConverterMain::gKezOptions(), aFile, aOutFile, 0, resultCode,
-                                               message)) {
-            mLog.Add(QStringLiteral("Успешно: ") + aFile + QStringLiteral(" -> ") + aOutFile);
-            mResults.insert(result, aFile);
-            ++mSucceeded;
-        } else {
-            mLog.Add(failure + message);
-            ++mFailed;
-        }
+                                               message))
+            mLog.Add(mResults.Converted(aFile, aOutFile));
+        else
+            mLog.Add(mResults.Failed(aFile, aOutFile, message));
     });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
+#include "app/RunResults.h"
+
 #include <QElapsedTimer>
-#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -60,8 +61,8 @@ public:
 
     bool IsRunning() const { return mRunning; }
     bool StopRequested() const { return mStopRequested || mClosing; }
-    qint32 SucceededCount() const { return mSucceeded; }
-    qint32 FailedCount() const { return mFailed; }
+    qint32 SucceededCount() const { return mResults.Succeeded(); }
+    qint32 FailedCount() const { return mResults.FailedCount(); }
 
 signals:
     // The run is at file aCurrent of aTotal (the total grows when files arrive meanwhile);
@@ -92,11 +93,7 @@ private:
     // Since the converter being waited for was asked to end; whether it has been ended at once.
     QElapsedTimer mEndingSince;
     bool mEndedNow = false;
-    qint32 mSucceeded = 0;
-    qint32 mFailed = 0;
-    // The results of this run's files so far, by the name the file system knows them by, with
-    // the source each came from.
-    QHash<QString, QString> mResults;
+    RunResults mResults;
     QElapsedTimer mSinceEvents;
     std::unique_ptr<WaitingThread> mWaiting;
 };

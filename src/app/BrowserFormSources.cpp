@@ -112,11 +112,7 @@ void BrowserForm::AddSrcFiles(const QStringList& aFileNames)
 void BrowserForm::AddFolderFiles(const QString& aFolderName)
 {
     PassOn(kModule, "AddFolderFiles", [&] {
-        const QString mask = theSrcOnlyKez->isChecked() ? QStringLiteral("*.kez") : QStringLiteral("*");
-        AddSrcFiles(mFileSystem::CollectFileNamesInFolder(
-            aFolderName, mask, true,
-            mFileSystem::Attribute::ReadOnly | mFileSystem::Attribute::Hidden | mFileSystem::Attribute::System |
-                mFileSystem::Attribute::Archive));
+        AddSrcFiles(SourceList::FolderFiles(aFolderName, theSrcOnlyKez->isChecked()));
     });
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/CommandLinePaths.h"
+
 #include <QStringList>
 
 class BrowserForm;
@@ -7,11 +9,6 @@ class BrowserForm;
 // opened with it, or what is typed after the program's name. They are the program's only
 // command-line arguments.
 namespace CommandLineFiles {
-
-// The arguments after the program's name, as paths: their bytes decoded as file names are (a name
-// that is no UTF-8 keeps its bytes), a relative one made absolute against the current folder.
-// Qt's own options must already be taken out (QApplication does that).
-QStringList PathsOf(int aArgc, const char* const* aArgv);
 
 // Adds aPaths to the window's list as a drop of the same paths adds them: folders scanned,
 // duplicates and the "*.kez" rule as for a drop, and the run started if it is to start at once.

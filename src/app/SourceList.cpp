@@ -1,10 +1,18 @@
 #include "app/SourceList.h"
+#include "fs/mFileSystem.h"
 
 #include <utility>
 
 SourceList::SourceList(Qt::CaseSensitivity aFileNameCase, View aView)
     : SrcFiles(aFileNameCase), mView(std::move(aView))
 {
+}
+
+QStringList SourceList::FolderFiles(const QString& aFolder, bool aOnlyKez)
+{
+    using namespace mFileSystem::Attribute;
+    return mFileSystem::CollectFileNamesInFolder(aFolder, aOnlyKez ? QStringLiteral("*.kez") : QStringLiteral("*"), true,
+                                                 ReadOnly | Hidden | System | Archive);
 }
 
 const QStringList& SourceList::HelpLines()

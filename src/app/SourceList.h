@@ -23,6 +23,10 @@ public:
     // Files compare by aFileNameCase, the file system's rule for names.
     SourceList(Qt::CaseSensitivity aFileNameCase, View aView);
 
+    // The files a folder tree adds: every "*.kez" file, or every file at all when aOnlyKez is
+    // false, hidden and system ones included, each folder's before its subfolders'.
+    static QStringList FolderFiles(const QString& aFolder, bool aOnlyKez);
+
     // What an empty list shows until the first file is added.
     static const QStringList& HelpLines();
 

@@ -1,4 +1,5 @@
 #include "app/miKezConverterMain.h"
+#include "app/ConversionOptions.h"
 #include "app/BrowserForm.h"
 #include "app/TBrowserOptions.h"
 #include "errors/KezError.h"
@@ -37,13 +38,7 @@ bool askWithMessageBox(const QString& aTitle, const QString& aText)
     return box.clickedButton() == yes;
 }
 
-void CreateAndReadKezOptions()
-{
-    gKez = std::make_unique<TLuKezOptions>();
-    TLuKezOptions defaults;
-    defaults.FillWithDefaults();
-    gKez->ReadFromRegistry(platform::kHKeyCurrentUser, kMainKey, defaults);
-}
+void CreateAndReadKezOptions() { gKez = ReadKezOptions(); }
 
 void CreateAndReadBrowserOptions()
 {

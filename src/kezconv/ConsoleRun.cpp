@@ -1,0 +1,297 @@
+#include "kezconv/ConsoleRun.h"
+#include "kezconv/WorkerChannel.h"
+#include "platform/EndRequests.h"
+#include "platform/FileNameCodec.h"
+#include "platform/Services.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include <unistd.h>
+
+namespace {
+
+// What a worker that ended without a reply leaves its file with: the same as a converter that
+// ended without one.
+const QString kNoConfirmation = QStringLiteral("Нет подтверждения, что конвертер отработал.");
+
+// How long the workers get to end once their input has ended.
+constexpr int kWorkerEndMs = 5000;
+
+// Where the workers' private folders go: the user's runtime folder (in memory, private) when
+// there is one.
+QString runtimeFolderTemplate()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString base = !runtime.isEmpty() && QDir(runtime).exists() ? runtime : QDir::tempPath();
+    return base + QStringLiteral("/kezconv-XXXXXX");
+}
+
+void write(FILE* aStream, const QString& aText)
+{
+    // Names that are no UTF-8 are written with the bytes they came with.
+    const std::string bytes = platform::encodeFileName(aText.toStdU16String());
+    std::fwrite(bytes.data(), 1, bytes.size(), aStream);
+    std::fflush(aStream);
+}
+
+} // namespace
+
+ConsoleRun::ConsoleRun(Settings aSettings, QObject* aParent) : QObject(aParent), mSettings(aSettings)
+{
+    connect(&mLog, &MessageLog::Appended, this, [this](const QString& aShown, qsizetype) {
+        if (mShowingProgress) {
+            write(stderr, QStringLiteral("\r\x1b[K"));
+            mShowingProgress = false;
+        }
+        write(stdout, aShown);
+    });
+}
+
+ConsoleRun::~ConsoleRun()
+{
+    for (const auto& worker : mWorkers)
+        if (worker->process) {
+            worker->process->kill();
+            worker->process->waitForFinished(kWorkerEndMs);
+        }
+}
+
+void ConsoleRun::Fail(const QString& aMessage)
+{
+    ++mOtherFailures;
+    Print(aMessage, true);
+}
+
+void ConsoleRun::Add(const QString& aFile, const QString& aOutFile)
+{
+    mWaiting.push_back(qsizetype(mJobs.size()));
+    mJobs.push_back(Job{aFile, aOutFile, RunResults::Key(aOutFile)});
+}
+
+int ConsoleRun::Exec()
+{
+    mResults.Start();
+    // From another thread: handled here, between two results.
+    platform::service<platform::EndRequests>().listen(
+        [this] { QMetaObject::invokeMethod(this, [this] { EndRequested(); }, Qt::QueuedConnection); });
+    GiveOutFiles();
+    ShowProgress();
+    EndWhenFinished();
+    if (!mEnded) {
+        QEventLoop loop;
+        while (!mEnded)
+            loop.processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    platform::service<platform::EndRequests>().listen([] {});
+    const bool allConverted = mResults.FailedCount() == 0 && mOtherFailures == 0 && mFinished == qsizetype(mJobs.size());
+    return allConverted ? 0 : 1;
+}
+
+void ConsoleRun::EndRequested()
+{
+    ++mEndRequests;
+    if (mEndRequests == 1) {
+        mWaiting.clear();
+        EndWhenFinished();
+        return;
+    }
+    // Once more: the converters too.
+    for (const auto& worker : mWorkers)
+        if (worker->process && worker->job >= 0)
+            worker->process->terminate();
+}
+
+void ConsoleRun::GiveOutFiles()
+{
+    while (!mWaiting.empty()) {
+        const qsizetype job = TakeNextJob();
+        if (job < 0)
+            return;
+        Worker& worker = IdleWorker();
+        if (!worker.process) {
+            // No worker can be started: nothing else can be converted either.
+            mWaiting.push_front(job);
+            FailWaiting(mStartFailure);
+            return;
+        }
+        worker.job = job;
+        mBeingMade.insert(mJobs[size_t(job)].key, job);
+        worker.process->write(WorkerChannel::Frame(WorkerChannel::Request{mJobs[size_t(job)].file, mJobs[size_t(job)].outFile}));
+    }
+}
+
+qsizetype ConsoleRun::TakeNextJob()
+{
+    const bool idleWorker = std::any_of(mWorkers.begin(), mWorkers.end(), [](const auto& aWorker) {
+        return aWorker->job < 0;
+    });
+    if (!idleWorker && qsizetype(mWorkers.size()) >= mSettings.workers)
+        return -1;
+    for (auto waiting = mWaiting.begin(); waiting != mWaiting.end();) {
+        const Job& job = mJobs[size_t(*waiting)];
+        if (mBeingMade.contains(job.key)) {
+            ++waiting;
+            continue;
+        }
+        const qsizetype taken = *waiting;
+        waiting = mWaiting.erase(waiting);
+        if (const std::optional<QString> refused = mResults.RefuseReplacing(job.file, job.outFile)) {
+            ++mFinished;
+            Print(*refused, true);
+            ShowProgress();
+            continue;
+        }
+        return taken;
+    }
+    return -1;
+}
+
+ConsoleRun::Worker& ConsoleRun::IdleWorker()
+{
+    for (const auto& worker : mWorkers)
+        if (worker->job < 0) {
+            if (!worker->process)
+                StartWorker(*worker);
+            return *worker;
+        }
+    mWorkers.push_back(std::make_unique<Worker>());
+    StartWorker(*mWorkers.back());
+    return *mWorkers.back();
+}
+
+void ConsoleRun::StartWorker(Worker& aWorker)
+{
+    aWorker.runtimeFolder = std::make_unique<QTemporaryDir>(runtimeFolderTemplate());
+    aWorker.received.clear();
+    auto* process = new QProcess(this);
+    aWorker.process = process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), aWorker.runtimeFolder->path());
+    process->setProcessEnvironment(environment);
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // A session of its own: Ctrl+C in the terminal reaches kezconv alone, which decides.
+    process->setChildProcessModifier([] { ::setsid(); });
+    connect(process, &QProcess::readyReadStandardOutput, this, [this, &aWorker] { ReadReplies(aWorker); });
+    connect(process, &QProcess::finished, this, [this, &aWorker, process] {
+        if (aWorker.process == process)
+            WorkerEnded(aWorker);
+    });
+    connect(process, &QProcess::errorOccurred, this, [this, &aWorker, process](QProcess::ProcessError aError) {
+        if (aError != QProcess::FailedToStart)
+            return;
+        mStartFailure = QStringLiteral("Ошибка запуска kezconv: ") + process->errorString();
+        if (aWorker.process != process)
+            return;
+        aWorker.process = nullptr;
+        aWorker.runtimeFolder.reset();
+        process->deleteLater();
+        if (aWorker.job >= 0)
+            Done(aWorker, false, mStartFailure);
+        FailWaiting(mStartFailure);
+        EndWhenFinished();
+    });
+    process->start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(WorkerChannel::kWorkerArgument)});
+}
+
+void ConsoleRun::FailWaiting(const QString& aWhy)
+{
+    while (!mWaiting.empty()) {
+        const Job& job = mJobs[size_t(mWaiting.front())];
+        mWaiting.pop_front();
+        ++mFinished;
+        Print(mResults.Failed(job.file, job.outFile, aWhy), true);
+    }
+}
+
+void ConsoleRun::TakeReplies(Worker& aWorker)
+{
+    aWorker.received += aWorker.process->readAllStandardOutput();
+    while (const std::optional<WorkerChannel::Reply> reply = WorkerChannel::TakeReply(aWorker.received))
+        if (aWorker.job >= 0)
+            Done(aWorker, reply->converted, reply->message);
+}
+
+void ConsoleRun::ReadReplies(Worker& aWorker)
+{
+    TakeReplies(aWorker);
+    GiveOutFiles();
+    EndWhenFinished();
+}
+
+void ConsoleRun::WorkerEnded(Worker& aWorker)
+{
+    // What it replied before it ended counts; nothing new goes to it.
+    TakeReplies(aWorker);
+    aWorker.process->deleteLater();
+    aWorker.process = nullptr;
+    aWorker.runtimeFolder.reset();
+    if (aWorker.job >= 0)
+        Done(aWorker, false, kNoConfirmation);
+    GiveOutFiles();
+    EndWhenFinished();
+}
+
+void ConsoleRun::Done(Worker& aWorker, bool aConverted, const QString& aWhy)
+{
+    const Job& job = mJobs[size_t(aWorker.job)];
+    aWorker.job = -1;
+    mBeingMade.remove(job.key);
+    ++mFinished;
+    if (aConverted)
+        Print(mResults.Converted(job.file, job.outFile), false);
+    else
+        Print(mResults.Failed(job.file, job.outFile, aWhy), true);
+    ShowProgress();
+}
+
+void ConsoleRun::EndWhenFinished()
+{
+    if (mEnded || !mWaiting.empty() || !mBeingMade.isEmpty())
+        return;
+    mEnded = true;
+    if (!mSettings.quiet)
+        for (const QString& line : mResults.Summary(mEndRequests > 0))
+            Print(line, false);
+    if (mShowingProgress) {
+        write(stderr, QStringLiteral("\r\x1b[K"));
+        mShowingProgress = false;
+    }
+    // Their input ends: each worker ends, and its private folder goes with it.
+    for (const auto& worker : mWorkers)
+        if (worker->process) {
+            worker->process->disconnect(this);
+            worker->process->closeWriteChannel();
+        }
+    for (const auto& worker : mWorkers) {
+        if (QProcess* process = std::exchange(worker->process, nullptr)) {
+            if (!process->waitForFinished(kWorkerEndMs)) {
+                process->kill();
+                process->waitForFinished(kWorkerEndMs);
+            }
+            delete process;
+        }
+        worker->runtimeFolder.reset();
+    }
+}
+
+void ConsoleRun::Print(const QString& aMessage, bool aFailure)
+{
+    if (aFailure || !mSettings.quiet)
+        mLog.Add(aMessage);
+}
+
+void ConsoleRun::ShowProgress()
+{
+    if (!mSettings.progress || mEnded)
+        return;
+    write(stderr, QStringLiteral("\r\x1b[K%1 из %2").arg(mFinished).arg(mJobs.size()));
+    mShowingProgress = true;
+}

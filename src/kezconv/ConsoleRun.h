@@ -1,0 +1,88 @@
+#pragma once
+#include "app/MessageLog.h"
+#include "app/RunResults.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+class QProcess;
+class QTemporaryDir;
+
+// kezconv's run: the files go to N workers (kezconv itself, started as a worker with a private
+// runtime folder, so that each has its own hand-over store), oldest first, and each result is
+// printed as it arrives, in the window's words (RunResults, MessageLog). A file whose result
+// another file being converted will make waits for that one: the same-result rule then decides
+// as it does when one file follows the other.
+//
+// A first end request (Ctrl+C, SIGTERM) stops giving out files; the run ends once the files
+// being converted are done. A second one has the workers end their converters.
+class ConsoleRun : public QObject {
+    Q_OBJECT
+public:
+    struct Settings {
+        int workers = 1;
+        bool quiet = false;
+        bool progress = false; // a progress line on the standard error
+    };
+
+    explicit ConsoleRun(Settings aSettings, QObject* aParent = nullptr);
+    ~ConsoleRun() override;
+
+    // A message to print before the files' results, counting as a failure (a path that names nothing).
+    void Fail(const QString& aMessage);
+    // Converts aFile into aOutFile.
+    void Add(const QString& aFile, const QString& aOutFile);
+
+    // The whole run, to its summary. Returns the exit code: 0 when every file was converted.
+    int Exec();
+
+private:
+    struct Job {
+        QString file;
+        QString outFile;
+        QString key; // RunResults::Key of outFile
+    };
+    struct Worker {
+        QProcess* process = nullptr;
+        std::unique_ptr<QTemporaryDir> runtimeFolder;
+        qsizetype job = -1; // the file it converts, or -1
+        QByteArray received;
+    };
+
+    void EndRequested();
+    void GiveOutFiles();
+    qsizetype TakeNextJob();
+    Worker& IdleWorker();
+    void StartWorker(Worker& aWorker);
+    void TakeReplies(Worker& aWorker);
+    void ReadReplies(Worker& aWorker);
+    void WorkerEnded(Worker& aWorker);
+    void Done(Worker& aWorker, bool aConverted, const QString& aWhy);
+    // Every file still waiting fails with aWhy.
+    void FailWaiting(const QString& aWhy);
+    void EndWhenFinished();
+    void Print(const QString& aMessage, bool aFailure);
+    void ShowProgress();
+
+    Settings mSettings;
+    MessageLog mLog;
+    RunResults mResults;
+    std::vector<Job> mJobs;
+    std::deque<qsizetype> mWaiting;
+    QHash<QString, qsizetype> mBeingMade; // keys of the results being made, by job
+    std::vector<std::unique_ptr<Worker>> mWorkers;
+    QString mStartFailure; // why the last worker that could not be started could not
+    qint32 mOtherFailures = 0;
+    qsizetype mFinished = 0;
+    int mEndRequests = 0;
+    bool mShowingProgress = false;
+    bool mEnded = false;
+};

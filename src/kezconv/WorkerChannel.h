@@ -1,0 +1,32 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// What passes between kezconv and one of its workers, over the worker's standard input and
+// output: each message is a frame, a 32-bit length and that many bytes. Paths travel as UTF-16,
+// so that a name that is no UTF-8 (its bytes kept as lone surrogates) arrives unchanged.
+namespace WorkerChannel {
+
+// The argument that makes kezconv a worker. Not for people: --help does not name it.
+inline constexpr const char* kWorkerArgument = "--worker";
+
+struct Request {
+    QString source;
+    QString output;
+};
+
+struct Reply {
+    bool converted = false;
+    QString message; // why the file failed
+};
+
+QByteArray Frame(const Request& aRequest);
+QByteArray Frame(const Reply& aReply);
+
+// Takes the first whole frame off the front of aBuffer; none while it is incomplete.
+std::optional<Request> TakeRequest(QByteArray& aBuffer);
+std::optional<Reply> TakeReply(QByteArray& aBuffer);
+
+} // namespace WorkerChannel

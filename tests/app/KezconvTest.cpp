@@ -1,0 +1,322 @@
+// kezconv, the console converter, driven as a user drives it: the real binary, its output and its
+// exit status. Beside the scripted fake converter (its copy in the fake's folder finds that one
+// first), or beside the bundled converter where the results themselves matter.
+#include "platform/HandOverLock.h"
+#include "platform/Services.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <signal.h>
+#include <thread>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kWithFake = QStringLiteral(KEZ_FAKE_BIN_DIR "/kezconv");
+const QString kWithBundled = QStringLiteral(KEZ_BIN_DIR "/kezconv");
+
+struct Outcome {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// No display of any kind: kezconv must not need one.
+QProcessEnvironment withoutDisplay()
+{
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        variables.remove(QString::fromLatin1(name));
+    return variables;
+}
+
+void start(QProcess& aProcess, const QString& aProgram, const QStringList& aArguments)
+{
+    aProcess.setProcessEnvironment(withoutDisplay());
+    aProcess.start(aProgram, aArguments);
+}
+
+Outcome finish(QProcess& aProcess)
+{
+    Outcome outcome;
+    EXPECT_TRUE(aProcess.waitForFinished(30000));
+    EXPECT_EQ(aProcess.exitStatus(), QProcess::NormalExit);
+    outcome.exitCode = aProcess.exitCode();
+    outcome.out = aProcess.readAllStandardOutput();
+    outcome.err = aProcess.readAllStandardError();
+    return outcome;
+}
+
+Outcome run(const QStringList& aArguments, const QByteArray& aInput = {}, const QString& aProgram = kWithFake)
+{
+    QProcess process;
+    start(process, aProgram, aArguments);
+    process.write(aInput);
+    process.closeWriteChannel();
+    return finish(process);
+}
+
+QByteArray lines(std::initializer_list<QString> aLines)
+{
+    QByteArray text;
+    for (const QString& line : aLines)
+        text += line.toUtf8() + '\n';
+    return text;
+}
+
+void touch(const QString& aPath)
+{
+    QDir().mkpath(QFileInfo(aPath).path());
+    QFile file(aPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << aPath.toStdString();
+}
+
+// The lines of a fake converter's log: one per start.
+QStringList fakeLog(const QString& aLog)
+{
+    QFile file(aLog);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+template <class Condition>
+bool waitFor(Condition&& aCondition)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!aCondition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// What a run leaves in the runtime folder and the sources' folder besides what was there.
+QStringList leftIn(const QString& aFolder)
+{
+    QStringList entries;
+    QDirIterator it(aFolder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        entries.append(QDir(aFolder).relativeFilePath(it.next()));
+    entries.sort();
+    return entries;
+}
+
+class Kezconv : public ::testing::Test {
+protected:
+    TestEnvironment environment;
+    QString root = environment.root() + QStringLiteral("/work");
+};
+
+} // namespace
+
+TEST_F(Kezconv, ConvertsNamedFilesAndTheKezFilesOfFoldersNextToThemOrIntoOneFolderWithoutADisplay)
+{
+    touch(root + "/texts/a.kez");
+    touch(root + "/texts/sub/b.KEZ");
+    touch(root + "/texts/notes.txt");
+    touch(root + "/named.txt");
+    // The window holds the user's hand-over turn meanwhile: kezconv's workers have stores of their own.
+    platform::HandOverLock& turn = platform::service<platform::HandOverLock>();
+    ASSERT_EQ(turn.tryAcquire(), platform::HandOverLock::Attempt::Held);
+    const Outcome next = run({"-j1", root + "/texts", root + "/named.txt"});
+    turn.release();
+    EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+    EXPECT_EQ(next.out, lines({"Успешно: " + root + "/texts/a.kez -> " + root + "/texts/a.rtf",
+                               "Успешно: " + root + "/texts/sub/b.KEZ -> " + root + "/texts/sub/b.rtf",
+                               "Успешно: " + root + "/named.txt -> " + root + "/named.rtf",
+                               "Обработано файлов: 3, успешно: 3, с ошибками: 0"}));
+    EXPECT_TRUE(QFile::exists(root + "/texts/sub/b.rtf"));
+
+    // Relative paths are taken against the current folder; --all-files takes every file.
+    for (const char* made : {"/texts/a.rtf", "/texts/sub/b.rtf"})
+        ASSERT_TRUE(QFile::remove(root + made));
+    QDir().mkpath(root + "/out");
+    QProcess process;
+    process.setWorkingDirectory(root);
+    start(process, kWithFake, {"-q", "--all-files", "-o", "out", "texts"});
+    const Outcome fixed = finish(process);
+    EXPECT_EQ(fixed.exitCode, 0) << fixed.err.toStdString();
+    EXPECT_EQ(fixed.out, QByteArray()) << "--quiet prints failures only";
+    for (const char* made : {"/out/a.rtf", "/out/b.rtf", "/out/notes.rtf"})
+        EXPECT_TRUE(QFile::exists(root + made)) << made;
+}
+
+TEST_F(Kezconv, AFailingFileOrOneThatWouldReplaceAnEarlierResultIsWordedAndEndsWithStatusOne)
+{
+    touch(root + "/one/same.kez");
+    touch(root + "/two/same.kez");
+    touch(root + "/bad reply-7.kez");
+    QDir().mkpath(root + "/out");
+    const Outcome outcome = run({"-j2", "-o", root + "/out", root + "/one/same.kez", root + "/ONE/../one/same.kez",
+                                 root + "/one/same.kez", root + "/two/same.kez", root + "/bad reply-7.kez",
+                                 root + "/missing.kez"});
+    EXPECT_EQ(outcome.exitCode, 1);
+    const QString out = QString::fromUtf8(outcome.out);
+    EXPECT_TRUE(out.startsWith("Не удалось добавить в список: " + root + "/missing.kez\n")) << out.toStdString();
+    EXPECT_TRUE(out.contains("Успешно: " + root + "/one/same.kez -> " + root + "/out/same.rtf\n"));
+    EXPECT_TRUE(out.contains("Ошибка: " + root + "/two/same.kez -> " + root + "/out/same.rtf\n" +
+                             "Файл не сконвертирован: он заменил бы файл " + root + "/out/same.rtf, уже полученный в "
+                             "этой же обработке из " + root + "/one/same.kez.\n"))
+        << out.toStdString();
+    EXPECT_TRUE(out.contains("Ошибка: " + root + "/bad reply-7.kez -> " + root + "/out/bad reply-7.rtf\nx\n"));
+    EXPECT_TRUE(out.endsWith("Обработано файлов: 3, успешно: 1, с ошибками: 2\n")) << "the named file once";
+}
+
+TEST_F(Kezconv, TakesAListFromItsInputWithNamesOfSpacesLineEndsAndBytesThatAreNoUtf8)
+{
+    QDir().mkpath(root);
+    const QByteArray folder = QFile::encodeName(root);
+    const QList<QByteArray> names = {"with space.kez", "line\nend.kez", "latin1 \xe9t\xe9.kez"};
+    // Qt cannot name what is no UTF-8: the temporary folder would stay.
+    const struct RemoveByBytes {
+        QByteArray folder;
+        ~RemoveByBytes()
+        {
+            for (const char* name : {"/latin1 \xe9t\xe9.kez", "/latin1 \xe9t\xe9.rtf"})
+                ::unlink((folder + name).constData());
+        }
+    } removeByBytes{folder};
+    QByteArray list;
+    for (const QByteArray& name : names) {
+        const QByteArray path = folder + '/' + name;
+        const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0600);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+        list += path + '\0';
+    }
+    // The bundled converter: it writes to names that are no UTF-8 as they are.
+    const Outcome outcome = run({"-j2", "-q", "-0", "-"}, list, kWithBundled);
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.out.toStdString() << outcome.err.toStdString();
+    for (const QByteArray& name : names) {
+        const QByteArray made = folder + '/' + name.left(name.size() - 4) + ".rtf";
+        EXPECT_EQ(::access(made.constData(), F_OK), 0) << made.toStdString();
+    }
+    // Lines from a file: the same paths, but a line end cannot be part of one.
+    QFile listFile(root + "/list");
+    ASSERT_TRUE(listFile.open(QIODevice::WriteOnly));
+    listFile.write(folder + "/with space.kez\r\n" + folder + "/latin1 \xe9t\xe9.kez\n");
+    listFile.close();
+    const Outcome fromFile = run({"-j1", "--from-file", root + "/list"}, {}, kWithBundled);
+    EXPECT_EQ(fromFile.exitCode, 0);
+    // Printed with the bytes the name came with.
+    EXPECT_TRUE(fromFile.out.contains("Успешно: " + folder + "/latin1 \xe9t\xe9.kez -> " + folder +
+                                      "/latin1 \xe9t\xe9.rtf\n"))
+        << fromFile.out.toStdString();
+}
+
+TEST_F(Kezconv, ManyFilesAtOnceGiveTheSameResultsByteForByteAsOneAtATime)
+{
+    // The bundled converter, its real work: every sample, under several names.
+    const QStringList samples = QDir(QStringLiteral(KEZ_SOURCE_DIR "/samples")).entryList({"*.kez"}, QDir::Files);
+    ASSERT_FALSE(samples.isEmpty());
+    for (int copy = 0; copy < 3; ++copy)
+        for (const QString& sample : samples) {
+            QDir().mkpath(root + QStringLiteral("/src%1").arg(copy));
+            ASSERT_TRUE(QFile::copy(QStringLiteral(KEZ_SOURCE_DIR "/samples/") + sample,
+                                    root + QStringLiteral("/src%1/").arg(copy) + sample));
+        }
+    QDir().mkpath(root + "/one");
+    QDir().mkpath(root + "/many");
+    const QStringList sources = {root + "/src0", root + "/src1", root + "/src2"};
+    const Outcome one = run(QStringList{"-j1", "-q"} + sources, {}, kWithBundled);
+    // Each copy has its own folder, so -o would refuse them: results go next to the sources, copied off.
+    QStringList made;
+    for (const QString& source : sources)
+        for (const QString& rtf : QDir(source).entryList({"*.rtf"}, QDir::Files)) {
+            made.append(source + '/' + rtf);
+        }
+    EXPECT_EQ(one.exitCode, 0) << one.out.toStdString();
+    ASSERT_EQ(made.size(), 3 * samples.size());
+    QMap<QString, QByteArray> sequential;
+    for (const QString& path : made) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        sequential.insert(path, file.readAll());
+        file.close();
+        QFile::remove(path);
+    }
+    const Outcome many = run(QStringList{"-j4"} + sources, {}, kWithBundled);
+    EXPECT_EQ(many.exitCode, 0) << many.out.toStdString();
+    for (auto it = sequential.cbegin(); it != sequential.cend(); ++it) {
+        QFile file(it.key());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << it.key().toStdString();
+        EXPECT_EQ(file.readAll(), it.value()) << it.key().toStdString();
+    }
+    EXPECT_EQ(many.out.count("Успешно: "), made.size());
+}
+
+TEST_F(Kezconv, InterruptStopsAfterTheFilesBeingConvertedAndASecondOneEndsTheConverters)
+{
+    const QString log = environment.root() + "/fake.log";
+    qputenv("KEZ_FAKE_LOG", QFile::encodeName(log));
+    for (int i = 1; i <= 5; ++i)
+        touch(root + QStringLiteral("/f%1 sleep300.kez").arg(i));
+    const QStringList runtimeBefore = leftIn(environment.runtimeDir());
+    {
+        QProcess process;
+        start(process, kWithFake, {"-j1", root});
+        ASSERT_TRUE(waitFor([&] { return fakeLog(log).size() >= 2; }));
+        ASSERT_EQ(::kill(pid_t(process.processId()), SIGINT), 0);
+        const Outcome stopped = finish(process);
+        EXPECT_EQ(stopped.exitCode, 1);
+        EXPECT_EQ(QString::fromUtf8(stopped.out).count("Успешно: "), 2) << stopped.out.toStdString();
+        EXPECT_TRUE(stopped.out.endsWith(lines({"Обработано файлов: 2, успешно: 2, с ошибками: 0",
+                                                "Обработка прервана пользователем."})))
+            << stopped.out.toStdString();
+        EXPECT_EQ(fakeLog(log).size(), 2) << "no file begun after the stop";
+    }
+    EXPECT_EQ(leftIn(environment.runtimeDir()), runtimeBefore) << "the workers' private folders are gone";
+
+    // A converter that never ends by itself: the second interrupt ends it.
+    QFile::remove(log);
+    touch(root + "/g hang.kez");
+    QProcess process;
+    start(process, kWithFake, {"-j2", root + "/g hang.kez", root + "/f1 sleep300.kez"});
+    ASSERT_TRUE(waitFor([&] { return fakeLog(log).join('\n').contains("pid "); }));
+    ASSERT_EQ(::kill(pid_t(process.processId()), SIGINT), 0);
+    // Only once the first has been heeded (the other file's result is in): two at once count as one.
+    ASSERT_TRUE(waitFor([&] {
+        process.waitForReadyRead(10);
+        return process.peek(1 << 20).contains("Успешно: ");
+    }));
+    ASSERT_EQ(::kill(pid_t(process.processId()), SIGINT), 0);
+    const Outcome ended = finish(process);
+    qunsetenv("KEZ_FAKE_LOG");
+    EXPECT_EQ(ended.exitCode, 1);
+    EXPECT_TRUE(ended.out.contains(lines({"Ошибка: " + root + "/g hang.kez -> " + root + "/g hang.rtf",
+                                          "Нет подтверждения, что конвертер отработал."})))
+        << ended.out.toStdString();
+    EXPECT_TRUE(ended.out.endsWith(lines({"Обработано файлов: 2, успешно: 1, с ошибками: 1",
+                                          "Обработка прервана пользователем."})))
+        << ended.out.toStdString();
+    const QString pid = fakeLog(log).filter("pid ").value(0).mid(4);
+    EXPECT_FALSE(QFile::exists("/proc/" + pid)) << "the hung converter was ended";
+    EXPECT_EQ(leftIn(environment.runtimeDir()), runtimeBefore);
+}
+
+TEST_F(Kezconv, AWrongCommandLineIsWordedInRussianWithStatusTwo)
+{
+    for (const QStringList& arguments : {QStringList{"--bogus", "a.kez"}, QStringList{}, QStringList{"-j", "x", "a.kez"},
+                                         QStringList{"-o"}, QStringList{"-o", root + "/nowhere", "a.kez"}}) {
+        const Outcome outcome = run(arguments);
+        EXPECT_EQ(outcome.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(outcome.err.startsWith("kezconv: ")) << outcome.err.toStdString();
+        EXPECT_TRUE(outcome.err.contains("kezconv --help")) << outcome.err.toStdString();
+        EXPECT_TRUE(outcome.out.isEmpty());
+    }
+    const Outcome help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("Использование: kezconv"));
+    EXPECT_EQ(run({"--version"}).out, "kezconv 1.0.0\n");
+}
