@@ -6,9 +6,9 @@
 #include "app/miKezConverterMain.h"
 #include "errors/mErrorHandling.h"
 #include "options/TLuKezOptions.h"
-#include "ui/colors/FormSetup.h"
-#include "ui/ResourceIcon.h"
-#include "ui/colors/miGraph.h"
+#include "forms/FormSetup.h"
+#include "forms/ResourceIcon.h"
+#include "forms/miGraph.h"
 #include "ui/options/KezOptionsFrm.h"
 
 #include <QAction>

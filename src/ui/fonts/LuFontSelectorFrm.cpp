@@ -2,10 +2,10 @@
 
 #include "errors/mErrorHandling.h"
 #include "ui/EditorColors.h"
-#include "ui/colors/FormSetup.h"
+#include "forms/FormSetup.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/LuColorSelector.h"
-#include "ui/colors/miGraph.h"
+#include "forms/miGraph.h"
 #include "ui/fonts/DrawableFaces.h"
 #include "ui/fonts/FontExampleField.h"
 #include "ui/fonts/FontListSearch.h"
