@@ -1,6 +1,7 @@
 #include "app/BatchRun.h"
 #include "app/MessageLog.h"
 #include "app/miKezConverterMain.h"
+#include "common/LineBreak.h"
 #include "errors/mErrorHandling.h"
 #include "fs/mFileSystem.h"
 #include "platform/HandOverLock.h"
@@ -25,7 +26,6 @@ using mErrorHandling::PassOn;
 namespace {
 
 constexpr const char* kModule = "BrowserForm";
-const QString kCrLf = QStringLiteral("\r\n");
 
 // The window's busy state for as long as a run lasts, left again however the run ends.
 class BusyWhileRunning {

@@ -295,7 +295,7 @@ void BrowserForm::Form_QueryUnload()
     PassOn(kModule, "Form_QueryUnload", [&] {
         TBrowserOptions& options = miKezConverterMain::gBrowserOptions();
         AssembleValues(options);
-        options.WriteToRegistry(platform::kHKeyCurrentUser, miKezConverterMain::kMainKey + QStringLiteral("\\Browser"));
+        options.WriteToRegistry(platform::kHKeyCurrentUser, miKezConverterMain::kBrowserKey);
     });
 }
 

@@ -35,12 +35,14 @@ Outcome malformed(const QString& aWhat)
     return failure(ResultCode::MalformedRequest, QStringLiteral("Блок параметров конвертации повреждён: ") + aWhat);
 }
 
-// The reply's message field holds at most 1022 code units; a longer text is cut visibly.
+// The most code units the reply's message field holds (1022); a longer text is cut visibly.
+constexpr qint32 kMaxMessageUnits = MaxUnits(kMessageCapacity);
+
 QString fitMessage(const QString& aMessage)
 {
-    if (aMessage.size() <= kMaxPathUnits)
+    if (aMessage.size() <= kMaxMessageUnits)
         return aMessage;
-    return aMessage.left(kMaxPathUnits - 1) + QChar(0x2026);
+    return aMessage.left(kMaxMessageUnits - 1) + QChar(0x2026);
 }
 
 std::array<RtfFont, kFontCount> fontsOf(const uchar* aRecord)
