@@ -6,6 +6,7 @@
 #include "forms/miGraph.h"
 #include "ui/fonts/DrawableFaces.h"
 #include "ui/fonts/LuFontSelector.h"
+#include "ui/fonts/TInstalledFont.h"
 #include "ui/options/LuAboutFrm.h"
 #include "ui/options/OptionsRefreshRules.h"
 
@@ -88,7 +89,7 @@ QGroupBox* groupFrame(QWidget* aParent, const QString& aCaption, int aLeft, int 
 }
 
 // A font selector with its design-time class, sample and part states.
-LuFontSelector* fontSelector(QWidget* aParent, const char* aName, qint32 aClass, const QString& aSample)
+LuFontSelector* fontSelector(QWidget* aParent, const char* aName, FontClass aClass, const QString& aSample)
 {
     auto* selector = named(new LuFontSelector(aParent), aName);
     selector->SetAppropriateClass(aClass);
@@ -196,7 +197,7 @@ void KezOptionsFrm::CreateControls()
     // Page 1: Church Slavonic.
     page = mPageFrame[1];
     rowLabel(page, QStringLiteral("Основной текст:"), 240, 360, 2820);
-    theCsUcs8Text = fontSelector(page, "theCsUcs8Text", 1, kSlavonicSample);
+    theCsUcs8Text = fontSelector(page, "theCsUcs8Text", fcUcs, kSlavonicSample);
     theCsUcs8Text->SetStateItalic(1);
     theCsUcs8Text->SetStateFore(2);
     theCsUcs8Text->SetStateBack(2);
@@ -208,10 +209,10 @@ void KezOptionsFrm::CreateControls()
                                QStringLiteral("Шрифт eROOS, потом обычный шрифт")});
     placeTwips(theCsDigitMode, 240, 300, 6975, kRowHeight);
     rowLabel(frame, QStringLiteral("Шрифт eROOS:"), 240, 780, 2580);
-    theCsERoosText = fontSelector(frame, "theCsERoosText", 2, QStringLiteral("12345 #@$%^M"));
+    theCsERoosText = fontSelector(frame, "theCsERoosText", fcERoos, QStringLiteral("12345 #@$%^M"));
     placeTwips(theCsERoosText, 2880, 780, 4335, kRowHeight);
     rowLabel(frame, QStringLiteral("Обычный шрифт:"), 240, 1200, 2580);
-    theCsOtherText = fontSelector(frame, "theCsOtherText", 0, QStringLiteral("Образец 12345"));
+    theCsOtherText = fontSelector(frame, "theCsOtherText", fcAny, QStringLiteral("Образец 12345"));
     placeTwips(theCsOtherText, 2880, 1200, 4335, kRowHeight);
     frame = groupFrame(page, QStringLiteral("Разрядка"), 240, 2700, 7455, 1395);
     theCsSpacedOutMode = modeList(frame, "theCsSpacedOutMode",
@@ -220,7 +221,7 @@ void KezOptionsFrm::CreateControls()
                                    QStringLiteral("Переключаться на другой шрифт")});
     placeTwips(theCsSpacedOutMode, 240, 300, 6975, kRowHeight);
     rowLabel(frame, QStringLiteral("Шрифт для разрядки:"), 240, 840, 2580);
-    theCsSpacedOutText = fontSelector(frame, "theCsSpacedOutText", 1, kSlavonicSample);
+    theCsSpacedOutText = fontSelector(frame, "theCsSpacedOutText", fcUcs, kSlavonicSample);
     placeTwips(theCsSpacedOutText, 2880, 840, 4335, kRowHeight);
 
     // Pages 2, 3 and 7: a mode list across the page and the font row below it.
@@ -243,12 +244,12 @@ void KezOptionsFrm::CreateControls()
     theGrMode = modeList(page, "theGrMode",
                          {QStringLiteral("Обычный шрифт 1253, упрощенная современная диакритика"),
                           QStringLiteral("Шрифт Unicode, полная классическая диакритика")});
-    theGrText = fontSelector(page, "theGrText", 7, OptionsRefreshRules::kGreekUnicodeSample);
+    theGrText = fontSelector(page, "theGrText", fcGreekExtended, OptionsRefreshRules::kGreekUnicodeSample);
     listAndFont(page, theGrMode, theGrText);
 
     page = mPageFrame[4];
     rowLabel(page, QStringLiteral("Шрифт:"), 420, 420, 2640);
-    theLtText = fontSelector(page, "theLtText", 8, QStringLiteral("Example"));
+    theLtText = fontSelector(page, "theLtText", fcLatin, QStringLiteral("Example"));
     placeTwips(theLtText, 3120, 420, 4575, kRowHeight);
 
     // Page 5: footnotes.
@@ -267,7 +268,7 @@ void KezOptionsFrm::CreateControls()
     // Page 6: special comments. A label shows a literal "&", so its text carries one "&" and no mnemonic.
     page = mPageFrame[6];
     rowLabel(page, QStringLiteral("Шрифт:"), 360, 360, 2700);
-    theNsText = fontSelector(page, "theNsText", 4, QStringLiteral("Образец"));
+    theNsText = fontSelector(page, "theNsText", fcCyrillicCodePage, QStringLiteral("Образец"));
     placeTwips(theNsText, 3120, 360, 4575, kRowHeight);
     const struct {
         const char* Label;
@@ -291,7 +292,7 @@ void KezOptionsFrm::CreateControls()
     theErrMode = modeList(page, "theErrMode",
                           {QStringLiteral("Игнорировать ошибки"),
                            QStringLiteral("Помещать ошибочные фрагменты в текст в указанном шрифте")});
-    theErrText = fontSelector(page, "theErrText", 4, QStringLiteral("Образец"));
+    theErrText = fontSelector(page, "theErrText", fcCyrillicCodePage, QStringLiteral("Образец"));
     listAndFont(page, theErrMode, theErrText);
 
     theAbout = named(new QPushButton(QStringLiteral("О программе ..."), this), "theAbout");
