@@ -1,5 +1,6 @@
 #include "ui/options/KezOptionsFrm.h"
 #include "errors/mErrorHandling.h"
+#include "options/OptionsTable.h"
 #include "options/TLuKezOptions.h"
 #include "forms/FormSetup.h"
 #include "ui/colors/LuColorSelector.h"
@@ -73,11 +74,12 @@ QLabel* rowLabel(QWidget* aParent, const QString& aText, int aLeft, int aTop, in
     return label;
 }
 
-QComboBox* modeList(QWidget* aParent, const char* aName, const QStringList& aItems)
+// The list of an option's choices, as the options table words them.
+QComboBox* modeList(QWidget* aParent, const char* aName, qint32 TLuKezOptions::*aOption)
 {
     auto* list = named(new QComboBox(aParent), aName);
     list->setEditable(false);
-    list->addItems(aItems);
+    list->addItems(OptionsTable::Of(aOption).Items);
     return list;
 }
 
@@ -104,12 +106,6 @@ LuColorSelector* footnoteColour(QWidget* aParent, const char* aName)
     selector->SetColorEnabled(false);
     return selector;
 }
-
-const QStringList kFootnoteModes = {QStringLiteral("Оформлять сноской внизу страницы"),
-                                    QStringLiteral("Помещать в тексте, выделяя указанным цветом фона")};
-const QStringList kSpecialModes = {QStringLiteral("Игнорировать"), QStringLiteral("Оформлять как ошибка"),
-                                   QStringLiteral("Выдавать указанным шрифтом, невидимым"),
-                                   QStringLiteral("Выдавать указанным шрифтом, видимым")};
 
 // The options a list's chosen index stands for, with the list's value procedures.
 struct ListValue {
@@ -185,9 +181,7 @@ void KezOptionsFrm::CreateControls()
     pipeGroup->addButton(theLoadUnconverted);
     theConvertToViewable->setChecked(true);
     rowLabel(page, QStringLiteral("Исходная кодировка:"), 240, 1800, 2220, RowControl::List);
-    theSourceEncoding = modeList(page, "theSourceEncoding",
-                                 {QStringLiteral("Определять автоматически"), QStringLiteral("Windows (1251)"),
-                                  QStringLiteral("DOS (866)")});
+    theSourceEncoding = modeList(page, "theSourceEncoding", &TLuKezOptions::SourceEncoding);
     placeTwips(theSourceEncoding, 2520, 1800, 3075, kRowHeight);
     theDontShowAgain = named(
         new QCheckBox(QStringLiteral("Больше не показывать эту форму при открытии каждого файла"), page),
@@ -203,10 +197,7 @@ void KezOptionsFrm::CreateControls()
     theCsUcs8Text->SetStateBack(2);
     placeTwips(theCsUcs8Text, 3120, 360, 4575, kRowHeight);
     frame = groupFrame(page, QStringLiteral("Цифры, знаки Типикона и пр."), 240, 840, 7455, 1695);
-    theCsDigitMode = modeList(frame, "theCsDigitMode",
-                              {QStringLiteral("Запретить"), QStringLiteral("Только то, что представимо обычными шрифтами"),
-                               QStringLiteral("Обычный шрифт, потом шрифт eROOS"),
-                               QStringLiteral("Шрифт eROOS, потом обычный шрифт")});
+    theCsDigitMode = modeList(frame, "theCsDigitMode", &TLuKezOptions::CSDigitMode);
     placeTwips(theCsDigitMode, 240, 300, 6975, kRowHeight);
     rowLabel(frame, QStringLiteral("Шрифт eROOS:"), 240, 780, 2580);
     theCsERoosText = fontSelector(frame, "theCsERoosText", fcERoos, QStringLiteral("12345 #@$%^M"));
@@ -215,10 +206,7 @@ void KezOptionsFrm::CreateControls()
     theCsOtherText = fontSelector(frame, "theCsOtherText", fcAny, QStringLiteral("Образец 12345"));
     placeTwips(theCsOtherText, 2880, 1200, 4335, kRowHeight);
     frame = groupFrame(page, QStringLiteral("Разрядка"), 240, 2700, 7455, 1395);
-    theCsSpacedOutMode = modeList(frame, "theCsSpacedOutMode",
-                                  {QStringLiteral("Игнорировать разрядку"), QStringLiteral("Включать наклонное начертание"),
-                                   QStringLiteral("Выделять подчеркиванием"),
-                                   QStringLiteral("Переключаться на другой шрифт")});
+    theCsSpacedOutMode = modeList(frame, "theCsSpacedOutMode", &TLuKezOptions::CSSpaceOutMode);
     placeTwips(theCsSpacedOutMode, 240, 300, 6975, kRowHeight);
     rowLabel(frame, QStringLiteral("Шрифт для разрядки:"), 240, 840, 2580);
     theCsSpacedOutText = fontSelector(frame, "theCsSpacedOutText", fcUcs, kSlavonicSample);
@@ -231,19 +219,13 @@ void KezOptionsFrm::CreateControls()
         placeTwips(aSelector, 3120, 960, 4575, kRowHeight);
     };
     page = mPageFrame[2];
-    theRuMode = modeList(
-        page, "theRuMode",
-        {QStringLiteral("Обычный шрифт 1251, дореволюционная орфография и ударения не допускаются"),
-         QStringLiteral("Использовать шрифт ROOS для дореволюционной орфографии и ударений"),
-         QStringLiteral("Использовать Unicode для дореволюционной орфографии, ударения не допускаются")});
+    theRuMode = modeList(page, "theRuMode", &TLuKezOptions::RusMode);
     // Class and sample follow the Russian mode (RefreshControls).
     theRuText = named(new LuFontSelector(page), "theRuText");
     listAndFont(page, theRuMode, theRuText);
 
     page = mPageFrame[3];
-    theGrMode = modeList(page, "theGrMode",
-                         {QStringLiteral("Обычный шрифт 1253, упрощенная современная диакритика"),
-                          QStringLiteral("Шрифт Unicode, полная классическая диакритика")});
+    theGrMode = modeList(page, "theGrMode", &TLuKezOptions::GreekMode);
     theGrText = fontSelector(page, "theGrText", fcGreekExtended, OptionsRefreshRules::kGreekUnicodeSample);
     listAndFont(page, theGrMode, theGrText);
 
@@ -255,12 +237,12 @@ void KezOptionsFrm::CreateControls()
     // Page 5: footnotes.
     page = mPageFrame[5];
     frame = groupFrame(page, QStringLiteral("Сноски внизу страницы"), 240, 300, 7455, 1455);
-    theBotFtnMode = modeList(frame, "theBotFtnMode", kFootnoteModes);
+    theBotFtnMode = modeList(frame, "theBotFtnMode", &TLuKezOptions::FtnBottomImpl);
     placeTwips(theBotFtnMode, 240, 300, 6975, kRowHeight);
     theBotFtnColor = footnoteColour(frame, "theBotFtnColor");
     placeTwips(theBotFtnColor, 240, 840, 4035, kRowHeight);
     frame = groupFrame(page, QStringLiteral("Сноски на полях"), 240, 1920, 7455, 1455);
-    theFldFtnMode = modeList(frame, "theFldFtnMode", kFootnoteModes);
+    theFldFtnMode = modeList(frame, "theFldFtnMode", &TLuKezOptions::FtnMarginImpl);
     placeTwips(theFldFtnMode, 240, 300, 6975, kRowHeight);
     theFldFtnColor = footnoteColour(frame, "theFldFtnColor");
     placeTwips(theFldFtnColor, 240, 840, 4035, kRowHeight);
@@ -274,24 +256,23 @@ void KezOptionsFrm::CreateControls()
         const char* Label;
         const char* List;
         QComboBox** Control;
+        qint32 TLuKezOptions::*Option;
         int Top;
     } specialRows[] = {
-        {"Спецкомментарии ( %{...} ):", "theNsSpecCommMode", &theNsSpecCommMode, 1020},
-        {"Команды ( %{!...} ):", "theNsCommandsMode", &theNsCommandsMode, 1500},
-        {"Функции ( <...>&{...} ):", "theNsFunctionsMode", &theNsFunctionsMode, 1980},
-        {"Варианты ( ?&{...}&{...} ):", "theNsVariantsMode", &theNsVariantsMode, 2460},
+        {"Спецкомментарии ( %{...} ):", "theNsSpecCommMode", &theNsSpecCommMode, &TLuKezOptions::NSModeSpecComm, 1020},
+        {"Команды ( %{!...} ):", "theNsCommandsMode", &theNsCommandsMode, &TLuKezOptions::NSModeCommands, 1500},
+        {"Функции ( <...>&{...} ):", "theNsFunctionsMode", &theNsFunctionsMode, &TLuKezOptions::NSModeFunction, 1980},
+        {"Варианты ( ?&{...}&{...} ):", "theNsVariantsMode", &theNsVariantsMode, &TLuKezOptions::NSModeVariants, 2460},
     };
     for (const auto& row : specialRows) {
         QLabel* label = rowLabel(page, QString::fromUtf8(row.Label), 360, row.Top, 2700, RowControl::List);
         label->setTextFormat(Qt::PlainText);
-        *row.Control = modeList(page, row.List, kSpecialModes);
+        *row.Control = modeList(page, row.List, row.Option);
         placeTwips(*row.Control, 3120, row.Top, 4575, kRowHeight);
     }
 
     page = mPageFrame[7];
-    theErrMode = modeList(page, "theErrMode",
-                          {QStringLiteral("Игнорировать ошибки"),
-                           QStringLiteral("Помещать ошибочные фрагменты в текст в указанном шрифте")});
+    theErrMode = modeList(page, "theErrMode", &TLuKezOptions::ErrorMode);
     theErrText = fontSelector(page, "theErrText", fcCyrillicCodePage, QStringLiteral("Образец"));
     listAndFont(page, theErrMode, theErrText);
 
