@@ -1,6 +1,7 @@
 #include "app/BatchRun.h"
 #include "app/MessageLog.h"
 #include "app/miKezConverterMain.h"
+#include "common/LineBreak.h"
 #include "errors/mErrorHandling.h"
 #include "platform/HandOverLock.h"
 #include "platform/Process.h"

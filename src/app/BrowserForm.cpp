@@ -6,9 +6,9 @@
 #include "app/miKezConverterMain.h"
 #include "errors/mErrorHandling.h"
 #include "options/TLuKezOptions.h"
-#include "ui/colors/FormSetup.h"
-#include "ui/ResourceIcon.h"
-#include "ui/colors/miGraph.h"
+#include "forms/FormSetup.h"
+#include "forms/ResourceIcon.h"
+#include "forms/miGraph.h"
 #include "ui/options/KezOptionsFrm.h"
 
 #include <QAction>
@@ -295,7 +295,7 @@ void BrowserForm::Form_QueryUnload()
     PassOn(kModule, "Form_QueryUnload", [&] {
         TBrowserOptions& options = miKezConverterMain::gBrowserOptions();
         AssembleValues(options);
-        options.WriteToRegistry(platform::kHKeyCurrentUser, miKezConverterMain::kMainKey + QStringLiteral("\\Browser"));
+        options.WriteToRegistry(platform::kHKeyCurrentUser, miKezConverterMain::kBrowserKey);
     });
 }
 

@@ -1,7 +1,8 @@
 #include "app/MessageLog.h"
 
+#include "common/LineBreak.h"
+
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
 
 // Line ends as a viewer shows them: CR LF, a lone CR and a lone LF each as one "\n". A message
 // ending in a lone CR meets the CR LF after it: as they stand, a text box would take the two for

@@ -7,7 +7,7 @@
 #include "platform/EndRequests.h"
 #include "platform/FontWarmUp.h"
 #include "platform/Services.h"
-#include "ui/ResourceIcon.h"
+#include "forms/ResourceIcon.h"
 
 #include <QApplication>
 #include <QDialog>

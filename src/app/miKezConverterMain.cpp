@@ -45,7 +45,7 @@ void CreateAndReadBrowserOptions()
     gBrowser = std::make_unique<TBrowserOptions>();
     TBrowserOptions defaults;
     defaults.FillWithDefaults();
-    gBrowser->ReadFromRegistry(platform::kHKeyCurrentUser, kMainKey + QStringLiteral("\\Browser"), defaults);
+    gBrowser->ReadFromRegistry(platform::kHKeyCurrentUser, kBrowserKey, defaults);
 }
 
 } // namespace

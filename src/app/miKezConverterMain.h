@@ -13,6 +13,8 @@ namespace miKezConverterMain {
 
 // The registry key below HKEY_CURRENT_USER that holds every setting.
 inline const QString kMainKey = QStringLiteral("Software\\Torvane Software\\KEZConv");
+// The main window's own settings, below the main key.
+inline const QString kBrowserKey = kMainKey + QStringLiteral("\\Browser");
 
 // Checks for the converter, loads the settings and opens the main window. Returns the window
 // (which the program lives as long as), or null when the program must end.

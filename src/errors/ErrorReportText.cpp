@@ -1,11 +1,11 @@
 #include "errors/ErrorReportText.h"
+#include "common/LineBreak.h"
 #include "errors/mErrorHandling.h"
 
 #include <QStringList>
 
 namespace ErrorReportText {
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
 
 QString dashSection() { return kCrLf + DashLine() + kCrLf; }
 } // namespace

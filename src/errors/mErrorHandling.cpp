@@ -1,4 +1,5 @@
 #include "errors/mErrorHandling.h"
+#include "common/LineBreak.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -14,8 +15,6 @@ QString& programNameOverride()
     static QString name;
     return name;
 }
-
-const QString kCrLf = QStringLiteral("\r\n");
 
 } // namespace
 

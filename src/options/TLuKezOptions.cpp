@@ -1,4 +1,5 @@
 #include "options/TLuKezOptions.h"
+#include "options/OptionsTable.h"
 #include "errors/mErrorHandling.h"
 #include "options/miRegistryTools.h"
 
@@ -8,61 +9,50 @@ namespace {
 constexpr const char* kModule = "TLuKezOptions";
 }
 
-// The stored names differ from the member names in places; these are the stored format.
+// The stored entries in the order they are written: the numbers under the names of the options
+// table, the fonts in subkeys of their own.
 const TLuKezOptions::StoredEntry TLuKezOptions::kStoredLayout[23] = {
-    {"SourceEncoding", &TLuKezOptions::SourceEncoding, 0, 2, nullptr},
-    {"\\Ucs8Text", nullptr, 0, 0, &TLuKezOptions::mUcs8Text},
-    {"CSDigitMode", &TLuKezOptions::CSDigitMode, 0, 3, nullptr},
-    {"\\CS_ERoosText", nullptr, 0, 0, &TLuKezOptions::mCSERoosText},
-    {"\\CS_OtherText", nullptr, 0, 0, &TLuKezOptions::mCSOtherText},
-    {"CSSpaceOutMode", &TLuKezOptions::CSSpaceOutMode, 0, 3, nullptr},
-    {"\\CS_SpaceOutText", nullptr, 0, 0, &TLuKezOptions::mCSSpaceOutText},
-    {"RusMode", &TLuKezOptions::RusMode, 0, 2, nullptr},
-    {"\\RussText", nullptr, 0, 0, &TLuKezOptions::mRussText},
-    {"GreekMode", &TLuKezOptions::GreekMode, 0, 1, nullptr},
-    {"\\GreekText", nullptr, 0, 0, &TLuKezOptions::mGreekText},
-    {"\\LatinText", nullptr, 0, 0, &TLuKezOptions::mLatinText},
-    {"ErrorMode", &TLuKezOptions::ErrorMode, 0, 1, nullptr},
-    {"\\ErrorText", nullptr, 0, 0, &TLuKezOptions::mErrorText},
-    {"\\NonSupportText", nullptr, 0, 0, &TLuKezOptions::mNonSupportText},
-    {"NSMode_Function", &TLuKezOptions::NSModeFunction, 0, 3, nullptr},
-    {"NSMode_Variants", &TLuKezOptions::NSModeVariants, 0, 3, nullptr},
-    {"NSMode_SpecComm", &TLuKezOptions::NSModeSpecComm, 0, 3, nullptr},
-    {"NSMode_Commands", &TLuKezOptions::NSModeCommands, 0, 3, nullptr},
-    {"FtnBottom_Impl", &TLuKezOptions::FtnBottomImpl, 0, 1, nullptr},
-    {"FtnBottom_Back", &TLuKezOptions::FtnBottomBack, 0, 16, nullptr},
-    {"FtnMargin_Impl", &TLuKezOptions::FtnMarginImpl, 0, 1, nullptr},
-    {"FtnMargin_Back", &TLuKezOptions::FtnMarginBack, 0, 16, nullptr},
+    {nullptr, &TLuKezOptions::SourceEncoding, nullptr},
+    {"\\Ucs8Text", nullptr, &TLuKezOptions::mUcs8Text},
+    {nullptr, &TLuKezOptions::CSDigitMode, nullptr},
+    {"\\CS_ERoosText", nullptr, &TLuKezOptions::mCSERoosText},
+    {"\\CS_OtherText", nullptr, &TLuKezOptions::mCSOtherText},
+    {nullptr, &TLuKezOptions::CSSpaceOutMode, nullptr},
+    {"\\CS_SpaceOutText", nullptr, &TLuKezOptions::mCSSpaceOutText},
+    {nullptr, &TLuKezOptions::RusMode, nullptr},
+    {"\\RussText", nullptr, &TLuKezOptions::mRussText},
+    {nullptr, &TLuKezOptions::GreekMode, nullptr},
+    {"\\GreekText", nullptr, &TLuKezOptions::mGreekText},
+    {"\\LatinText", nullptr, &TLuKezOptions::mLatinText},
+    {nullptr, &TLuKezOptions::ErrorMode, nullptr},
+    {"\\ErrorText", nullptr, &TLuKezOptions::mErrorText},
+    {"\\NonSupportText", nullptr, &TLuKezOptions::mNonSupportText},
+    {nullptr, &TLuKezOptions::NSModeFunction, nullptr},
+    {nullptr, &TLuKezOptions::NSModeVariants, nullptr},
+    {nullptr, &TLuKezOptions::NSModeSpecComm, nullptr},
+    {nullptr, &TLuKezOptions::NSModeCommands, nullptr},
+    {nullptr, &TLuKezOptions::FtnBottomImpl, nullptr},
+    {nullptr, &TLuKezOptions::FtnBottomBack, nullptr},
+    {nullptr, &TLuKezOptions::FtnMarginImpl, nullptr},
+    {nullptr, &TLuKezOptions::FtnMarginBack, nullptr},
 };
 
 void TLuKezOptions::FillWithDefaults()
 {
     PassOn(kModule, "FillWithDefaults", [&] {
         IsDirectPipe = false;
-        SourceEncoding = 1;
         DontShowOptions = false;
+        for (const OptionsTable::NumberOption& row : OptionsTable::NumberOptions())
+            this->*row.Member = row.Default;
         mUcs8Text.FillWith(QStringLiteral("Corvinel Ucs"), 16, false, false, 0, 0);
-        CSDigitMode = 3;
         mCSERoosText.FillWith(QStringLiteral("Orthodox.tt eRoos"), 16, false, false, 0, 0);
         mCSOtherText.FillWith(QStringLiteral("Times New Roman"), 16, false, false, 0, 0);
-        CSSpaceOutMode = 1;
         mCSSpaceOutText.FillWith(QStringLiteral("Corvinel Ucs"), 16, false, false, 0, 0);
-        RusMode = 0;
         mRussText.FillWith(QStringLiteral("Times New Roman"), 16, false, false, 0, 0);
-        GreekMode = 1;
         mGreekText.FillWith(QStringLiteral("Palatino Linotype"), 16, false, false, 0, 0);
         mLatinText.FillWith(QStringLiteral("Times New Roman"), 16, false, false, 0, 0);
-        ErrorMode = 1;
         mErrorText.FillWith(QStringLiteral("Courier New"), 16, true, false, 0, 5);
         mNonSupportText.FillWith(QStringLiteral("Courier New"), 16, true, false, 0, 0);
-        NSModeFunction = 2;
-        NSModeVariants = 2;
-        NSModeSpecComm = 2;
-        NSModeCommands = 2;
-        FtnBottomImpl = 0;
-        FtnBottomBack = 0;
-        FtnMarginImpl = 1;
-        FtnMarginBack = 4;
     });
 }
 
@@ -104,12 +94,14 @@ void TLuKezOptions::ReadFromRegistry(platform::RegKey aRoot, const QString& aKey
         // The two flags belong to the dialog only and always start off.
         IsDirectPipe = false;
         for (const StoredEntry& entry : kStoredLayout) {
-            const QString name = QString::fromLatin1(entry.Name);
             if (entry.Font) {
-                (this->*entry.Font).ReadFromRegistry(aRoot, aKeyPath + name, aDefaults.*entry.Font);
+                (this->*entry.Font).ReadFromRegistry(aRoot, aKeyPath + QString::fromLatin1(entry.FontKey),
+                                                     aDefaults.*entry.Font);
             } else {
-                this->*entry.Number = miRegistryTools::ReadLongValueRangeDef(aRoot, aKeyPath, name, entry.Minimum,
-                                                                             entry.Maximum, aDefaults.*entry.Number);
+                const OptionsTable::NumberOption& row = OptionsTable::Of(entry.Number);
+                this->*entry.Number = miRegistryTools::ReadLongValueRangeDef(
+                    aRoot, aKeyPath, QString::fromLatin1(row.RegistryName), row.Minimum, row.Maximum,
+                    aDefaults.*entry.Number);
                 if (entry.Number == &TLuKezOptions::SourceEncoding)
                     DontShowOptions = false;
             }
@@ -122,11 +114,11 @@ void TLuKezOptions::WriteToRegistry(platform::RegKey aRoot, const QString& aKeyP
     PassOn(kModule, "WriteToRegistry", [&] {
         miRegistryTools::RegistryBatch batch;
         for (const StoredEntry& entry : kStoredLayout) {
-            const QString name = QString::fromLatin1(entry.Name);
             if (entry.Font)
-                (this->*entry.Font).WriteToRegistry(aRoot, aKeyPath + name);
+                (this->*entry.Font).WriteToRegistry(aRoot, aKeyPath + QString::fromLatin1(entry.FontKey));
             else
-                miRegistryTools::WriteLongValue(aRoot, aKeyPath, name, this->*entry.Number);
+                miRegistryTools::WriteLongValue(aRoot, aKeyPath, QString::fromLatin1(OptionsTable::Of(entry.Number).RegistryName),
+                                                this->*entry.Number);
         }
     });
 }

@@ -54,13 +54,11 @@ public:
     void WriteToRegistry(platform::RegKey aRoot, const QString& aKeyPath) const;
 
 private:
-    // One stored entry of the options, in the order they are written: an integer value with the
-    // range accepted on reading, or a font subkey (its suffix to the options key).
+    // One stored entry of the options: a number (its name and range in the options table), or a
+    // font in a subkey (its suffix to the options key).
     struct StoredEntry {
-        const char* Name;
+        const char* FontKey;
         qint32 TLuKezOptions::*Number;
-        qint32 Minimum;
-        qint32 Maximum;
         TOptionsFont TLuKezOptions::*Font;
     };
     static const StoredEntry kStoredLayout[23];

@@ -1,6 +1,6 @@
 #include "errors/window/ErrorForm.h"
 #include "support/FormControls.h"
-#include "ui/colors/miGraph.h"
+#include "forms/miGraph.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

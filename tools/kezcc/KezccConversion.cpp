@@ -5,6 +5,7 @@
 #include "SourceDecoder.h"
 #include "SystemError.h"
 
+#include "options/OptionsTable.h"
 #include "runner/ExternalData.h"
 
 #include <QStringList>
@@ -35,12 +36,14 @@ Outcome malformed(const QString& aWhat)
     return failure(ResultCode::MalformedRequest, QStringLiteral("Блок параметров конвертации повреждён: ") + aWhat);
 }
 
-// The reply's message field holds at most 1022 code units; a longer text is cut visibly.
+// The most code units the reply's message field holds (1022); a longer text is cut visibly.
+constexpr qint32 kMaxMessageUnits = MaxUnits(kMessageCapacity);
+
 QString fitMessage(const QString& aMessage)
 {
-    if (aMessage.size() <= kMaxPathUnits)
+    if (aMessage.size() <= kMaxMessageUnits)
         return aMessage;
-    return aMessage.left(kMaxPathUnits - 1) + QChar(0x2026);
+    return aMessage.left(kMaxMessageUnits - 1) + QChar(0x2026);
 }
 
 std::array<RtfFont, kFontCount> fontsOf(const uchar* aRecord)
@@ -61,24 +64,24 @@ std::array<RtfFont, kFontCount> fontsOf(const uchar* aRecord)
     return fonts;
 }
 
+// Where the request holds each choice of the options table; the range and name come from the table.
 struct ModeField {
     qint32 offset;
-    const char* name;
-    qint32 largest;
+    qint32 TLuKezOptions::*option;
 };
 
-constexpr std::array<ModeField, 12> kModeFields = {{{Offset::SourceEncoding, "SourceEncoding", 2},
-                                                   {Offset::CSDigitMode, "CSDigitMode", 3},
-                                                   {Offset::CSSpaceOutMode, "CSSpaceOutMode", 3},
-                                                   {Offset::FtnBottomImpl, "FtnBottomImpl", 1},
-                                                   {Offset::FtnMarginImpl, "FtnMarginImpl", 1},
-                                                   {Offset::RusMode, "RusMode", 2},
-                                                   {Offset::GreekMode, "GreekMode", 1},
-                                                   {Offset::ErrorMode, "ErrorMode", 1},
-                                                   {Offset::NSModeFunction, "NSModeFunction", 3},
-                                                   {Offset::NSModeVariants, "NSModeVariants", 3},
-                                                   {Offset::NSModeSpecComm, "NSModeSpecComm", 3},
-                                                   {Offset::NSModeCommands, "NSModeCommands", 3}}};
+constexpr std::array<ModeField, 12> kModeFields = {{{Offset::SourceEncoding, &TLuKezOptions::SourceEncoding},
+                                                   {Offset::CSDigitMode, &TLuKezOptions::CSDigitMode},
+                                                   {Offset::CSSpaceOutMode, &TLuKezOptions::CSSpaceOutMode},
+                                                   {Offset::FtnBottomImpl, &TLuKezOptions::FtnBottomImpl},
+                                                   {Offset::FtnMarginImpl, &TLuKezOptions::FtnMarginImpl},
+                                                   {Offset::RusMode, &TLuKezOptions::RusMode},
+                                                   {Offset::GreekMode, &TLuKezOptions::GreekMode},
+                                                   {Offset::ErrorMode, &TLuKezOptions::ErrorMode},
+                                                   {Offset::NSModeFunction, &TLuKezOptions::NSModeFunction},
+                                                   {Offset::NSModeVariants, &TLuKezOptions::NSModeVariants},
+                                                   {Offset::NSModeSpecComm, &TLuKezOptions::NSModeSpecComm},
+                                                   {Offset::NSModeCommands, &TLuKezOptions::NSModeCommands}}};
 
 // Reads as much as asked for, unless the file ends first; -1 with errno on failure.
 ssize_t readFully(int aFile, char* aBuffer, std::size_t aSize)
@@ -220,9 +223,10 @@ std::optional<Outcome> readRequest(const QByteArray& aRecord, Request& aRequest)
     if (!IsWellFormedCountedString(record + Offset::OutputPath, kPathCapacity))
         return malformed(QStringLiteral("неверная длина пути к выходному файлу."));
     for (const ModeField& field : kModeFields) {
+        const OptionsTable::NumberOption& row = OptionsTable::Of(field.option);
         const qint32 value = ReadInt32(record, field.offset);
-        if (value < 0 || value > field.largest)
-            return malformed(QStringLiteral("недопустимое значение %1 = %2.").arg(QLatin1String(field.name)).arg(value));
+        if (value < row.Minimum || value > row.Maximum)
+            return malformed(QStringLiteral("недопустимое значение %1 = %2.").arg(QLatin1String(row.Name)).arg(value));
     }
 
     aRequest.source = miKezConverterRunner::LoadPascalStringToString(record + Offset::SourcePath, kPathCapacity);

@@ -1,6 +1,8 @@
 #include "RtfWriter.h"
 #include "ChurchSlavonic.h"
 
+#include "options/FontValues.h"
+
 #include <cstring>
 #include <memory>
 #include <string>
@@ -8,30 +10,9 @@
 namespace kezcc {
 namespace {
 
-struct Rgb {
-    int red, green, blue;
-};
-
-// The sixteen colours a colour index names, in index order from 1.
-constexpr std::array<Rgb, 16> kPalette = {{{0, 0, 0},
-                                            {0, 0, 255},
-                                            {0, 255, 0},
-                                            {0, 255, 255},
-                                            {255, 0, 255},
-                                            {255, 0, 0},
-                                            {255, 255, 0},
-                                            {255, 255, 255},
-                                            {0, 0, 128},
-                                            {0, 128, 0},
-                                            {0, 128, 128},
-                                            {128, 0, 128},
-                                            {128, 64, 0},
-                                            {128, 128, 0},
-                                            {128, 128, 128},
-                                            {192, 192, 192}}};
+using FontValues::kPalette;
 
 constexpr std::int32_t kDefaultHalfPoints = 24;
-constexpr std::int32_t kLargestSize = 1638;
 constexpr std::size_t kBufferSize = std::size_t(1) << 20;
 // The most one character or one run start can add to the buffer.
 constexpr std::size_t kHeadroom = 4096;
@@ -74,8 +55,9 @@ std::string header(const std::array<RtfFont, kFontCount>& aFonts)
                ";}\n";
     }
     rtf += "}\n{\\colortbl;";
-    for (const Rgb& colour : kPalette)
-        rtf += "\\red" + number(colour.red) + "\\green" + number(colour.green) + "\\blue" + number(colour.blue) + ';';
+    for (const FontValues::COLORREF colour : kPalette)
+        rtf += "\\red" + number(FontValues::RedOf(colour)) + "\\green" + number(FontValues::GreenOf(colour)) +
+               "\\blue" + number(FontValues::BlueOf(colour)) + ';';
     rtf += "}\n\\pard\n";
     return rtf;
 }
@@ -84,7 +66,7 @@ std::string header(const std::array<RtfFont, kFontCount>& aFonts)
 std::vector<char> runStart(int aFontIndex, const RtfFont& aFont, bool aHidden)
 {
     const std::int32_t halfPoints =
-        aFont.size >= 1 && aFont.size <= kLargestSize ? aFont.size * 2 : kDefaultHalfPoints;
+        aFont.size >= FontValues::kSmallestSize && aFont.size <= FontValues::kLargestSize ? aFont.size * 2 : kDefaultHalfPoints;
     std::string start = "\\plain\\f" + number(aFontIndex) + "\\fs" + number(halfPoints);
     if (aFont.bold)
         start += "\\b";

@@ -1,8 +1,8 @@
 #include "errors/window/ErrorForm.h"
 #include "errors/ErrorReportText.h"
 #include "errors/mErrorHandling.h"
-#include "ui/colors/FormSetup.h"
-#include "ui/colors/miGraph.h"
+#include "forms/FormSetup.h"
+#include "forms/miGraph.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -14,8 +14,9 @@ struct ClipboardStore {
 };
 
 // Looked up on every call, so that a changed environment (a test's private folder) is honoured;
-// the folder is opened again only when its location changed or it was removed. Not thread-safe:
-// callers serialise.
+// the folder is opened again only when its location changed or it was removed. Callable from any
+// thread: the look-up runs under the store's own lock. Opening it again closes the folder an earlier
+// call returned, so a caller holds on to it only while the location stays as it is.
 ClipboardStore clipboardStore();
 
 } // namespace platform::posix

@@ -2,10 +2,10 @@
 
 #include "errors/mErrorHandling.h"
 #include "ui/EditorColors.h"
-#include "ui/colors/FormSetup.h"
+#include "forms/FormSetup.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/LuColorSelectorFrm.h"
-#include "ui/colors/miGraph.h"
+#include "forms/miGraph.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,11 +1,11 @@
 #include "ui/colors/LuColorSelectorFrm.h"
 
 #include "errors/mErrorHandling.h"
-#include "ui/colors/FormSetup.h"
+#include "forms/FormSetup.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/PaletteImages.h"
 #include "ui/colors/miColor.h"
-#include "ui/colors/miGraph.h"
+#include "forms/miGraph.h"
 
 #include <QCloseEvent>
 #include <QFrame>

@@ -2,9 +2,9 @@
 
 #include "errors/mErrorHandling.h"
 #include "ui/EditorColors.h"
-#include "ui/colors/FormSetup.h"
+#include "forms/FormSetup.h"
 #include "ui/colors/ColorRefColor.h"
-#include "ui/colors/miGraph.h"
+#include "forms/miGraph.h"
 #include "ui/fonts/DecodeCharRefs.h"
 #include "ui/fonts/LuFontSelectorFrm.h"
 

@@ -2,16 +2,17 @@
 
 #include "errors/mErrorHandling.h"
 #include "ui/EditorColors.h"
-#include "ui/colors/FormSetup.h"
+#include "forms/FormSetup.h"
 #include "ui/colors/ColorRefColor.h"
 #include "ui/colors/LuColorSelector.h"
-#include "ui/colors/miGraph.h"
+#include "forms/miGraph.h"
 #include "ui/fonts/DrawableFaces.h"
 #include "ui/fonts/FontExampleField.h"
 #include "ui/fonts/FontListSearch.h"
 #include "ui/fonts/FontSampleGeometry.h"
 #include "ui/fonts/miCommon.h"
 #include "ui/fonts/miFont.h"
+#include "options/FontValues.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,8 +36,8 @@ constexpr char kModule[] = "LuFontSelectorFrm";
 constexpr int kMaxFaceText = 32;
 constexpr int kMaxSizeText = 5;
 constexpr qint32 kDefaultSize = 10;
-constexpr qint32 kMinSize = 1;
-constexpr qint32 kMaxSize = 1638;
+constexpr qint32 kMinSize = FontValues::kSmallestSize;
+constexpr qint32 kMaxSize = FontValues::kLargestSize;
 
 const QStringList kSizes = {QStringLiteral("8"),  QStringLiteral("9"),  QStringLiteral("10"), QStringLiteral("11"),
                             QStringLiteral("12"), QStringLiteral("14"), QStringLiteral("16"), QStringLiteral("18"),
@@ -318,7 +319,7 @@ bool LuFontSelectorFrm::Validate()
         const qint32 size = GetFontSize();
         if (size >= kMinSize && size <= kMaxSize)
             return true;
-        miCommon::ShowWarning(QStringLiteral("Размер шрифта должент быть от 1 до 1638."), QStringLiteral("Информация"));
+        miCommon::ShowWarning(QStringLiteral("Размер шрифта должент быть от %1 до %2.").arg(kMinSize).arg(kMaxSize), QStringLiteral("Информация"));
         theSizeText->setFocus();
         return false;
     });

@@ -1,11 +1,13 @@
 #include "ui/options/KezOptionsFrm.h"
 #include "errors/mErrorHandling.h"
+#include "options/OptionsTable.h"
 #include "options/TLuKezOptions.h"
-#include "ui/colors/FormSetup.h"
+#include "forms/FormSetup.h"
 #include "ui/colors/LuColorSelector.h"
-#include "ui/colors/miGraph.h"
+#include "forms/miGraph.h"
 #include "ui/fonts/DrawableFaces.h"
 #include "ui/fonts/LuFontSelector.h"
+#include "ui/fonts/TInstalledFont.h"
 #include "ui/options/LuAboutFrm.h"
 #include "ui/options/OptionsRefreshRules.h"
 
@@ -72,11 +74,12 @@ QLabel* rowLabel(QWidget* aParent, const QString& aText, int aLeft, int aTop, in
     return label;
 }
 
-QComboBox* modeList(QWidget* aParent, const char* aName, const QStringList& aItems)
+// The list of an option's choices, as the options table words them.
+QComboBox* modeList(QWidget* aParent, const char* aName, qint32 TLuKezOptions::*aOption)
 {
     auto* list = named(new QComboBox(aParent), aName);
     list->setEditable(false);
-    list->addItems(aItems);
+    list->addItems(OptionsTable::Of(aOption).Items);
     return list;
 }
 
@@ -88,7 +91,7 @@ QGroupBox* groupFrame(QWidget* aParent, const QString& aCaption, int aLeft, int 
 }
 
 // A font selector with its design-time class, sample and part states.
-LuFontSelector* fontSelector(QWidget* aParent, const char* aName, qint32 aClass, const QString& aSample)
+LuFontSelector* fontSelector(QWidget* aParent, const char* aName, FontClass aClass, const QString& aSample)
 {
     auto* selector = named(new LuFontSelector(aParent), aName);
     selector->SetAppropriateClass(aClass);
@@ -103,12 +106,6 @@ LuColorSelector* footnoteColour(QWidget* aParent, const char* aName)
     selector->SetColorEnabled(false);
     return selector;
 }
-
-const QStringList kFootnoteModes = {QStringLiteral("Оформлять сноской внизу страницы"),
-                                    QStringLiteral("Помещать в тексте, выделяя указанным цветом фона")};
-const QStringList kSpecialModes = {QStringLiteral("Игнорировать"), QStringLiteral("Оформлять как ошибка"),
-                                   QStringLiteral("Выдавать указанным шрифтом, невидимым"),
-                                   QStringLiteral("Выдавать указанным шрифтом, видимым")};
 
 // The options a list's chosen index stands for, with the list's value procedures.
 struct ListValue {
@@ -184,9 +181,7 @@ void KezOptionsFrm::CreateControls()
     pipeGroup->addButton(theLoadUnconverted);
     theConvertToViewable->setChecked(true);
     rowLabel(page, QStringLiteral("Исходная кодировка:"), 240, 1800, 2220, RowControl::List);
-    theSourceEncoding = modeList(page, "theSourceEncoding",
-                                 {QStringLiteral("Определять автоматически"), QStringLiteral("Windows (1251)"),
-                                  QStringLiteral("DOS (866)")});
+    theSourceEncoding = modeList(page, "theSourceEncoding", &TLuKezOptions::SourceEncoding);
     placeTwips(theSourceEncoding, 2520, 1800, 3075, kRowHeight);
     theDontShowAgain = named(
         new QCheckBox(QStringLiteral("Больше не показывать эту форму при открытии каждого файла"), page),
@@ -196,31 +191,25 @@ void KezOptionsFrm::CreateControls()
     // Page 1: Church Slavonic.
     page = mPageFrame[1];
     rowLabel(page, QStringLiteral("Основной текст:"), 240, 360, 2820);
-    theCsUcs8Text = fontSelector(page, "theCsUcs8Text", 1, kSlavonicSample);
+    theCsUcs8Text = fontSelector(page, "theCsUcs8Text", fcUcs, kSlavonicSample);
     theCsUcs8Text->SetStateItalic(1);
     theCsUcs8Text->SetStateFore(2);
     theCsUcs8Text->SetStateBack(2);
     placeTwips(theCsUcs8Text, 3120, 360, 4575, kRowHeight);
     frame = groupFrame(page, QStringLiteral("Цифры, знаки Типикона и пр."), 240, 840, 7455, 1695);
-    theCsDigitMode = modeList(frame, "theCsDigitMode",
-                              {QStringLiteral("Запретить"), QStringLiteral("Только то, что представимо обычными шрифтами"),
-                               QStringLiteral("Обычный шрифт, потом шрифт eROOS"),
-                               QStringLiteral("Шрифт eROOS, потом обычный шрифт")});
+    theCsDigitMode = modeList(frame, "theCsDigitMode", &TLuKezOptions::CSDigitMode);
     placeTwips(theCsDigitMode, 240, 300, 6975, kRowHeight);
     rowLabel(frame, QStringLiteral("Шрифт eROOS:"), 240, 780, 2580);
-    theCsERoosText = fontSelector(frame, "theCsERoosText", 2, QStringLiteral("12345 #@$%^M"));
+    theCsERoosText = fontSelector(frame, "theCsERoosText", fcERoos, QStringLiteral("12345 #@$%^M"));
     placeTwips(theCsERoosText, 2880, 780, 4335, kRowHeight);
     rowLabel(frame, QStringLiteral("Обычный шрифт:"), 240, 1200, 2580);
-    theCsOtherText = fontSelector(frame, "theCsOtherText", 0, QStringLiteral("Образец 12345"));
+    theCsOtherText = fontSelector(frame, "theCsOtherText", fcAny, QStringLiteral("Образец 12345"));
     placeTwips(theCsOtherText, 2880, 1200, 4335, kRowHeight);
     frame = groupFrame(page, QStringLiteral("Разрядка"), 240, 2700, 7455, 1395);
-    theCsSpacedOutMode = modeList(frame, "theCsSpacedOutMode",
-                                  {QStringLiteral("Игнорировать разрядку"), QStringLiteral("Включать наклонное начертание"),
-                                   QStringLiteral("Выделять подчеркиванием"),
-                                   QStringLiteral("Переключаться на другой шрифт")});
+    theCsSpacedOutMode = modeList(frame, "theCsSpacedOutMode", &TLuKezOptions::CSSpaceOutMode);
     placeTwips(theCsSpacedOutMode, 240, 300, 6975, kRowHeight);
     rowLabel(frame, QStringLiteral("Шрифт для разрядки:"), 240, 840, 2580);
-    theCsSpacedOutText = fontSelector(frame, "theCsSpacedOutText", 1, kSlavonicSample);
+    theCsSpacedOutText = fontSelector(frame, "theCsSpacedOutText", fcUcs, kSlavonicSample);
     placeTwips(theCsSpacedOutText, 2880, 840, 4335, kRowHeight);
 
     // Pages 2, 3 and 7: a mode list across the page and the font row below it.
@@ -230,36 +219,30 @@ void KezOptionsFrm::CreateControls()
         placeTwips(aSelector, 3120, 960, 4575, kRowHeight);
     };
     page = mPageFrame[2];
-    theRuMode = modeList(
-        page, "theRuMode",
-        {QStringLiteral("Обычный шрифт 1251, дореволюционная орфография и ударения не допускаются"),
-         QStringLiteral("Использовать шрифт ROOS для дореволюционной орфографии и ударений"),
-         QStringLiteral("Использовать Unicode для дореволюционной орфографии, ударения не допускаются")});
+    theRuMode = modeList(page, "theRuMode", &TLuKezOptions::RusMode);
     // Class and sample follow the Russian mode (RefreshControls).
     theRuText = named(new LuFontSelector(page), "theRuText");
     listAndFont(page, theRuMode, theRuText);
 
     page = mPageFrame[3];
-    theGrMode = modeList(page, "theGrMode",
-                         {QStringLiteral("Обычный шрифт 1253, упрощенная современная диакритика"),
-                          QStringLiteral("Шрифт Unicode, полная классическая диакритика")});
-    theGrText = fontSelector(page, "theGrText", 7, OptionsRefreshRules::kGreekUnicodeSample);
+    theGrMode = modeList(page, "theGrMode", &TLuKezOptions::GreekMode);
+    theGrText = fontSelector(page, "theGrText", fcGreekExtended, OptionsRefreshRules::kGreekUnicodeSample);
     listAndFont(page, theGrMode, theGrText);
 
     page = mPageFrame[4];
     rowLabel(page, QStringLiteral("Шрифт:"), 420, 420, 2640);
-    theLtText = fontSelector(page, "theLtText", 8, QStringLiteral("Example"));
+    theLtText = fontSelector(page, "theLtText", fcLatin, QStringLiteral("Example"));
     placeTwips(theLtText, 3120, 420, 4575, kRowHeight);
 
     // Page 5: footnotes.
     page = mPageFrame[5];
     frame = groupFrame(page, QStringLiteral("Сноски внизу страницы"), 240, 300, 7455, 1455);
-    theBotFtnMode = modeList(frame, "theBotFtnMode", kFootnoteModes);
+    theBotFtnMode = modeList(frame, "theBotFtnMode", &TLuKezOptions::FtnBottomImpl);
     placeTwips(theBotFtnMode, 240, 300, 6975, kRowHeight);
     theBotFtnColor = footnoteColour(frame, "theBotFtnColor");
     placeTwips(theBotFtnColor, 240, 840, 4035, kRowHeight);
     frame = groupFrame(page, QStringLiteral("Сноски на полях"), 240, 1920, 7455, 1455);
-    theFldFtnMode = modeList(frame, "theFldFtnMode", kFootnoteModes);
+    theFldFtnMode = modeList(frame, "theFldFtnMode", &TLuKezOptions::FtnMarginImpl);
     placeTwips(theFldFtnMode, 240, 300, 6975, kRowHeight);
     theFldFtnColor = footnoteColour(frame, "theFldFtnColor");
     placeTwips(theFldFtnColor, 240, 840, 4035, kRowHeight);
@@ -267,31 +250,30 @@ void KezOptionsFrm::CreateControls()
     // Page 6: special comments. A label shows a literal "&", so its text carries one "&" and no mnemonic.
     page = mPageFrame[6];
     rowLabel(page, QStringLiteral("Шрифт:"), 360, 360, 2700);
-    theNsText = fontSelector(page, "theNsText", 4, QStringLiteral("Образец"));
+    theNsText = fontSelector(page, "theNsText", fcCyrillicCodePage, QStringLiteral("Образец"));
     placeTwips(theNsText, 3120, 360, 4575, kRowHeight);
     const struct {
         const char* Label;
         const char* List;
         QComboBox** Control;
+        qint32 TLuKezOptions::*Option;
         int Top;
     } specialRows[] = {
-        {"Спецкомментарии ( %{...} ):", "theNsSpecCommMode", &theNsSpecCommMode, 1020},
-        {"Команды ( %{!...} ):", "theNsCommandsMode", &theNsCommandsMode, 1500},
-        {"Функции ( <...>&{...} ):", "theNsFunctionsMode", &theNsFunctionsMode, 1980},
-        {"Варианты ( ?&{...}&{...} ):", "theNsVariantsMode", &theNsVariantsMode, 2460},
+        {"Спецкомментарии ( %{...} ):", "theNsSpecCommMode", &theNsSpecCommMode, &TLuKezOptions::NSModeSpecComm, 1020},
+        {"Команды ( %{!...} ):", "theNsCommandsMode", &theNsCommandsMode, &TLuKezOptions::NSModeCommands, 1500},
+        {"Функции ( <...>&{...} ):", "theNsFunctionsMode", &theNsFunctionsMode, &TLuKezOptions::NSModeFunction, 1980},
+        {"Варианты ( ?&{...}&{...} ):", "theNsVariantsMode", &theNsVariantsMode, &TLuKezOptions::NSModeVariants, 2460},
     };
     for (const auto& row : specialRows) {
         QLabel* label = rowLabel(page, QString::fromUtf8(row.Label), 360, row.Top, 2700, RowControl::List);
         label->setTextFormat(Qt::PlainText);
-        *row.Control = modeList(page, row.List, kSpecialModes);
+        *row.Control = modeList(page, row.List, row.Option);
         placeTwips(*row.Control, 3120, row.Top, 4575, kRowHeight);
     }
 
     page = mPageFrame[7];
-    theErrMode = modeList(page, "theErrMode",
-                          {QStringLiteral("Игнорировать ошибки"),
-                           QStringLiteral("Помещать ошибочные фрагменты в текст в указанном шрифте")});
-    theErrText = fontSelector(page, "theErrText", 4, QStringLiteral("Образец"));
+    theErrMode = modeList(page, "theErrMode", &TLuKezOptions::ErrorMode);
+    theErrText = fontSelector(page, "theErrText", fcCyrillicCodePage, QStringLiteral("Образец"));
     listAndFont(page, theErrMode, theErrText);
 
     theAbout = named(new QPushButton(QStringLiteral("О программе ..."), this), "theAbout");

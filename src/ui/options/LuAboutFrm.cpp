@@ -1,7 +1,7 @@
 #include "ui/options/LuAboutFrm.h"
 #include "errors/mErrorHandling.h"
-#include "ui/colors/FormSetup.h"
-#include "ui/colors/miGraph.h"
+#include "forms/FormSetup.h"
+#include "forms/miGraph.h"
 
 #include <QEvent>
 #include <QLabel>

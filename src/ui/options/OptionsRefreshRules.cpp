@@ -37,13 +37,13 @@ Effects Compute(const Choices& aChoices)
 
     switch (aChoices.RusMode) {
     case 0:
-        effects.RuText = SelectorLook{4, QStringLiteral("Образец")};
+        effects.RuText = SelectorLook{fcCyrillicCodePage, QStringLiteral("Образец")};
         break;
     case 1:
-        effects.RuText = SelectorLook{3, kRoosSample};
+        effects.RuText = SelectorLook{fcRoos, kRoosSample};
         break;
     case 2:
-        effects.RuText = SelectorLook{5, QStringLiteral("Въ &#473;&#475;міа&#301;м&#463;")};
+        effects.RuText = SelectorLook{fcCyrillicUnicode, QStringLiteral("Въ &#473;&#475;міа&#301;м&#463;")};
         break;
     default:
         break;
@@ -51,10 +51,10 @@ Effects Compute(const Choices& aChoices)
 
     switch (aChoices.GreekMode) {
     case 0:
-        effects.GrText = SelectorLook{6, QStringLiteral("&#395;&#3bd; &#3b1;&#3c1;&#3c7;&#3ae;")};
+        effects.GrText = SelectorLook{fcGreekCodePage, QStringLiteral("&#395;&#3bd; &#3b1;&#3c1;&#3c7;&#3ae;")};
         break;
     case 1:
-        effects.GrText = SelectorLook{7, kGreekUnicodeSample};
+        effects.GrText = SelectorLook{fcGreekExtended, kGreekUnicodeSample};
         break;
     default:
         break;

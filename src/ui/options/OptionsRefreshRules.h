@@ -1,4 +1,6 @@
 #pragma once
+#include "ui/fonts/TInstalledFont.h"
+
 #include <QString>
 
 #include <optional>
@@ -20,7 +22,7 @@ struct Choices {
 
 // A font selector's font class and sample text.
 struct SelectorLook {
-    qint32 AppropriateClass = 0;
+    qint32 AppropriateClass = fcAny;
     QString ExampleText;
     bool operator==(const SelectorLook&) const = default;
 };

@@ -1,5 +1,5 @@
 // Twips per pixel, a window's bounds in screen twips, and the check-box query.
-#include "ui/colors/miGraph.h"
+#include "forms/miGraph.h"
 
 #include <QCheckBox>
 #include <QWidget>

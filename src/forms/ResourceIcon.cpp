@@ -1,4 +1,4 @@
-#include "ui/ResourceIcon.h"
+#include "forms/ResourceIcon.h"
 
 #include <QFile>
 #include <QPixmap>

@@ -1,8 +1,8 @@
-#include "ui/colors/FormSetup.h"
+#include "forms/FormSetup.h"
 
-#include "ui/FormFont.h"
-#include "ui/ResourceIcon.h"
-#include "ui/colors/miGraph.h"
+#include "forms/FormFont.h"
+#include "forms/ResourceIcon.h"
+#include "forms/miGraph.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,6 +1,6 @@
 // The program's icons as the build stores them: the same pixels as their PNGs, and damaged data
 // refused rather than read past its end.
-#include "ui/ResourceIcon.h"
+#include "forms/ResourceIcon.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

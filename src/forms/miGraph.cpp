@@ -1,4 +1,4 @@
-#include "ui/colors/miGraph.h"
+#include "forms/miGraph.h"
 
 #include "errors/mErrorHandling.h"
 

@@ -1,4 +1,4 @@
-#include "ui/FormFont.h"
+#include "forms/FormFont.h"
 
 #include <QStringList>
 
