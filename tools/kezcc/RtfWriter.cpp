@@ -13,7 +13,7 @@ namespace {
 using FontValues::kPalette;
 
 constexpr std::int32_t kDefaultHalfPoints = 24;
-constexpr std::size_t kBufferSize = std::size_t(1) << 20;
+constexpr std::size_t kBufferSize = std::size_t(256) << 10;
 // The most one character or one run start can add to the buffer.
 constexpr std::size_t kHeadroom = 4096;
 // Characters written between two checks for room: each adds at most 16 bytes, a run start ~100.
@@ -82,20 +82,30 @@ std::vector<char> runStart(int aFontIndex, const RtfFont& aFont, bool aHidden)
     return {start.begin(), start.end()};
 }
 
-// "\uN?" of every unit below 0x8000, eight bytes each (zero-padded), and its length.
+// "\uN?" of every unit below 0x8000, eight bytes each (zero-padded), and its length. Made by the
+// compiler, not at each start of the converter.
 struct UnitEscapes {
-    std::vector<std::array<char, 8>> text;
-    std::vector<std::uint8_t> length;
-    UnitEscapes() : text(0x8000), length(0x8000)
+    std::array<std::array<char, 8>, 0x8000> text{};
+    std::array<std::uint8_t, 0x8000> length{};
+    constexpr UnitEscapes()
     {
         for (std::size_t unit = 0; unit < text.size(); ++unit) {
-            const std::string escape = "\\u" + std::to_string(unit) + '?';
-            std::memcpy(text[unit].data(), escape.data(), escape.size());
-            length[unit] = std::uint8_t(escape.size());
+            char digits[5] = {};
+            std::size_t count = 0;
+            for (std::size_t value = unit; count == 0 || value > 0; value /= 10)
+                digits[count++] = char('0' + value % 10);
+            std::array<char, 8>& escape = text[unit];
+            std::size_t at = 0;
+            escape[at++] = '\\';
+            escape[at++] = 'u';
+            while (count > 0)
+                escape[at++] = digits[--count];
+            escape[at++] = '?';
+            length[unit] = std::uint8_t(at);
         }
     }
 };
-const UnitEscapes kUnitEscapes;
+constexpr UnitEscapes kUnitEscapes;
 
 // \uN? for a BMP character, into a local pointer (no member is touched).
 inline char* writeUnit(char* aOut, std::int32_t aUnit)
@@ -161,10 +171,10 @@ TextClass scriptOf(char32_t aCharacter)
 }
 
 RtfWriter::RtfWriter(const std::array<RtfFont, kFontCount>& aFonts, int aRusMode, int aGreekMode, ByteSink& aSink)
-    : mSink(aSink), mBuffer(kBufferSize + kHeadroom)
+    : mSink(aSink), mBuffer(std::make_unique_for_overwrite<char[]>(kBufferSize + kHeadroom))
 {
-    mOut = mBuffer.data();
-    mLimit = mBuffer.data() + kBufferSize;
+    mOut = mBuffer.get();
+    mLimit = mBuffer.get() + kBufferSize;
     mRunStart[int(TextClass::Russian)] = runStart(FontIndex::Russian, aFonts[FontIndex::Russian], false);
     mRunStart[int(TextClass::Greek)] = runStart(FontIndex::Greek, aFonts[FontIndex::Greek], false);
     mRunStart[int(TextClass::Latin)] = runStart(FontIndex::Latin, aFonts[FontIndex::Latin], false);
@@ -201,8 +211,8 @@ void RtfWriter::append(const char* aBytes, std::size_t aSize)
 inline void RtfWriter::makeRoom()
 {
     if (mOut >= mLimit) {
-        mSink.write(mBuffer.data(), std::size_t(mOut - mBuffer.data()));
-        mOut = mBuffer.data();
+        mSink.write(mBuffer.get(), std::size_t(mOut - mBuffer.get()));
+        mOut = mBuffer.get();
     }
 }
 
@@ -489,8 +499,8 @@ void RtfWriter::finish()
     if (mLineOpen)
         endLine();
     append("}\n", 2);
-    mSink.write(mBuffer.data(), std::size_t(mOut - mBuffer.data()));
-    mOut = mBuffer.data();
+    mSink.write(mBuffer.get(), std::size_t(mOut - mBuffer.get()));
+    mOut = mBuffer.get();
 }
 
 } // namespace kezcc

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -119,7 +120,7 @@ private:
     void decorationChanged();
 
     ByteSink& mSink;
-    std::vector<char> mBuffer;
+    std::unique_ptr<char[]> mBuffer; // not zeroed: only what was written is read
     char* mOut;
     char* mLimit;
     std::array<std::vector<char>, kTextClassCount> mRunStart;
