@@ -31,9 +31,9 @@ inline double median(std::vector<double> aValues)
     return aValues.size() % 2 ? aValues[middle] : (aValues[middle - 1] + aValues[middle]) / 2;
 }
 
-// "kezcc -c" started with its streams on /dev/null (at idle priority when asked) and waited for,
-// nothing more: the least any hand-over can cost. False when it could not be started.
-inline bool startAndWait(const QByteArray& aProgram, bool aIdle)
+// "kezcc -c" started with its streams on /dev/null, at idle priority when asked; its process id,
+// or -1 when it could not be started.
+inline pid_t startConverter(const QByteArray& aProgram, bool aIdle)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -46,12 +46,30 @@ inline bool startAndWait(const QByteArray& aProgram, bool aIdle)
     const int error = posix_spawn(&pid, aProgram.constData(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0)
-        return false;
+        return -1;
     if (aIdle)
         setpriority(PRIO_PROCESS, id_t(pid), 19);
+    return pid;
+}
+
+// The next child to end (any when aPid is -1); its process id.
+inline pid_t waitForChild(pid_t aPid = -1)
+{
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    pid_t ended = -1;
+    while ((ended = waitpid(aPid, &status, 0)) < 0 && errno == EINTR) {
     }
+    return ended;
+}
+
+// The converter started and waited for, nothing more: the least any hand-over can cost. False
+// when it could not be started.
+inline bool startAndWait(const QByteArray& aProgram, bool aIdle)
+{
+    const pid_t pid = startConverter(aProgram, aIdle);
+    if (pid < 0)
+        return false;
+    waitForChild(pid);
     return true;
 }
 

@@ -31,7 +31,7 @@ QString runtimeFolderTemplate()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     const QString base = !runtime.isEmpty() && QDir(runtime).exists() ? runtime : QDir::tempPath();
-    return base + QStringLiteral("/kezconv-XXXXXX");
+    return base + QLatin1Char('/') + QLatin1String(WorkerChannel::kWorkerFolderPrefix) + QStringLiteral("XXXXXX");
 }
 
 void write(FILE* aStream, const QString& aText)

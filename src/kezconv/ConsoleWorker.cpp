@@ -8,17 +8,24 @@
 #include "platform/Services.h"
 #include "runner/miKezConverterRunner.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #include <unistd.h>
 
 namespace {
 
 std::atomic<bool> gEndAsked{false};
+// kezconv, which started this worker. A worker whose kezconv has gone (killed) ends its converter
+// and cleans up like one asked to end.
+pid_t gKezconv = 0;
+
+bool endAsked() { return gEndAsked || ::getppid() != gKezconv; }
 
 // Reads exactly aCount bytes; false at the end of the input.
 bool readExactly(char* aData, size_t aCount)
@@ -71,7 +78,7 @@ void waitHeedingEndRequests(const std::function<bool(std::uint32_t)>& aWaitFor)
     QElapsedTimer ending;
     bool endedNow = false;
     while (!aWaitFor(kStepMs)) {
-        if (!gEndAsked)
+        if (!endAsked())
             continue;
         if (!ending.isValid()) {
             if (miKezConverterRunner::EndRunningConverter(EndHow::Politely))
@@ -96,10 +103,21 @@ WorkerChannel::Reply convert(TLuKezOptions& aOptions, const WorkerChannel::Reque
     return reply;
 }
 
+// kezconv gives each worker a private runtime folder of this name and removes it once the
+// worker has ended; a worker whose kezconv has gone removes its own.
+void removeOwnRuntimeFolder()
+{
+    const QDir folder(qEnvironmentVariable("XDG_RUNTIME_DIR"));
+    if (::getppid() != gKezconv && folder.dirName().startsWith(QLatin1String(WorkerChannel::kWorkerFolderPrefix)) &&
+        folder.dirName().size() == qsizetype(std::strlen(WorkerChannel::kWorkerFolderPrefix)) + 6)
+        QDir(folder).removeRecursively();
+}
+
 } // namespace
 
 int RunWorker()
 {
+    gKezconv = ::getppid();
     // kezconv reads the replies; when it has gone, a write fails instead of ending the worker.
     std::signal(SIGPIPE, SIG_IGN);
     platform::service<platform::EndRequests>().listen([] { gEndAsked = true; });
@@ -110,8 +128,12 @@ int RunWorker()
         return 1;
     }
     miKezConverterRunner::SetConverterWaiter(waitHeedingEndRequests);
+    int status = 0;
     while (const std::optional<WorkerChannel::Request> request = nextRequest())
-        if (!writeAll(WorkerChannel::Frame(convert(*options, *request))))
-            return 1;
-    return 0;
+        if (!writeAll(WorkerChannel::Frame(convert(*options, *request)))) {
+            status = 1;
+            break;
+        }
+    removeOwnRuntimeFolder();
+    return status;
 }

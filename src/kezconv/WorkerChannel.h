@@ -11,6 +11,8 @@ namespace WorkerChannel {
 
 // The argument that makes kezconv a worker. Not for people: --help does not name it.
 inline constexpr const char* kWorkerArgument = "--worker";
+// The start of the name of a worker's private runtime folder (six characters follow).
+inline constexpr const char* kWorkerFolderPrefix = "kezconv-";
 
 struct Request {
     QString source;

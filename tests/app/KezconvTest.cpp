@@ -305,6 +305,24 @@ TEST_F(Kezconv, InterruptStopsAfterTheFilesBeingConvertedAndASecondOneEndsTheCon
     EXPECT_EQ(leftIn(environment.runtimeDir()), runtimeBefore);
 }
 
+TEST_F(Kezconv, KilledOutrightItLeavesNoConverterRunningAndNoPrivateFolder)
+{
+    const QString log = environment.root() + "/fake.log";
+    qputenv("KEZ_FAKE_LOG", QFile::encodeName(log));
+    touch(root + "/g hang.kez");
+    const QStringList runtimeBefore = leftIn(environment.runtimeDir());
+    QProcess process;
+    start(process, kWithFake, {"-j1", root});
+    ASSERT_TRUE(waitFor([&] { return fakeLog(log).join('\n').contains("pid "); }));
+    qunsetenv("KEZ_FAKE_LOG");
+    process.kill();
+    process.waitForFinished(5000);
+    const QString pid = fakeLog(log).filter("pid ").value(0).mid(4);
+    EXPECT_TRUE(waitFor([&] { return !QFile::exists("/proc/" + pid); })) << "the hung converter was ended";
+    EXPECT_TRUE(waitFor([&] { return leftIn(environment.runtimeDir()) == runtimeBefore; }))
+        << leftIn(environment.runtimeDir()).join(' ').toStdString();
+}
+
 TEST_F(Kezconv, AWrongCommandLineIsWordedInRussianWithStatusTwo)
 {
     for (const QStringList& arguments : {QStringList{"--bogus", "a.kez"}, QStringList{}, QStringList{"-j", "x", "a.kez"},
