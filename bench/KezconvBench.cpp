@@ -183,11 +183,11 @@ void quickFiles(const QString& aScratch, const QByteArray& aFakeKezconv, const Q
             k = cpuOf(throughKezconv, kezconvCpu);
             l = cpuOf(loop, loopCpu);
         }
-        bareMs.push_back(bare());
         kezconvMs.push_back(k);
         loopMs.push_back(l);
         ratios.push_back(k / l);
     }
+    bareMs.push_back(bare());
     std::printf("%d files answered at once, per file, medians of %d rounds:\n", kQuickFiles, kRounds);
     std::printf("  (wall | processor time of everything started, converters included)\n");
     std::printf("  loop of converter starts at nice 19, each answering: %.3f | %.3f ms\n",
