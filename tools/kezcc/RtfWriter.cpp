@@ -87,21 +87,24 @@ std::vector<char> runStart(int aFontIndex, const RtfFont& aFont, bool aHidden)
 struct UnitEscapes {
     std::array<std::array<char, 8>, 0x8000> text{};
     std::array<std::uint8_t, 0x8000> length{};
+    // Counts up in decimal from "\u0?": few enough steps for every compiler's constant evaluation.
     constexpr UnitEscapes()
     {
+        std::array<char, 8> escape{'\\', 'u', '0', '?'};
+        std::size_t digits = 1;
         for (std::size_t unit = 0; unit < text.size(); ++unit) {
-            char digits[5] = {};
-            std::size_t count = 0;
-            for (std::size_t value = unit; count == 0 || value > 0; value /= 10)
-                digits[count++] = char('0' + value % 10);
-            std::array<char, 8>& escape = text[unit];
-            std::size_t at = 0;
-            escape[at++] = '\\';
-            escape[at++] = 'u';
-            while (count > 0)
-                escape[at++] = digits[--count];
-            escape[at++] = '?';
-            length[unit] = std::uint8_t(at);
+            text[unit] = escape;
+            length[unit] = std::uint8_t(3 + digits);
+            std::size_t at = 2 + digits;
+            while (at > 2 && escape[at - 1] == '9')
+                escape[--at] = '0';
+            if (at > 2) {
+                ++escape[at - 1];
+            } else {
+                escape[2] = '1';
+                escape[2 + digits] = '0';
+                escape[2 + ++digits] = '?';
+            }
         }
     }
 };
