@@ -88,7 +88,8 @@ WorkerChannel::Reply convert(TLuKezOptions& aOptions, const WorkerChannel::Reque
     try {
         qint32 code = 0;
         reply.converted =
-            miKezConverterRunner::RunConverter(aOptions, aRequest.source, aRequest.output, 0, code, reply.message);
+            miKezConverterRunner::RunConverter(aOptions, aRequest.source, aRequest.output, 0, code, reply.message,
+                                               waitHeedingEndRequests);
     } catch (...) {
         reply.converted = false;
         reply.message = mErrorHandling::CurrentFailure().description();
@@ -109,7 +110,6 @@ int RunWorker()
     } catch (...) {
         return 1;
     }
-    miKezConverterRunner::SetConverterWaiter(waitHeedingEndRequests);
     while (const std::optional<WorkerChannel::Request> request = nextRequest())
         if (!writeAll(WorkerChannel::Frame(convert(*options, *request))))
             return 1;
