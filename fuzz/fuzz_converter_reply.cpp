@@ -2,7 +2,8 @@
 // loaded and its result code and message read without a fault. A damaged message is a worded
 // failure passed on (KezError), as the program reports it.
 #include "errors/KezError.h"
-#include "runner/ExternalData.h"
+#include "runner/ExternalDataLayout.h"
+#include "runner/PascalString.h"
 #include "runner/miKezConverterRunner.h"
 #include "platform/GlobalMemory.h"
 #include "platform/Services.h"

@@ -2,7 +2,8 @@
 // about a source's encoding and its decoding, and the mark-up read from the text into RTF (in
 // memory). Reads only; no file is touched.
 #include "KezccConversion.h"
-#include "runner/ExternalData.h"
+#include "runner/ExternalDataLayout.h"
+#include "runner/PascalString.h"
 
 #include <QByteArray>
 

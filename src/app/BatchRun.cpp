@@ -112,15 +112,10 @@ void BatchRun::RunOnce()
         const BusyWhileRunning busy(mWindow.setBusy);
         mSinceEvents.start();
         mResults.Start();
-        miKezConverterRunner::SetConverterWaiter(
-            [this](const std::function<bool(std::uint32_t)>& aWaitFor) { WaitKeepingEventsFlowing(aWaitFor); });
+        const Restore<bool> keepEvents(mKeepEventsFlowing, true);
         const struct EndWaiter {
             std::unique_ptr<WaitingThread>& waiting;
-            ~EndWaiter()
-            {
-                miKezConverterRunner::SetConverterWaiter({});
-                waiting.reset();
-            }
+            ~EndWaiter() { waiting.reset(); }
         } endWaiter{mWaiting};
 
         qint32 done = 0;
@@ -190,8 +185,12 @@ void BatchRun::ConvertFile(const QString& aFile, const QString& aOutFile)
         }
         qint32 resultCode = 0;
         QString message;
+        // Within a run the window's events flow while the converter works; otherwise this waits.
+        miKezConverterRunner::ConverterWaiter waiter;
+        if (mKeepEventsFlowing)
+            waiter = [this](const std::function<bool(std::uint32_t)>& aWaitFor) { WaitKeepingEventsFlowing(aWaitFor); };
         if (miKezConverterRunner::RunConverter(miKezConverterMain::gKezOptions(), aFile, aOutFile, 0, resultCode,
-                                               message))
+                                               message, waiter))
             mLog.Add(mResults.Converted(aFile, aOutFile));
         else
             mLog.Add(mResults.Failed(aFile, aOutFile, message));

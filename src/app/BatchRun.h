@@ -89,6 +89,8 @@ private:
     bool mRunAgain = false;
     bool mStopRequested = false;
     bool mClosing = false;
+    // While the run converts its files: the converter is waited for with the events flowing.
+    bool mKeepEventsFlowing = false;
     QElapsedTimer mClosingSince;
     // Since the converter being waited for was asked to end; whether it has been ended at once.
     QElapsedTimer mEndingSince;

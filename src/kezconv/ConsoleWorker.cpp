@@ -95,7 +95,8 @@ WorkerChannel::Reply convert(TLuKezOptions& aOptions, const WorkerChannel::Reque
     try {
         qint32 code = 0;
         reply.converted =
-            miKezConverterRunner::RunConverter(aOptions, aRequest.source, aRequest.output, 0, code, reply.message);
+            miKezConverterRunner::RunConverter(aOptions, aRequest.source, aRequest.output, 0, code, reply.message,
+                                               waitHeedingEndRequests);
     } catch (...) {
         reply.converted = false;
         reply.message = mErrorHandling::CurrentFailure().description();
@@ -127,7 +128,6 @@ int RunWorker()
     } catch (...) {
         return 1;
     }
-    miKezConverterRunner::SetConverterWaiter(waitHeedingEndRequests);
     int status = 0;
     while (const std::optional<WorkerChannel::Request> request = nextRequest())
         if (!writeAll(WorkerChannel::Frame(convert(*options, *request)))) {

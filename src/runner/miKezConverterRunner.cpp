@@ -16,8 +16,6 @@ constexpr const char* kModule = "miKezConverterRunner";
 
 platform::ClipFormat gExternalCBFormat = 0;
 
-ConverterWaiter gWaiter;
-
 // The converter being waited for, and whether it was ended rather than finished.
 struct AwaitedConverter {
     platform::ProcessHandle handle = 0;
@@ -55,7 +53,7 @@ int ReadReplyFromClipboard(ExternalRecord& aRecord)
 } // namespace
 
 bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QString& aOutputFile, quintptr aOwner,
-                  qint32& aResultCode, QString& aMessage)
+                  qint32& aResultCode, QString& aMessage, const ConverterWaiter& aWaiter)
 {
     return PassOn(kModule, "RunConverter", [&] {
         if (aSourceFile.size() > ExternalData::kMaxPathUnits || aOutputFile.size() > ExternalData::kMaxPathUnits) {
@@ -90,7 +88,7 @@ bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QSt
         bool launchFailed = false;
         QString launchFailure;
         try {
-            ExecuteShellCommand(QString::fromLatin1(kConverterCommandLine));
+            ExecuteShellCommand(QString::fromLatin1(kConverterCommandLine), aWaiter);
         } catch (...) {
             launchFailed = true;
             launchFailure = mErrorHandling::CurrentFailure().description();
@@ -224,7 +222,7 @@ bool LoadExternalFromHGlobal(platform::HGlobal aHandle, ExternalRecord& aRecord)
     });
 }
 
-qint32 ExecuteShellCommand(const QString& aCommandLine)
+qint32 ExecuteShellCommand(const QString& aCommandLine, const ConverterWaiter& aWaiter)
 {
     return PassOn(kModule, "ExecuteShellCommand", [&]() -> qint32 {
         using namespace platform;
@@ -264,8 +262,8 @@ qint32 ExecuteShellCommand(const QString& aCommandLine)
                 // A wait that fails has nothing left to wait for.
                 return result != platform::kWaitTimeout;
             };
-            if (gWaiter)
-                gWaiter(waitFor);
+            if (aWaiter)
+                aWaiter(waitFor);
             else
                 waitFor(kInfinite);
         }
@@ -286,8 +284,6 @@ platform::ClipFormat GetExternalCBFormat()
 }
 
 void ForgetExternalCBFormat() { gExternalCBFormat = 0; }
-
-void SetConverterWaiter(ConverterWaiter aWaiter) { gWaiter = std::move(aWaiter); }
 
 bool IsConverterRunning() { return gAwaited.handle != 0 && !gAwaited.ended; }
 

@@ -25,11 +25,17 @@ inline constexpr const char* kConverterCommandLine = "kezcc -c";
 // converter can never be sent to a different file.
 inline constexpr qint32 kPathTooLong = ConverterCodes::kPathTooLong;
 
+// How the time passes while the converter runs. aWaitFor(ms) blocks until the converter has ended
+// (true) or ms have passed (false); platform::kInfinite waits to the end. A waiter may wait a while
+// itself, then go on waiting elsewhere and keep its own events flowing meanwhile, but returns only
+// once the converter has ended. Without one (empty), the calling thread simply blocks.
+using ConverterWaiter = std::function<void(const std::function<bool(std::uint32_t aTimeoutMs)>& aWaitFor)>;
+
 // Converts aSourceFile into aOutputFile. True when the converter confirmed the conversion (a
 // result code of 0 or more); otherwise aResultCode and aMessage say why. On success aMessage is
-// left as it was. Returns only when the converter has ended.
+// left as it was. Returns only when the converter has ended; aWaiter passes the time meanwhile.
 bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QString& aOutputFile, quintptr aOwner,
-                  qint32& aResultCode, QString& aMessage);
+                  qint32& aResultCode, QString& aMessage, const ConverterWaiter& aWaiter = {});
 
 // Splits a path into the folder (with its trailing separator), the base name and the extension
 // (without the dot). A name whose only dot is its first character has no extension.
@@ -50,17 +56,10 @@ platform::HGlobal PasteHGlobalFromClipboard();
 // be locked or is shorter than a record: nothing past its end is ever read.
 bool LoadExternalFromHGlobal(platform::HGlobal aHandle, ExternalRecord& aRecord);
 
-// Runs the command line hidden at idle priority and waits for it without a time-out; returns
-// its exit code. A failure to start, or a process that cannot be waited for, is a run-time
-// failure carrying the description.
-qint32 ExecuteShellCommand(const QString& aCommandLine);
-
-// How the time passes while the converter runs. aWaitFor(ms) blocks until the converter has ended
-// (true) or ms have passed (false); platform::kInfinite waits to the end. A waiter may wait a while
-// itself, then go on waiting elsewhere and keep its own events flowing meanwhile, but returns only
-// once the converter has ended. Without one, the calling thread simply blocks.
-using ConverterWaiter = std::function<void(const std::function<bool(std::uint32_t aTimeoutMs)>& aWaitFor)>;
-void SetConverterWaiter(ConverterWaiter aWaiter);
+// Runs the command line hidden at idle priority and waits for it without a time-out, through
+// aWaiter when there is one; returns its exit code. A failure to start, or a process that cannot
+// be waited for, is a run-time failure carrying the description.
+qint32 ExecuteShellCommand(const QString& aCommandLine, const ConverterWaiter& aWaiter = {});
 
 // True while a converter started by RunConverter has not ended and nobody asked it to end.
 bool IsConverterRunning();

@@ -38,7 +38,6 @@ TEST_F(MainWindowScreenshot, ThePictureShowsTheHelpTextAndTheFolderBoxInTheChose
     start();
     child<QRadioButton>("theDestDirSame")->setChecked(true);
     const QImage same = form->grab().toImage();
-    EXPECT_EQ(same.size(), QSize(563, 427));
     EXPECT_TRUE(hasHelpTextInk(same, list()->geometry())) << "the dark blue help lines in the list";
     EXPECT_EQ(insideLeftOf(same, child<QLineEdit>("theDestDir")), ButtonFaceColour()) << "unused folder box";
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 using namespace kezcc;
+namespace NSMode = OptionValues::NSMode;
 
 namespace {
 
@@ -195,7 +196,7 @@ TEST(KezccMarkup, ConstructsAndErrorsAreRecognisedWhateverThePieces)
 {
     constexpr int N = FontIndex::NonSupport, E = FontIndex::Error;
     MarkupModes visible;
-    visible.specialComments = visible.commands = visible.functions = visible.variants = Visible;
+    visible.specialComments = visible.commands = visible.functions = visible.variants = NSMode::Visible;
     const struct {
         const char* name;
         QString source;
@@ -244,11 +245,11 @@ TEST(KezccMarkup, EachModeOfEachConstruct)
     const QString source = u"A %{c} %{!k} <f>&{x} ?&{v}&{w} }."_qs;
     const QString constructs[] = {u"%{c}"_qs, u"%{!k}"_qs, u"<f>&{x}"_qs, u"?&{v}&{w}"_qs};
     for (int construct = 0; construct < 4; ++construct) {
-        for (const std::int32_t mode : {Ignore, AsError, Hidden, Visible}) {
+        for (const std::int32_t mode : {NSMode::Ignore, NSMode::AsError, NSMode::Hidden, NSMode::Visible}) {
             for (const std::int32_t errorMode : {0, 1}) {
                 SCOPED_TRACE(QStringLiteral("construct %1 mode %2 errors %3").arg(construct).arg(mode).arg(errorMode).toStdString());
                 MarkupModes modes;
-                modes.specialComments = modes.commands = modes.functions = modes.variants = Ignore;
+                modes.specialComments = modes.commands = modes.functions = modes.variants = NSMode::Ignore;
                 std::int32_t* fields[] = {&modes.specialComments, &modes.commands, &modes.functions, &modes.variants};
                 *fields[construct] = mode;
                 modes.errorMode = errorMode;
@@ -257,10 +258,10 @@ TEST(KezccMarkup, EachModeOfEachConstruct)
                 EXPECT_EQ(out.errors, 1);
                 const QString errorText = textIn(out.reading, FontIndex::Error);
                 const QString expectedErrors =
-                    errorMode == 0 ? QString() : (mode == AsError ? constructs[construct] : QString()) + u"}"_qs;
+                    errorMode == 0 ? QString() : (mode == NSMode::AsError ? constructs[construct] : QString()) + u"}"_qs;
                 EXPECT_EQ(errorText, expectedErrors);
-                EXPECT_EQ(textIn(out.reading, FontIndex::NonSupport, 1), mode == Hidden ? constructs[construct] : QString());
-                EXPECT_EQ(textIn(out.reading, FontIndex::NonSupport, 0), mode == Visible ? constructs[construct] : QString());
+                EXPECT_EQ(textIn(out.reading, FontIndex::NonSupport, 1), mode == NSMode::Hidden ? constructs[construct] : QString());
+                EXPECT_EQ(textIn(out.reading, FontIndex::NonSupport, 0), mode == NSMode::Visible ? constructs[construct] : QString());
                 EXPECT_TRUE(out.reading.text.startsWith(QLatin1Char('A')));
             }
         }
@@ -385,7 +386,7 @@ TEST(KezccChurchSlavonic, OwnFunctionsWithAWrongArgumentOrTooDeepAreErrorsAndThe
         {"unknown name stays a function", u"<CS>&{а}"_qs, 0, u""_qs},
     };
     MarkupModes modes;
-    modes.specialComments = Ignore;
+    modes.specialComments = NSMode::Ignore;
     modes.bottomNotes = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -90,11 +90,11 @@ protected:
         ForgetExternalCBFormat();
     }
 
-    bool run(const QString& aSourceName)
+    bool run(const QString& aSourceName, const ConverterWaiter& aWaiter = {})
     {
         code = 12345;
         message = kUntouched;
-        return RunConverter(options, folder + QLatin1Char('/') + aSourceName, output, 0, code, message);
+        return RunConverter(options, folder + QLatin1Char('/') + aSourceName, output, 0, code, message, aWaiter);
     }
 
     // How many times the fake converter ran.
@@ -335,16 +335,15 @@ TEST_F(RunConverterTest, AHungConverterEndedWhileWaitingGivesNotConfirmed)
     EXPECT_FALSE(EndRunningConverter()) << "nothing to end";
     bool wasRunning = false;
     bool ended = false;
-    SetConverterWaiter([&](const std::function<bool(std::uint32_t)>& aWaitFor) {
-        std::thread waiting([&aWaitFor] { aWaitFor(platform::kInfinite); });
-        // Long after a quick converter would have replied.
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        wasRunning = IsConverterRunning();
-        ended = EndRunningConverter();
-        waiting.join();
-    });
-    const bool converted = run(QStringLiteral("sleep600000 reply0.kez"));
-    SetConverterWaiter({});
+    const bool converted =
+        run(QStringLiteral("sleep600000 reply0.kez"), [&](const std::function<bool(std::uint32_t)>& aWaitFor) {
+            std::thread waiting([&aWaitFor] { aWaitFor(platform::kInfinite); });
+            // Long after a quick converter would have replied.
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            wasRunning = IsConverterRunning();
+            ended = EndRunningConverter();
+            waiting.join();
+        });
     EXPECT_TRUE(wasRunning);
     EXPECT_TRUE(ended);
     EXPECT_FALSE(converted);

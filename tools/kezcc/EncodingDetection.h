@@ -1,4 +1,6 @@
 #pragma once
+#include "options/OptionValues.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -6,8 +8,8 @@
 // Which encoding a source is in, decided from its bytes fed in pieces of any size.
 namespace kezcc {
 
-// The option values: 0 = detect, 1 = Windows-1251, 2 = DOS-866.
-enum class SourceEncoding : std::int32_t { Detect = 0, Windows1251 = 1, Dos866 = 2 };
+// The option's values: detect, Windows-1251, DOS-866.
+using SourceEncoding = OptionValues::SourceEncoding::Value;
 
 enum class TextEncoding { Utf8, Utf16LE, Utf16BE, Windows1251, Dos866 };
 

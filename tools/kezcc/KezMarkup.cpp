@@ -295,14 +295,15 @@ void KezMarkup::emitConstruct()
         mode = mModes.functions;
     else if (mKind == Kind::Variant)
         mode = mModes.variants;
+    namespace NSMode = OptionValues::NSMode;
     switch (mode) {
-    case AsError:
+    case NSMode::AsError:
         errorFragment(mPending, false);
         break;
-    case Hidden:
+    case NSMode::Hidden:
         mWriter.fragment(TextClass::HiddenNonSupport, mPending.data(), mPending.size());
         break;
-    case Visible:
+    case NSMode::Visible:
         mWriter.fragment(TextClass::VisibleNonSupport, mPending.data(), mPending.size());
         break;
     default:
@@ -329,17 +330,18 @@ bool KezMarkup::renderOwnFunction()
     if (name == Name::ChurchSlavonic) {
         renderArgument(decodeChurchSlavonicMarks(argument), TextClass::ChurchSlavonic);
     } else if (name == Name::SpacedOut) {
+        namespace SpaceOut = OptionValues::CSSpaceOutMode;
         Decoration spacing;
-        spacing.italic = mModes.csSpaceOut == 1;
-        spacing.underline = mModes.csSpaceOut == 2;
+        spacing.italic = mModes.csSpaceOut == SpaceOut::Italic;
+        spacing.underline = mModes.csSpaceOut == SpaceOut::Underline;
         mWriter.pushDecoration(spacing);
         renderArgument(decodeChurchSlavonicMarks(argument),
-                       mModes.csSpaceOut == 3 ? TextClass::SpacedOut : TextClass::ChurchSlavonic);
+                       mModes.csSpaceOut == SpaceOut::OwnFont ? TextClass::SpacedOut : TextClass::ChurchSlavonic);
         mWriter.popDecoration();
     } else if (name == Name::Number || name == Name::Sign) {
         const std::optional<int> number = name == Name::Number ? numberOf(argument) : std::nullopt;
         const std::optional<TypikonSign> sign = name == Name::Sign ? signNamed(argument) : std::nullopt;
-        if ((!number && !sign) || mModes.csDigits == 0) {
+        if ((!number && !sign) || mModes.csDigits == OptionValues::CSDigitMode::Forbidden) {
             errorFragment(mPending, true);
         } else if (number) {
             renderDigits(numberLetters(*number), false, {});
@@ -350,7 +352,7 @@ bool KezMarkup::renderOwnFunction()
     } else {
         const bool bottom = name == Name::Footnote;
         const std::int32_t implementation = bottom ? mModes.bottomNotes : mModes.marginNotes;
-        if (implementation == 0) {
+        if (implementation == OptionValues::FtnImpl::Note) {
             mWriter.beginNote(bottom ? NoteKind::Footnote : NoteKind::MarginFrame);
             renderArgument(argument, std::nullopt);
             mWriter.endNote();
@@ -377,13 +379,15 @@ void KezMarkup::renderArgument(std::u32string_view aText, std::optional<TextClas
 // of the mode has is written as its stand-in.
 void KezMarkup::renderDigits(std::u32string_view aText, bool aRed, std::u32string_view aStandIn)
 {
+    namespace Digits = OptionValues::CSDigitMode;
     constexpr std::int32_t kRed = 6;
     Decoration colour;
     colour.foreColorIndex = aRed ? kRed : 0;
     mWriter.pushDecoration(colour);
     for (const char32_t c : aText) {
-        const bool ordinary = ordinaryFontShows(c) && mModes.csDigits != 3;
-        const bool eroos = eroosPlace(c) != 0 && mModes.csDigits >= 2;
+        const bool ordinary = ordinaryFontShows(c) && mModes.csDigits != Digits::ERoosThenOrdinary;
+        // The modes from OrdinaryThenERoos on may use eROOS.
+        const bool eroos = eroosPlace(c) != 0 && mModes.csDigits >= Digits::OrdinaryThenERoos;
         if (ordinary)
             mWriter.fragment(TextClass::CsOther, &c, 1);
         else if (eroos)
@@ -400,7 +404,7 @@ void KezMarkup::errorFragment(const std::u32string& aText, bool aCounted)
 {
     if (aCounted)
         ++mErrors;
-    if (mModes.errorMode == 1)
+    if (mModes.errorMode == OptionValues::ErrorMode::InErrorFont)
         mWriter.fragment(TextClass::Error, aText.data(), aText.size());
 }
 

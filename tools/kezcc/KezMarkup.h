@@ -1,5 +1,6 @@
 #pragma once
 #include "RtfWriter.h"
+#include "options/OptionValues.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,24 +14,22 @@
 // constructs and error fragments to the RTF writer. The grammar is in tools/kezcc/README.md.
 namespace kezcc {
 
-// How a construct is rendered: the options' four values.
-enum ConstructMode : std::int32_t { Ignore = 0, AsError = 1, Hidden = 2, Visible = 3 };
-
+// The options' values, as OptionValues names them.
 struct MarkupModes {
-    std::int32_t specialComments = Hidden;
-    std::int32_t commands = Hidden;
-    std::int32_t functions = Hidden;
-    std::int32_t variants = Hidden;
-    std::int32_t errorMode = 1; // 0 drops error fragments, 1 writes them in the error font
-    // Church Slavonic numbers and signs: 0 forbidden, 1 ordinary font only, 2 ordinary font
-    // before eROOS, 3 eROOS before the ordinary font.
-    std::int32_t csDigits = 3;
-    // Spaced-out text: 0 plain, 1 italic, 2 underlined, 3 in its own font.
-    std::int32_t csSpaceOut = 1;
-    // Footnotes: 0 a real note, 1 in the text on a background of the colour index.
-    std::int32_t bottomNotes = 0;
+    // How each kind of construct is rendered (OptionValues::NSMode).
+    std::int32_t specialComments = OptionValues::NSMode::Hidden;
+    std::int32_t commands = OptionValues::NSMode::Hidden;
+    std::int32_t functions = OptionValues::NSMode::Hidden;
+    std::int32_t variants = OptionValues::NSMode::Hidden;
+    std::int32_t errorMode = OptionValues::ErrorMode::InErrorFont;
+    // Church Slavonic numbers and signs: which fonts, in which order.
+    std::int32_t csDigits = OptionValues::CSDigitMode::ERoosThenOrdinary;
+    std::int32_t csSpaceOut = OptionValues::CSSpaceOutMode::Italic;
+    // Footnotes and margin notes (OptionValues::FtnImpl); kept in the text, on a background of
+    // the colour index.
+    std::int32_t bottomNotes = OptionValues::FtnImpl::Note;
     std::int32_t bottomNoteBack = 0;
-    std::int32_t marginNotes = 1;
+    std::int32_t marginNotes = OptionValues::FtnImpl::InText;
     std::int32_t marginNoteBack = 4;
 };
 

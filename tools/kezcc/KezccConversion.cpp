@@ -6,7 +6,8 @@
 #include "SystemError.h"
 
 #include "options/OptionsTable.h"
-#include "runner/ExternalData.h"
+#include "runner/ExternalDataLayout.h"
+#include "runner/PascalString.h"
 
 #include <QStringList>
 

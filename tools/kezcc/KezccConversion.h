@@ -3,6 +3,7 @@
 #include "KezMarkup.h"
 #include "RtfWriter.h"
 
+#include "options/OptionValues.h"
 #include "runner/ConverterCodes.h"
 
 #include <QByteArray>
@@ -28,8 +29,8 @@ struct Request {
     QString output;
     SourceEncoding encoding = SourceEncoding::Detect;
     std::array<RtfFont, kFontCount> fonts;
-    std::int32_t rusMode = 0;
-    std::int32_t greekMode = 1;
+    std::int32_t rusMode = OptionValues::RusMode::CodePage1251;
+    std::int32_t greekMode = OptionValues::GreekMode::Unicode;
     MarkupModes markup;
 };
 

@@ -2,6 +2,7 @@
 #include "ChurchSlavonic.h"
 
 #include "options/FontValues.h"
+#include "options/OptionValues.h"
 
 #include <cstring>
 #include <memory>
@@ -191,10 +192,10 @@ RtfWriter::RtfWriter(const std::array<RtfFont, kFontCount>& aFonts, int aRusMode
     mPath.fill(Path::Unicode);
     mPath[int(TextClass::CsERoos)] = Path::CodePage1251;
     mPlaces.fill(Places::Own);
-    mPlaces[int(TextClass::Russian)] = aRusMode == 1 ? Places::Roos : Places::Own;
+    mPlaces[int(TextClass::Russian)] = aRusMode == OptionValues::RusMode::Roos ? Places::Roos : Places::Own;
     mPlaces[int(TextClass::CsERoos)] = Places::ERoos;
-    mPath[int(TextClass::Russian)] = aRusMode == 2 ? Path::Unicode : Path::CodePage1251;
-    mPath[int(TextClass::Greek)] = aGreekMode == 0 ? Path::CodePage1253 : Path::Unicode;
+    mPath[int(TextClass::Russian)] = aRusMode == OptionValues::RusMode::Unicode ? Path::Unicode : Path::CodePage1251;
+    mPath[int(TextClass::Greek)] = aGreekMode == OptionValues::GreekMode::CodePage1253 ? Path::CodePage1253 : Path::Unicode;
     const std::string start = header(aFonts);
     append(start.data(), start.size());
 }

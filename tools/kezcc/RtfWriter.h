@@ -82,9 +82,10 @@ public:
 
 class RtfWriter {
 public:
-    // aRusMode 0 and 1 write Russian text in code page 1251 where it fits (1 first moves the
-    // pre-reform letters and the stress mark to the places the ROOS fonts draw them at), 2 as
-    // Unicode; aGreekMode 0 writes Greek in code page 1253 where it fits, 1 as Unicode.
+    // aRusMode (OptionValues::RusMode) CodePage1251 and Roos write Russian text in code page 1251
+    // where it fits (Roos first moves the pre-reform letters and the stress mark to the places the
+    // ROOS fonts draw them at), Unicode as Unicode; aGreekMode CodePage1253 writes Greek in code
+    // page 1253 where it fits, Unicode as Unicode.
     RtfWriter(const std::array<RtfFont, kFontCount>& aFonts, int aRusMode, int aGreekMode, ByteSink& aSink);
 
     // Plain text: each letter in the font of its script; spaces, digits, punctuation and

@@ -1,4 +1,5 @@
 #include "ui/options/OptionsRefreshRules.h"
+#include "options/OptionValues.h"
 
 namespace OptionsRefreshRules {
 
@@ -12,20 +13,21 @@ const QString kRoosSample = QString::fromUtf16(
 
 Effects Compute(const Choices& aChoices)
 {
+    using namespace OptionValues;
     Effects effects;
     effects.PageButtonsEnabled = !aChoices.IsDirectPipe;
 
     switch (aChoices.CSDigitMode) {
-    case 0:
+    case CSDigitMode::Forbidden:
         effects.CsERoosTextEnabled = false;
         effects.CsOtherTextEnabled = false;
         break;
-    case 1:
+    case CSDigitMode::OrdinaryOnly:
         effects.CsERoosTextEnabled = false;
         effects.CsOtherTextEnabled = true;
         break;
-    case 2:
-    case 3:
+    case CSDigitMode::OrdinaryThenERoos:
+    case CSDigitMode::ERoosThenOrdinary:
         effects.CsERoosTextEnabled = true;
         effects.CsOtherTextEnabled = true;
         break;
@@ -33,16 +35,16 @@ Effects Compute(const Choices& aChoices)
         break;
     }
 
-    effects.CsSpacedOutTextEnabled = aChoices.CSSpacedOutMode == 3;
+    effects.CsSpacedOutTextEnabled = aChoices.CSSpacedOutMode == CSSpaceOutMode::OwnFont;
 
     switch (aChoices.RusMode) {
-    case 0:
+    case RusMode::CodePage1251:
         effects.RuText = SelectorLook{fcCyrillicCodePage, QStringLiteral("Образец")};
         break;
-    case 1:
+    case RusMode::Roos:
         effects.RuText = SelectorLook{fcRoos, kRoosSample};
         break;
-    case 2:
+    case RusMode::Unicode:
         effects.RuText = SelectorLook{fcCyrillicUnicode, QStringLiteral("Въ &#473;&#475;міа&#301;м&#463;")};
         break;
     default:
@@ -50,19 +52,19 @@ Effects Compute(const Choices& aChoices)
     }
 
     switch (aChoices.GreekMode) {
-    case 0:
+    case GreekMode::CodePage1253:
         effects.GrText = SelectorLook{fcGreekCodePage, QStringLiteral("&#395;&#3bd; &#3b1;&#3c1;&#3c7;&#3ae;")};
         break;
-    case 1:
+    case GreekMode::Unicode:
         effects.GrText = SelectorLook{fcGreekExtended, kGreekUnicodeSample};
         break;
     default:
         break;
     }
 
-    effects.BotFtnColorEnabled = aChoices.FtnBottMode == 1;
-    effects.FldFtnColorEnabled = aChoices.FtnMargMode == 1;
-    effects.ErrTextEnabled = aChoices.ErrMode == 1;
+    effects.BotFtnColorEnabled = aChoices.FtnBottMode == FtnImpl::InText;
+    effects.FldFtnColorEnabled = aChoices.FtnMargMode == FtnImpl::InText;
+    effects.ErrTextEnabled = aChoices.ErrMode == ErrorMode::InErrorFont;
     return effects;
 }
 

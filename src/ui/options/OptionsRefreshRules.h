@@ -42,7 +42,7 @@ struct Effects {
 
 Effects Compute(const Choices& aChoices);
 
-// The Greek selector's design-time sample, also the one for mode 1.
+// The Greek selector's design-time sample, also the one for Greek in Unicode.
 extern const QString kGreekUnicodeSample;
 
 } // namespace OptionsRefreshRules
