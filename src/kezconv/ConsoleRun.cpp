@@ -100,12 +100,16 @@ void ConsoleRun::EndRequested()
     ++mEndRequests;
     if (mEndRequests == 1) {
         mWaiting.clear();
+        // The files sent but not begun come back as withdrawn.
+        for (const auto& worker : mWorkers)
+            if (worker->process && worker->jobs.size() > 1)
+                worker->process->write(WorkerChannel::Frame(WorkerChannel::Request{{}, {}, true}));
         EndWhenFinished();
         return;
     }
     // Once more: the converters too.
     for (const auto& worker : mWorkers)
-        if (worker->process && worker->job >= 0)
+        if (worker->process && !worker->jobs.empty())
             worker->process->terminate();
 }
 
@@ -115,14 +119,14 @@ void ConsoleRun::GiveOutFiles()
         const qsizetype job = TakeNextJob();
         if (job < 0)
             return;
-        Worker& worker = IdleWorker();
+        Worker& worker = RoomyWorker();
         if (!worker.process) {
             // No worker can be started: nothing else can be converted either.
             mWaiting.push_front(job);
             FailWaiting(mStartFailure);
             return;
         }
-        worker.job = job;
+        worker.jobs.push_back(job);
         mBeingMade.insert(mJobs[size_t(job)].key, job);
         worker.process->write(WorkerChannel::Frame(WorkerChannel::Request{mJobs[size_t(job)].file, mJobs[size_t(job)].outFile}));
     }
@@ -130,10 +134,7 @@ void ConsoleRun::GiveOutFiles()
 
 qsizetype ConsoleRun::TakeNextJob()
 {
-    const bool idleWorker = std::any_of(mWorkers.begin(), mWorkers.end(), [](const auto& aWorker) {
-        return aWorker->job < 0;
-    });
-    if (!idleWorker && qsizetype(mWorkers.size()) >= mSettings.workers)
+    if (!HasRoom())
         return -1;
     for (auto waiting = mWaiting.begin(); waiting != mWaiting.end();) {
         const Job& job = mJobs[size_t(*waiting)];
@@ -154,17 +155,32 @@ qsizetype ConsoleRun::TakeNextJob()
     return -1;
 }
 
-ConsoleRun::Worker& ConsoleRun::IdleWorker()
+bool ConsoleRun::HasRoom() const
 {
-    for (const auto& worker : mWorkers)
-        if (worker->job < 0) {
+    return qsizetype(mWorkers.size()) < mSettings.workers ||
+           std::any_of(mWorkers.begin(), mWorkers.end(),
+                       [](const auto& aWorker) { return aWorker->jobs.size() < kFilesPerWorker; });
+}
+
+// An idle worker first, then a new one, then the one that holds the fewest files.
+ConsoleRun::Worker& ConsoleRun::RoomyWorker()
+{
+    Worker* least = nullptr;
+    for (const auto& worker : mWorkers) {
+        if (worker->jobs.empty()) {
             if (!worker->process)
                 StartWorker(*worker);
             return *worker;
         }
-    mWorkers.push_back(std::make_unique<Worker>());
-    StartWorker(*mWorkers.back());
-    return *mWorkers.back();
+        if (!least || worker->jobs.size() < least->jobs.size())
+            least = worker.get();
+    }
+    if (!least || qsizetype(mWorkers.size()) < mSettings.workers) {
+        mWorkers.push_back(std::make_unique<Worker>());
+        StartWorker(*mWorkers.back());
+        return *mWorkers.back();
+    }
+    return *least;
 }
 
 void ConsoleRun::StartWorker(Worker& aWorker)
@@ -193,8 +209,8 @@ void ConsoleRun::StartWorker(Worker& aWorker)
         aWorker.process = nullptr;
         aWorker.runtimeFolder.reset();
         process->deleteLater();
-        if (aWorker.job >= 0)
-            Done(aWorker, false, mStartFailure);
+        for (const qsizetype job : std::exchange(aWorker.jobs, {}))
+            Done(job, false, mStartFailure);
         FailWaiting(mStartFailure);
         EndWhenFinished();
     });
@@ -214,9 +230,16 @@ void ConsoleRun::FailWaiting(const QString& aWhy)
 void ConsoleRun::TakeReplies(Worker& aWorker)
 {
     aWorker.received += aWorker.process->readAllStandardOutput();
-    while (const std::optional<WorkerChannel::Reply> reply = WorkerChannel::TakeReply(aWorker.received))
-        if (aWorker.job >= 0)
-            Done(aWorker, reply->converted, reply->message);
+    while (const std::optional<WorkerChannel::Reply> reply = WorkerChannel::TakeReply(aWorker.received)) {
+        if (aWorker.jobs.empty())
+            continue;
+        const qsizetype job = aWorker.jobs.front();
+        aWorker.jobs.pop_front();
+        if (reply->withdrawn)
+            mBeingMade.remove(mJobs[size_t(job)].key);
+        else
+            Done(job, reply->converted, reply->message);
+    }
 }
 
 void ConsoleRun::ReadReplies(Worker& aWorker)
@@ -233,16 +256,24 @@ void ConsoleRun::WorkerEnded(Worker& aWorker)
     aWorker.process->deleteLater();
     aWorker.process = nullptr;
     aWorker.runtimeFolder.reset();
-    if (aWorker.job >= 0)
-        Done(aWorker, false, kNoConfirmation);
+    // The file it was converting has no result; those it had not begun go to another worker.
+    std::deque<qsizetype> jobs = std::exchange(aWorker.jobs, {});
+    if (!jobs.empty()) {
+        Done(jobs.front(), false, kNoConfirmation);
+        jobs.pop_front();
+    }
+    for (auto job = jobs.rbegin(); job != jobs.rend(); ++job) {
+        mBeingMade.remove(mJobs[size_t(*job)].key);
+        if (mEndRequests == 0)
+            mWaiting.push_front(*job);
+    }
     GiveOutFiles();
     EndWhenFinished();
 }
 
-void ConsoleRun::Done(Worker& aWorker, bool aConverted, const QString& aWhy)
+void ConsoleRun::Done(qsizetype aJob, bool aConverted, const QString& aWhy)
 {
-    const Job& job = mJobs[size_t(aWorker.job)];
-    aWorker.job = -1;
+    const Job& job = mJobs[size_t(aJob)];
     mBeingMade.remove(job.key);
     ++mFinished;
     if (aConverted)

@@ -53,19 +53,23 @@ private:
     struct Worker {
         QProcess* process = nullptr;
         std::unique_ptr<QTemporaryDir> runtimeFolder;
-        qsizetype job = -1; // the file it converts, or -1
+        std::deque<qsizetype> jobs; // the files sent to it, oldest (the one it converts) first
         QByteArray received;
     };
+    // Files a worker holds at once: the one it converts and the next, so that the next begins
+    // the moment the last one ends, without a round trip through kezconv.
+    static constexpr size_t kFilesPerWorker = 2;
 
     void EndRequested();
     void GiveOutFiles();
+    bool HasRoom() const;
     qsizetype TakeNextJob();
-    Worker& IdleWorker();
+    Worker& RoomyWorker();
     void StartWorker(Worker& aWorker);
     void TakeReplies(Worker& aWorker);
     void ReadReplies(Worker& aWorker);
     void WorkerEnded(Worker& aWorker);
-    void Done(Worker& aWorker, bool aConverted, const QString& aWhy);
+    void Done(qsizetype aJob, bool aConverted, const QString& aWhy);
     // Every file still waiting fails with aWhy.
     void FailWaiting(const QString& aWhy);
     void EndWhenFinished();

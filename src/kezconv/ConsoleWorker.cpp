@@ -14,8 +14,10 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <deque>
 #include <cstring>
 
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -27,19 +29,28 @@ pid_t gKezconv = 0;
 
 bool endAsked() { return gEndAsked || ::getppid() != gKezconv; }
 
-// Reads exactly aCount bytes; false at the end of the input.
-bool readExactly(char* aData, size_t aCount)
+// Adds what the standard input holds to aBuffer: waiting for it when aWait, else only what has
+// arrived already. False at the end of the input.
+bool receive(QByteArray& aBuffer, bool aWait)
 {
-    while (aCount > 0) {
-        const ssize_t got = ::read(STDIN_FILENO, aData, aCount);
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    for (;;) {
+        const int ready = ::poll(&input, 1, aWait ? -1 : 0);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0)
+            return false;
+        if (ready == 0)
+            return true;
+        char chunk[4096];
+        const ssize_t got = ::read(STDIN_FILENO, chunk, sizeof chunk);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
             return false;
-        aData += got;
-        aCount -= size_t(got);
+        aBuffer.append(chunk, got);
+        return true;
     }
-    return true;
 }
 
 bool writeAll(const QByteArray& aBytes)
@@ -56,18 +67,6 @@ bool writeAll(const QByteArray& aBytes)
         left -= size_t(put);
     }
     return true;
-}
-
-std::optional<WorkerChannel::Request> nextRequest()
-{
-    QByteArray buffer(4, '\0');
-    if (!readExactly(buffer.data(), 4))
-        return std::nullopt;
-    const quint32 length = qFromBigEndian<quint32>(buffer.constData());
-    buffer.resize(4 + qsizetype(length));
-    if (!readExactly(buffer.data() + 4, length))
-        return std::nullopt;
-    return WorkerChannel::TakeRequest(buffer);
 }
 
 // Waits for the converter in short steps, so that a request to end is seen while it works.
@@ -128,12 +127,35 @@ int RunWorker()
     } catch (...) {
         return 1;
     }
+    // kezconv sends the next file while this one is converted, so that it begins the moment this
+    // one ends; a withdrawal takes back those not begun. Whatever has arrived is read before a
+    // file begins, so a withdrawal sent meanwhile is heeded.
     int status = 0;
-    while (const std::optional<WorkerChannel::Request> request = nextRequest())
-        if (!writeAll(WorkerChannel::Frame(convert(*options, *request)))) {
-            status = 1;
-            break;
+    QByteArray received;
+    std::deque<WorkerChannel::Request> queued;
+    bool inputOpen = true;
+    while (status == 0) {
+        inputOpen = receive(received, queued.empty());
+        while (std::optional<WorkerChannel::Request> request = WorkerChannel::TakeRequest(received)) {
+            if (!request->withdraw) {
+                queued.push_back(std::move(*request));
+                continue;
+            }
+            for (size_t i = 0; i < queued.size() && status == 0; ++i)
+                if (!writeAll(WorkerChannel::Frame(WorkerChannel::Reply{false, true, {}})))
+                    status = 1;
+            queued.clear();
         }
+        // Nothing more once kezconv has gone.
+        if (!inputOpen || status != 0)
+            break;
+        if (queued.empty())
+            continue;
+        const WorkerChannel::Request next = std::move(queued.front());
+        queued.pop_front();
+        if (!writeAll(WorkerChannel::Frame(convert(*options, next))))
+            status = 1;
+    }
     removeOwnRuntimeFolder();
     return status;
 }

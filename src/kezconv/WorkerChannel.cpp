@@ -44,25 +44,25 @@ std::optional<Message> take(QByteArray& aBuffer, Read&& aRead)
 
 QByteArray Frame(const Request& aRequest)
 {
-    return frame([&](QDataStream& aStream) { aStream << aRequest.source << aRequest.output; });
+    return frame([&](QDataStream& aStream) { aStream << aRequest.withdraw << aRequest.source << aRequest.output; });
 }
 
 QByteArray Frame(const Reply& aReply)
 {
-    return frame([&](QDataStream& aStream) { aStream << aReply.converted << aReply.message; });
+    return frame([&](QDataStream& aStream) { aStream << aReply.converted << aReply.withdrawn << aReply.message; });
 }
 
 std::optional<Request> TakeRequest(QByteArray& aBuffer)
 {
     return take<Request>(aBuffer, [](QDataStream& aStream, Request& aRequest) {
-        aStream >> aRequest.source >> aRequest.output;
+        aStream >> aRequest.withdraw >> aRequest.source >> aRequest.output;
     });
 }
 
 std::optional<Reply> TakeReply(QByteArray& aBuffer)
 {
     return take<Reply>(aBuffer, [](QDataStream& aStream, Reply& aReply) {
-        aStream >> aReply.converted >> aReply.message;
+        aStream >> aReply.converted >> aReply.withdrawn >> aReply.message;
     });
 }
 

@@ -14,14 +14,17 @@ inline constexpr const char* kWorkerArgument = "--worker";
 // The start of the name of a worker's private runtime folder (six characters follow).
 inline constexpr const char* kWorkerFolderPrefix = "kezconv-";
 
+// A file to convert, or a withdrawal of those sent and not yet begun.
 struct Request {
     QString source;
     QString output;
+    bool withdraw = false;
 };
 
 struct Reply {
     bool converted = false;
-    QString message; // why the file failed
+    bool withdrawn = false; // never begun: taken back by a withdrawal
+    QString message;        // why the file failed
 };
 
 QByteArray Frame(const Request& aRequest);
