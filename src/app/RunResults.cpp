@@ -1,10 +1,10 @@
 #include "app/RunResults.h"
+#include "common/LineBreak.h"
 #include "fs/mFileSystem.h"
 
 #include <QDir>
 
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
 
 QString failure(const QString& aFile, const QString& aOutFile)
 {

@@ -2,6 +2,7 @@
 #include "app/BatchRun.h"
 #include "app/MessageLog.h"
 #include "app/miKezConverterMain.h"
+#include "common/LineBreak.h"
 #include "errors/KezError.h"
 #include "support/TestEnvironment.h"
 
@@ -17,7 +18,6 @@
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 
 class BatchRunTest : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
 #include "app/BatchRun.h"
 #include "app/MainWindowFixture.h"
 #include "app/SourceFile.h"
+#include "common/LineBreak.h"
 #include "fs/FakeOpenFileDialog.h"
 #include "support/DropFiles.h"
 #include "ui/options/KezOptionsFrm.h"
@@ -22,7 +23,6 @@
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 
 // The real window against the real stand-ins and the scripted fake converter, whose answer
 // each source file's name chooses.

@@ -1,6 +1,7 @@
 // The files the program is started with join the list as a drop of the same paths would.
 #include "app/CommandLineFiles.h"
 #include "app/MainWindowFixture.h"
+#include "common/LineBreak.h"
 #include "platform/FileNameCodec.h"
 #include "support/DropFiles.h"
 
@@ -12,7 +13,6 @@
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 
 class CommandLineFilesTest : public MainWindowTest {
 protected:

@@ -1,5 +1,6 @@
 // The message log without a window: its exact text, and what a viewer following it shows.
 #include "app/MessageLog.h"
+#include "common/LineBreak.h"
 
 #include <QTextCursor>
 #include <QTextDocument>
@@ -7,7 +8,6 @@
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 
 // A viewer that only appends and trims in front, as the main window's log box does.
 struct Viewer {
