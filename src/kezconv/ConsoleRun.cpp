@@ -1,4 +1,5 @@
 #include "kezconv/ConsoleRun.h"
+#include "kezconv/FileConverter.h"
 #include "kezconv/WorkerChannel.h"
 #include "platform/EndRequests.h"
 #include "platform/FileNameCodec.h"
@@ -7,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -79,9 +81,22 @@ void ConsoleRun::Add(const QString& aFile, const QString& aOutFile)
 int ConsoleRun::Exec()
 {
     mResults.Start();
-    // From another thread: handled here, between two results.
-    platform::service<platform::EndRequests>().listen(
-        [this] { QMetaObject::invokeMethod(this, [this] { EndRequested(); }, Qt::QueuedConnection); });
+    // From another thread: handled here, between two results. The converter at work here counts
+    // them as they come.
+    platform::service<platform::EndRequests>().listen([this] {
+        ++mEndRequestsSeen;
+        QMetaObject::invokeMethod(this, [this] { EndRequested(); }, Qt::QueuedConnection);
+    });
+    if (mSettings.workers == 1 && !mWaiting.empty()) {
+        mLocalFolder = std::make_unique<QTemporaryDir>(runtimeFolderTemplate());
+        if (mLocalFolder->isValid()) {
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(mLocalFolder->path()));
+            mLocal = std::make_unique<FileConverter>([this] { return mEndRequestsSeen >= 2; });
+        } else {
+            FailWaiting(QStringLiteral("Не удалось создать папку для передачи заданий конвертеру: ") +
+                        mLocalFolder->errorString());
+        }
+    }
     GiveOutFiles();
     ShowProgress();
     EndWhenFinished();
@@ -115,6 +130,14 @@ void ConsoleRun::EndRequested()
 
 void ConsoleRun::GiveOutFiles()
 {
+    if (mLocal) {
+        // From the event loop, so that an end request is heeded between two files.
+        if (!mLocalScheduled && !mWaiting.empty()) {
+            mLocalScheduled = true;
+            QMetaObject::invokeMethod(this, [this] { ConvertLocally(); }, Qt::QueuedConnection);
+        }
+        return;
+    }
     while (!mWaiting.empty()) {
         const qsizetype job = TakeNextJob();
         if (job < 0)
@@ -130,6 +153,19 @@ void ConsoleRun::GiveOutFiles()
         mBeingMade.insert(mJobs[size_t(job)].key, job);
         worker.process->write(WorkerChannel::Frame(WorkerChannel::Request{mJobs[size_t(job)].file, mJobs[size_t(job)].outFile}));
     }
+}
+
+void ConsoleRun::ConvertLocally()
+{
+    mLocalScheduled = false;
+    const qsizetype job = TakeNextJob();
+    if (job >= 0) {
+        mBeingMade.insert(mJobs[size_t(job)].key, job);
+        const WorkerChannel::Reply reply = mLocal->Convert({mJobs[size_t(job)].file, mJobs[size_t(job)].outFile});
+        Done(job, reply.converted, reply.message);
+    }
+    GiveOutFiles();
+    EndWhenFinished();
 }
 
 qsizetype ConsoleRun::TakeNextJob()
@@ -311,6 +347,7 @@ void ConsoleRun::EndWhenFinished()
         }
         worker->runtimeFolder.reset();
     }
+    mLocalFolder.reset();
 }
 
 void ConsoleRun::Print(const QString& aMessage, bool aFailure)

@@ -9,21 +9,24 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <vector>
 
+class FileConverter;
 class QProcess;
 class QTemporaryDir;
 
 // kezconv's run: the files go to N workers (kezconv itself, started as a worker with a private
-// runtime folder, so that each has its own hand-over store), oldest first, and each result is
-// printed as it arrives, in the window's words (RunResults, MessageLog). A file whose result
-// another file being converted will make waits for that one: the same-result rule then decides
-// as it does when one file follows the other.
+// runtime folder, so that each has its own hand-over store), oldest first. One at a time, kezconv
+// converts them itself instead, through a private runtime folder of its own: no worker to pass
+// them through. Each result is printed as it arrives, in the window's words (RunResults,
+// MessageLog). A file whose result another file being converted will make waits for that one:
+// the same-result rule then decides as it does when one file follows the other.
 //
 // A first end request (Ctrl+C, SIGTERM) stops giving out files; the run ends once the files
-// being converted are done. A second one has the workers end their converters.
+// being converted are done. A second one ends their converters.
 class ConsoleRun : public QObject {
     Q_OBJECT
 public:
@@ -61,6 +64,7 @@ private:
     static constexpr size_t kFilesPerWorker = 2;
 
     void EndRequested();
+    void ConvertLocally();
     void GiveOutFiles();
     bool HasRoom() const;
     qsizetype TakeNextJob();
@@ -83,6 +87,11 @@ private:
     std::deque<qsizetype> mWaiting;
     QHash<QString, qsizetype> mBeingMade; // keys of the results being made, by job
     std::vector<std::unique_ptr<Worker>> mWorkers;
+    // One file at a time: converted here, with no worker process.
+    std::unique_ptr<QTemporaryDir> mLocalFolder;
+    std::unique_ptr<FileConverter> mLocal;
+    bool mLocalScheduled = false;
+    std::atomic<int> mEndRequestsSeen{0}; // counted as they come, for the converter at work here
     QString mStartFailure; // why the last worker that could not be started could not
     qint32 mOtherFailures = 0;
     qsizetype mFinished = 0;

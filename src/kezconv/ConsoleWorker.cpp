@@ -1,21 +1,16 @@
 #include "kezconv/ConsoleWorker.h"
-#include "app/BatchRun.h"
-#include "app/ConversionOptions.h"
-#include "errors/mErrorHandling.h"
+#include "kezconv/FileConverter.h"
 #include "kezconv/WorkerChannel.h"
-#include "options/TLuKezOptions.h"
 #include "platform/EndRequests.h"
 #include "platform/Services.h"
-#include "runner/miKezConverterRunner.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <deque>
 #include <cstring>
+#include <deque>
 
 #include <poll.h>
 #include <unistd.h>
@@ -69,40 +64,6 @@ bool writeAll(const QByteArray& aBytes)
     return true;
 }
 
-// Waits for the converter in short steps, so that a request to end is seen while it works.
-void waitHeedingEndRequests(const std::function<bool(std::uint32_t)>& aWaitFor)
-{
-    using miKezConverterRunner::EndHow;
-    constexpr std::uint32_t kStepMs = 50;
-    QElapsedTimer ending;
-    bool endedNow = false;
-    while (!aWaitFor(kStepMs)) {
-        if (!endAsked())
-            continue;
-        if (!ending.isValid()) {
-            if (miKezConverterRunner::EndRunningConverter(EndHow::Politely))
-                ending.start();
-        } else if (!endedNow && ending.elapsed() >= BatchRun::kEndGraceMs) {
-            endedNow = miKezConverterRunner::EndRunningConverter(EndHow::Now);
-        }
-    }
-}
-
-WorkerChannel::Reply convert(TLuKezOptions& aOptions, const WorkerChannel::Request& aRequest)
-{
-    WorkerChannel::Reply reply;
-    try {
-        qint32 code = 0;
-        reply.converted =
-            miKezConverterRunner::RunConverter(aOptions, aRequest.source, aRequest.output, 0, code, reply.message,
-                                               waitHeedingEndRequests);
-    } catch (...) {
-        reply.converted = false;
-        reply.message = mErrorHandling::CurrentFailure().description();
-    }
-    return reply;
-}
-
 // kezconv gives each worker a private runtime folder of this name and removes it once the
 // worker has ended; a worker whose kezconv has gone removes its own.
 void removeOwnRuntimeFolder()
@@ -121,12 +82,7 @@ int RunWorker()
     // kezconv reads the replies; when it has gone, a write fails instead of ending the worker.
     std::signal(SIGPIPE, SIG_IGN);
     platform::service<platform::EndRequests>().listen([] { gEndAsked = true; });
-    std::unique_ptr<TLuKezOptions> options;
-    try {
-        options = miKezConverterMain::ReadKezOptions();
-    } catch (...) {
-        return 1;
-    }
+    FileConverter converter(endAsked);
     // kezconv sends the next file while this one is converted, so that it begins the moment this
     // one ends; a withdrawal takes back those not begun. Whatever has arrived is read before a
     // file begins, so a withdrawal sent meanwhile is heeded.
@@ -153,7 +109,7 @@ int RunWorker()
             continue;
         const WorkerChannel::Request next = std::move(queued.front());
         queued.pop_front();
-        if (!writeAll(WorkerChannel::Frame(convert(*options, next))))
+        if (!writeAll(WorkerChannel::Frame(converter.Convert(next))))
             status = 1;
     }
     removeOwnRuntimeFolder();

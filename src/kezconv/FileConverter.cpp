@@ -1,0 +1,56 @@
+#include "kezconv/FileConverter.h"
+#include "app/BatchRun.h"
+#include "app/ConversionOptions.h"
+#include "errors/mErrorHandling.h"
+#include "options/TLuKezOptions.h"
+#include "runner/miKezConverterRunner.h"
+
+#include <QElapsedTimer>
+
+FileConverter::FileConverter(std::function<bool()> aEndAsked) : mEndAsked(std::move(aEndAsked))
+{
+    try {
+        mOptions = miKezConverterMain::ReadKezOptions();
+    } catch (...) {
+        mOptionsFailure = mErrorHandling::CurrentFailure().description();
+    }
+}
+
+FileConverter::~FileConverter() = default;
+
+WorkerChannel::Reply FileConverter::Convert(const WorkerChannel::Request& aRequest)
+{
+    WorkerChannel::Reply reply;
+    if (!mOptions) {
+        reply.message = mOptionsFailure;
+        return reply;
+    }
+    try {
+        qint32 code = 0;
+        reply.converted = miKezConverterRunner::RunConverter(
+            *mOptions, aRequest.source, aRequest.output, 0, code, reply.message,
+            [this](const std::function<bool(std::uint32_t)>& aWaitFor) { WaitHeedingEndRequests(aWaitFor); });
+    } catch (...) {
+        reply.converted = false;
+        reply.message = mErrorHandling::CurrentFailure().description();
+    }
+    return reply;
+}
+
+void FileConverter::WaitHeedingEndRequests(const std::function<bool(std::uint32_t)>& aWaitFor)
+{
+    using miKezConverterRunner::EndHow;
+    constexpr std::uint32_t kStepMs = 50;
+    QElapsedTimer ending;
+    bool endedNow = false;
+    while (!aWaitFor(kStepMs)) {
+        if (!mEndAsked())
+            continue;
+        if (!ending.isValid()) {
+            if (miKezConverterRunner::EndRunningConverter(EndHow::Politely))
+                ending.start();
+        } else if (!endedNow && ending.elapsed() >= BatchRun::kEndGraceMs) {
+            endedNow = miKezConverterRunner::EndRunningConverter(EndHow::Now);
+        }
+    }
+}

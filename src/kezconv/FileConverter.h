@@ -1,0 +1,27 @@
+#pragma once
+#include "kezconv/WorkerChannel.h"
+
+#include <functional>
+#include <memory>
+
+class TLuKezOptions;
+
+// Converts kezconv's files one at a time in the process it lives in (a worker's, or kezconv's own
+// when it converts one file at a time), with the window's conversion options, through the
+// hand-over store of the process's runtime folder. While a converter works, aEndAsked is asked
+// in short steps; once it says yes, the converter is asked to end, which removes what it has half
+// written, and ended at once if it has not within the window's grace.
+class FileConverter {
+public:
+    explicit FileConverter(std::function<bool()> aEndAsked);
+    ~FileConverter();
+
+    WorkerChannel::Reply Convert(const WorkerChannel::Request& aRequest);
+
+private:
+    void WaitHeedingEndRequests(const std::function<bool(std::uint32_t)>& aWaitFor);
+
+    std::function<bool()> mEndAsked;
+    std::unique_ptr<TLuKezOptions> mOptions;
+    QString mOptionsFailure; // why the options could not be read; every file fails with it
+};
