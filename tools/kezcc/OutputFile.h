@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include <cstdint>
+
 #include <sys/stat.h>
 
 namespace kezcc {
@@ -22,6 +24,8 @@ public:
 private:
     int mFile;
     int mError = 0;
+    std::uint64_t mWritten = 0;
+    std::uint64_t mFlushedTo = 0; // where the disk writes already asked for end
 };
 
 // The output of one conversion. The result is written to a hidden temporary file in the folder of
