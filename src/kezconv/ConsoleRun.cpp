@@ -27,13 +27,20 @@ const QString kNoConfirmation = QStringLiteral("Нет подтверждени�
 // How long the workers get to end once their input has ended.
 constexpr int kWorkerEndMs = 5000;
 
-// Where the workers' private folders go: the user's runtime folder (in memory, private) when
-// there is one.
-QString runtimeFolderTemplate()
+// A private runtime folder for one worker's hand-over store, in the user's runtime folder (in
+// memory, private) when there is one; none, with aWhy, when it cannot be made. Without it the
+// store would fall back to a shared one.
+std::unique_ptr<QTemporaryDir> privateRuntimeFolder(QString& aWhy)
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     const QString base = !runtime.isEmpty() && QDir(runtime).exists() ? runtime : QDir::tempPath();
-    return base + QLatin1Char('/') + QLatin1String(WorkerChannel::kWorkerFolderPrefix) + QStringLiteral("XXXXXX");
+    auto folder = std::make_unique<QTemporaryDir>(base + QLatin1Char('/') +
+                                                  QLatin1String(WorkerChannel::kWorkerFolderPrefix) +
+                                                  QStringLiteral("XXXXXX"));
+    if (folder->isValid())
+        return folder;
+    aWhy = QStringLiteral("Не удалось создать папку для передачи заданий конвертеру: ") + folder->errorString();
+    return nullptr;
 }
 
 void write(FILE* aStream, const QString& aText)
@@ -88,13 +95,13 @@ int ConsoleRun::Exec()
         QMetaObject::invokeMethod(this, [this] { EndRequested(); }, Qt::QueuedConnection);
     });
     if (mSettings.workers == 1 && !mWaiting.empty()) {
-        mLocalFolder = std::make_unique<QTemporaryDir>(runtimeFolderTemplate());
-        if (mLocalFolder->isValid()) {
+        QString why;
+        mLocalFolder = privateRuntimeFolder(why);
+        if (mLocalFolder) {
             qputenv("XDG_RUNTIME_DIR", QFile::encodeName(mLocalFolder->path()));
             mLocal = std::make_unique<FileConverter>([this] { return mEndRequestsSeen >= 2; });
         } else {
-            FailWaiting(QStringLiteral("Не удалось создать папку для передачи заданий конвертеру: ") +
-                        mLocalFolder->errorString());
+            FailWaiting(why);
         }
     }
     GiveOutFiles();
@@ -221,7 +228,9 @@ ConsoleRun::Worker& ConsoleRun::RoomyWorker()
 
 void ConsoleRun::StartWorker(Worker& aWorker)
 {
-    aWorker.runtimeFolder = std::make_unique<QTemporaryDir>(runtimeFolderTemplate());
+    aWorker.runtimeFolder = privateRuntimeFolder(mStartFailure);
+    if (!aWorker.runtimeFolder)
+        return; // no worker: the files fail with mStartFailure
     aWorker.received.clear();
     auto* process = new QProcess(this);
     aWorker.process = process;
