@@ -298,7 +298,8 @@ bool followsRun(char32_t aCharacter)
 const std::array<std::uint8_t, 0x10000>& classTable()
 {
     static const auto table = [] {
-        auto classes = std::make_unique<std::array<std::uint8_t, 0x10000>>();
+        // Every entry is set below: zeroing it first would only cost fresh pages.
+        auto classes = std::make_unique_for_overwrite<std::array<std::uint8_t, 0x10000>>();
         for (char32_t c = 0; c < 0x10000; ++c)
             (*classes)[c] = followsRun(c) ? kFollows : std::uint8_t(scriptOf(c));
         return classes;
