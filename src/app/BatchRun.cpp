@@ -227,7 +227,7 @@ void BatchRun::EndConverterWhenDue()
         miKezConverterRunner::EndRunningConverter(EndHow::Politely);
         mEndingSince.start();
     }
-    if (mEndingSince.isValid() && !mEndedNow && mEndingSince.elapsed() >= kEndGraceMs &&
+    if (mEndingSince.isValid() && !mEndedNow && mEndingSince.elapsed() >= miKezConverterRunner::kEndGraceMs &&
         miKezConverterRunner::IsConverterBeingEnded())
         mEndedNow = miKezConverterRunner::EndRunningConverter(EndHow::Now);
 }

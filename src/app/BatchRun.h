@@ -19,14 +19,13 @@ class MessageLog;
 // window's events keep flowing (painting, "Стоп!", a close, drops), at a bounded rate so that a
 // batch of quick conversions is not slowed by repainting. Nothing waits without them: a close
 // that finds the converter still working gives it kCloseWaitMs, then asks it to end and, after
-// kEndGraceMs more, ends it at once.
+// the runner's grace, ends it at once.
 class BatchRun : public QObject {
     Q_OBJECT
 public:
     // How often at most the window's waiting events run during a run; always at its start and end.
     static constexpr int kEventIntervalMs = 100;
     static constexpr int kCloseWaitMs = 2000;
-    static constexpr int kEndGraceMs = 1000;
     // How often a run waiting for its turn tries again.
     static constexpr int kTurnRetryMs = 50;
 

@@ -1,5 +1,4 @@
 #include "kezconv/FileConverter.h"
-#include "app/BatchRun.h"
 #include "app/ConversionOptions.h"
 #include "errors/mErrorHandling.h"
 #include "options/TLuKezOptions.h"
@@ -49,7 +48,7 @@ void FileConverter::WaitHeedingEndRequests(const std::function<bool(std::uint32_
         if (!ending.isValid()) {
             if (miKezConverterRunner::EndRunningConverter(EndHow::Politely))
                 ending.start();
-        } else if (!endedNow && ending.elapsed() >= BatchRun::kEndGraceMs) {
+        } else if (!endedNow && ending.elapsed() >= miKezConverterRunner::kEndGraceMs) {
             endedNow = miKezConverterRunner::EndRunningConverter(EndHow::Now);
         }
     }

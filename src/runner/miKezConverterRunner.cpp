@@ -5,6 +5,7 @@
 #include "platform/Process.h"
 #include "platform/Services.h"
 
+#include <cstdlib>
 #include <cstring>
 
 using mErrorHandling::PassOn;
@@ -48,6 +49,18 @@ int ReadReplyFromClipboard(ExternalRecord& aRecord)
         outcome = LoadExternalFromHGlobal(handle, aRecord) ? 1 : -1;
     clipboard.close();
     return outcome;
+}
+
+// A program that exits while its converter works: the window system's library does so from inside
+// the window's events when the display is lost. The converter is ended as a close ends it.
+void EndAwaitedConverterAtExit()
+{
+    const platform::ProcessHandle handle = gAwaited.handle;
+    if (handle == 0 || !EndRunningConverter(EndHow::Politely))
+        return;
+    platform::Process& process = platform::service<platform::Process>();
+    if (process.wait(handle, kEndGraceMs) == platform::kWaitTimeout && EndRunningConverter(EndHow::Now))
+        process.wait(handle, kEndGraceMs); // collected here, not left to whoever inherits it
 }
 
 } // namespace
@@ -228,6 +241,9 @@ qint32 ExecuteShellCommand(const QString& aCommandLine, const ConverterWaiter& a
         using namespace platform;
         gLastWasEnded = false;
         Process& process = service<Process>();
+        // After the service, so that the service is still there when the program's exit runs it.
+        static const bool endsAtExit = std::atexit(EndAwaitedConverterAtExit) == 0;
+        (void)endsAtExit;
         const StartResult started = process.start(aCommandLine.toStdString());
         // 2 is "not found" both as ENOENT and as ERROR_FILE_NOT_FOUND.
         if (!started.started())

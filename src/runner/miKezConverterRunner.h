@@ -58,7 +58,9 @@ bool LoadExternalFromHGlobal(platform::HGlobal aHandle, ExternalRecord& aRecord)
 
 // Runs the command line hidden at idle priority and waits for it without a time-out, through
 // aWaiter when there is one; returns its exit code. A failure to start, or a process that cannot
-// be waited for, is a run-time failure carrying the description.
+// be waited for, is a run-time failure carrying the description. Should the program exit while it
+// waits (a library ending it from inside the waiter's events), the command is ended as a close
+// ends it rather than left running on its own.
 qint32 ExecuteShellCommand(const QString& aCommandLine, const ConverterWaiter& aWaiter = {});
 
 // True while a converter started by RunConverter has not ended and nobody asked it to end.
@@ -73,6 +75,9 @@ bool IsConverterBeingEnded();
 // could not be asked or ended.
 enum class EndHow { Politely, Now };
 bool EndRunningConverter(EndHow aHow = EndHow::Politely);
+
+// How long a converter asked to end gets before it is ended at once.
+inline constexpr std::uint32_t kEndGraceMs = 1000;
 
 // The converter's clipboard format, registered on first use; 0 while registering fails, in
 // which case the next call tries again.

@@ -73,6 +73,7 @@ public:
     // Sends aSignal and waits for the end; the time it took, or -1 when it did not end in time.
     qint64 endWith(int aSignal) { return timedEnd([this, aSignal] { ::kill(pid_t(mProcess.processId()), aSignal); }); }
     qint64 close() { return timedEnd([this] { send(QStringLiteral("close")); }); }
+    qint64 exitFromInside() { return timedEnd([this] { send(QStringLiteral("exit")); }); }
 
     bool endedNormally() const { return mProcess.exitStatus() == QProcess::NormalExit && mProcess.exitCode() == 0; }
     QString seen() const { return mSeen.join(QLatin1Char('|')); }
@@ -154,6 +155,22 @@ TEST_F(ProgramEnd, ClosedWhileItsConverterHangsItEndsWithinSecondsAndLeavesNoCon
     EXPECT_TRUE(isGone(converter)) << "the converter was left running";
     EXPECT_TRUE(readAll(fakeLog).contains("SIGTERM")) << "the converter was not asked to end first";
     EXPECT_TRUE(browserSettingsSaved());
+}
+
+// The display lost in the middle of a run: the window system's library exits from inside the
+// window's events. The hung converter is asked to end, then ended, not left running on its own.
+TEST_F(ProgramEnd, ExitingFromInsideItsEventsWhileItsConverterHangsLeavesNoConverter)
+{
+    Program program(variables);
+    ASSERT_TRUE(program.waitFor(QStringLiteral("shown"))) << program.seen().toStdString();
+    program.send(QStringLiteral("add ") + source(QStringLiteral("a hang.kez")));
+    program.send(QStringLiteral("run"));
+    const qint64 converter = hungConverter();
+    ASSERT_NE(converter, 0) << "the converter never started";
+
+    ASSERT_GE(program.exitFromInside(), 0) << "still running " << kEndWithinMs + 2000 << " ms after its exit";
+    EXPECT_TRUE(isGone(converter)) << "the converter was left running";
+    EXPECT_TRUE(readAll(fakeLog).contains("SIGTERM")) << "the converter was not asked to end first";
 }
 
 // While one instance converts, another waits for its turn with its events flowing: it paints, says

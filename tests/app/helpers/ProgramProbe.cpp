@@ -4,6 +4,8 @@
 //   close        closes the window                  options  presses "Опции конвертации ..."
 //   font         presses the first font button of the options dialog that is open
 //   addfiles     presses "Добавить ..."            folder   chooses the fixed folder, presses its button
+//   exit         calls exit(1) from inside the window's events, as the window system's library does
+//                when the display is lost
 // It reports on standard output, one a line: "shown" once the window is up, "title <caption>" at
 // each change of the caption, "modal <class>" when a modal dialog comes up, "painted" for each
 // paint of the window (it asks for one every 100 ms: the paints stop when its events stop).
@@ -18,6 +20,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -107,6 +110,8 @@ private:
             Press(mWindow, "theOptions");
         else if (command == QLatin1String("font"))
             Press(QApplication::activeModalWidget(), "theSelect");
+        else if (command == QLatin1String("exit"))
+            std::exit(1);
         else if (command == QLatin1String("addfiles"))
             Press(mWindow, "theAddSrcFile");
         else if (command == QLatin1String("folder")) {
