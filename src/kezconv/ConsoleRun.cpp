@@ -43,12 +43,13 @@ std::unique_ptr<QTemporaryDir> privateRuntimeFolder(QString& aWhy)
     return nullptr;
 }
 
-void write(FILE* aStream, const QString& aText)
+// False when the text could not be written: whoever read the stream has gone.
+bool write(FILE* aStream, const QString& aText)
 {
     // Names that are no UTF-8 are written with the bytes they came with.
     const std::string bytes = platform::encodeFileName(aText.toStdU16String());
-    std::fwrite(bytes.data(), 1, bytes.size(), aStream);
-    std::fflush(aStream);
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), aStream) == bytes.size();
+    return std::fflush(aStream) == 0 && written;
 }
 
 } // namespace
@@ -60,7 +61,13 @@ ConsoleRun::ConsoleRun(Settings aSettings, QObject* aParent) : QObject(aParent),
             write(stderr, QStringLiteral("\r\x1b[K"));
             mShowingProgress = false;
         }
-        write(stdout, aShown);
+        if (!write(stdout, aShown) && !mOutputLost) {
+            // The log's reader has gone (the other end of a pipe closed): the run stops as at an
+            // interrupt, rather than going on with nobody told what became of each file.
+            mOutputLost = true;
+            ++mEndRequestsSeen;
+            QMetaObject::invokeMethod(this, [this] { EndRequested(); }, Qt::QueuedConnection);
+        }
     });
 }
 
@@ -114,7 +121,7 @@ int ConsoleRun::Exec()
     }
     platform::service<platform::EndRequests>().listen([] {});
     const bool allConverted = mResults.FailedCount() == 0 && mOtherFailures == 0 && mFinished == qsizetype(mJobs.size());
-    return allConverted ? 0 : 1;
+    return allConverted && !mOutputLost ? 0 : 1;
 }
 
 void ConsoleRun::EndRequested()

@@ -97,5 +97,6 @@ private:
     qsizetype mFinished = 0;
     int mEndRequests = 0;
     bool mShowingProgress = false;
+    bool mOutputLost = false; // the log could not be written
     bool mEnded = false;
 };

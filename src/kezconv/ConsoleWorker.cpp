@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <deque>
 
@@ -79,8 +78,6 @@ void removeOwnRuntimeFolder()
 int RunWorker()
 {
     gKezconv = ::getppid();
-    // kezconv reads the replies; when it has gone, a write fails instead of ending the worker.
-    std::signal(SIGPIPE, SIG_IGN);
     platform::service<platform::EndRequests>().listen([] { gEndAsked = true; });
     FileConverter converter(endAsked);
     // kezconv sends the next file while this one is converted, so that it begins the moment this

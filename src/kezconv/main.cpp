@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -124,6 +125,10 @@ int convert(const ConsoleArguments& aArguments)
 
 int main(int argc, char** argv)
 {
+    // A reader that has gone (kezconv's output piped into one that ended, or a worker's kezconv)
+    // makes a write fail instead of ending the process: the run then stops in order, its
+    // converters and private folders with it.
+    std::signal(SIGPIPE, SIG_IGN);
     if (argc == 2 && std::strcmp(argv[1], WorkerChannel::kWorkerArgument) == 0)
         return RunWorker();
     const ConsoleArguments::Parsed parsed = ConsoleArguments::Parse(argc, argv);

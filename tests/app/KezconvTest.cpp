@@ -16,6 +16,8 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -303,6 +305,46 @@ TEST_F(Kezconv, InterruptStopsAfterTheFilesBeingConvertedAndASecondOneEndsTheCon
     const QString pid = fakeLog(log).filter("pid ").value(0).mid(4);
     EXPECT_FALSE(QFile::exists("/proc/" + pid)) << "the hung converter was ended";
     EXPECT_EQ(leftIn(environment.runtimeDir()), runtimeBefore);
+}
+
+// Its output piped into a reader that ends early, as into `head -1`: kezconv is not killed by the
+// broken pipe half-way, but stops as at an interrupt, with status 1 and nothing left behind.
+TEST_F(Kezconv, AReaderThatGoesAwayStopsTheRunInOrder)
+{
+    const QString log = environment.root() + "/fake.log";
+    qputenv("KEZ_FAKE_LOG", QFile::encodeName(log));
+    for (int i = 1; i <= 8; ++i)
+        touch(root + QStringLiteral("/f%1 sleep200.kez").arg(i));
+    const QStringList runtimeBefore = leftIn(environment.runtimeDir());
+    for (const char* jobs : {"-j1", "-j2"}) {
+        QFile::remove(log);
+        // A real pipe, its reading end closed after the first line.
+        int pipeEnds[2];
+        ASSERT_EQ(::pipe(pipeEnds), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+        const QByteArray program = QFile::encodeName(kWithFake);
+        const QByteArray folder = QFile::encodeName(root);
+        char* argv[] = {const_cast<char*>("kezconv"), const_cast<char*>(jobs), const_cast<char*>(folder.constData()),
+                        nullptr};
+        pid_t pid = 0;
+        const int spawned = ::posix_spawn(&pid, program.constData(), &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(pipeEnds[1]);
+        ASSERT_EQ(spawned, 0);
+        char first = 0;
+        EXPECT_EQ(::read(pipeEnds[0], &first, 1), 1) << jobs;
+        ::close(pipeEnds[0]);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status)) << jobs << ": ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 1) << jobs;
+        EXPECT_LT(fakeLog(log).size(), 8) << jobs << ": it went on converting";
+        EXPECT_EQ(leftIn(environment.runtimeDir()), runtimeBefore) << jobs;
+    }
+    qunsetenv("KEZ_FAKE_LOG");
 }
 
 TEST_F(Kezconv, KilledOutrightItLeavesNoConverterRunningAndNoPrivateFolder)
