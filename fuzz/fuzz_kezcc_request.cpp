@@ -1,56 +1,38 @@
 // The bundled converter's side: the request record as it arrives on the clipboard, the decision
 // about a source's encoding and its decoding, and the mark-up read from the text into RTF (in
 // memory). Reads only; no file is touched.
+#include "EncodingDetection.h"
+#include "KezMarkup.h"
 #include "KezccConversion.h"
+#include "RtfWriter.h"
+#include "SourceDecoder.h"
 #include "runner/ExternalDataLayout.h"
-#include "runner/PascalString.h"
-
-#include <QByteArray>
 
 #include <cstdint>
 #include <cstdlib>
-
-#if __has_include("EncodingDetection.h")
-#include "EncodingDetection.h"
-#include "KezMarkup.h"
-#include "RtfWriter.h"
-#include "SourceDecoder.h"
-#define KEZ_FUZZ_STREAMING_KEZCC 1
-#else
-#include "CodePages.h"
-#endif
+#include <string>
+#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
     // The request: its paths are read as the converter reads them (checked first), and the reply
     // made from it is always a whole record.
-#ifdef KEZ_FUZZ_STREAMING_KEZCC
     kezcc::Request request;
     const std::optional<kezcc::Outcome> problem = kezcc::readRequest(bytes, request);
-    const QByteArray reply = kezcc::makeReply(bytes, problem.value_or(kezcc::Outcome{}));
-#else
-    if (size >= std::size_t(ExternalData::kRecordSize)) {
-        const auto* record = reinterpret_cast<const uchar*>(data);
-        for (const qint32 field : {ExternalData::Offset::SourcePath, ExternalData::Offset::OutputPath})
-            if (ExternalData::IsWellFormedCountedString(record + field, ExternalData::kPathCapacity))
-                miKezConverterRunner::LoadPascalStringToString(record + field, ExternalData::kPathCapacity);
-    }
-    const QByteArray reply = kezcc::makeReply(bytes, kezcc::internalFailureOutcome(QString::fromUtf8(bytes.left(64))));
-#endif
-    if (reply.size() != ExternalData::kRecordSize)
+    const std::string reply = kezcc::makeReply(bytes, problem.value_or(kezcc::Outcome{}));
+    if (reply.size() != std::size_t(ExternalData::kRecordSize))
         std::abort();
 
     // The source: detected and decoded, in one piece and split in two.
-#ifdef KEZ_FUZZ_STREAMING_KEZCC
-    const kezcc::Detection detection = kezcc::detectEncoding(bytes.constData(), size);
+    const kezcc::Detection detection = kezcc::detectEncoding(bytes.data(), size);
     kezcc::SourceDecoder whole(detection.encoding), split(detection.encoding);
     std::u32string one, two;
-    whole.decode(bytes.constData(), size, one);
+    whole.decode(bytes.data(), size, one);
     whole.finish(one);
-    split.decode(bytes.constData(), size / 2, two);
-    split.decode(bytes.constData() + size / 2, size - size / 2, two);
+    split.decode(bytes.data(), size / 2, two);
+    split.decode(bytes.data() + size / 2, size - size / 2, two);
     split.finish(two);
     if (one != two)
         std::abort();
@@ -90,11 +72,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (sink.depth != 0)
         std::abort();
-#else
-    kezcc::detectEncoding(bytes);
-    for (const auto encoding : {kezcc::SourceEncoding::Detect, kezcc::SourceEncoding::Windows1251,
-                                kezcc::SourceEncoding::Dos866})
-        kezcc::decodeSource(bytes, encoding);
-#endif
     return 0;
 }

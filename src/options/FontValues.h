@@ -1,14 +1,13 @@
 #pragma once
-#include <QtGlobal>
-
 #include <array>
+#include <cstdint>
 
 // What the numbers of a class of text mean, to the program and to the converter alike: the
 // palette its colour indices 1 to 16 name and the sizes it may take.
 namespace FontValues {
 
 // A colour as 0x00BBGGRR.
-using COLORREF = quint32;
+using COLORREF = std::uint32_t;
 
 // The palette, entry k holding colour index k + 1.
 inline constexpr std::array<COLORREF, 16> kPalette = {
@@ -21,7 +20,7 @@ inline constexpr int GreenOf(COLORREF aColor) { return int((aColor >> 8) & 0xFF)
 inline constexpr int BlueOf(COLORREF aColor) { return int((aColor >> 16) & 0xFF); }
 
 // Font sizes in points.
-inline constexpr qint32 kSmallestSize = 1;
-inline constexpr qint32 kLargestSize = 1638;
+inline constexpr std::int32_t kSmallestSize = 1;
+inline constexpr std::int32_t kLargestSize = 1638;
 
 } // namespace FontValues

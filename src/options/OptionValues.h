@@ -44,4 +44,28 @@ namespace FtnImpl {
 enum Value : std::int32_t { Note = 0, InText = 1 };
 }
 
+// The name the converter's request check gives each of these options and the range it accepts,
+// standard C++ only for the bundled converter, which has no Qt. The options table takes its
+// rows' names and ranges from here.
+struct Range {
+    const char* Name;
+    std::int32_t Minimum;
+    std::int32_t Maximum;
+};
+
+namespace Ranges {
+inline constexpr Range SourceEncoding{"SourceEncoding", 0, OptionValues::SourceEncoding::Dos866};
+inline constexpr Range CSDigitMode{"CSDigitMode", 0, OptionValues::CSDigitMode::ERoosThenOrdinary};
+inline constexpr Range CSSpaceOutMode{"CSSpaceOutMode", 0, OptionValues::CSSpaceOutMode::OwnFont};
+inline constexpr Range RusMode{"RusMode", 0, OptionValues::RusMode::Unicode};
+inline constexpr Range GreekMode{"GreekMode", 0, OptionValues::GreekMode::Unicode};
+inline constexpr Range ErrorMode{"ErrorMode", 0, OptionValues::ErrorMode::InErrorFont};
+inline constexpr Range NSModeFunction{"NSModeFunction", 0, NSMode::Visible};
+inline constexpr Range NSModeVariants{"NSModeVariants", 0, NSMode::Visible};
+inline constexpr Range NSModeSpecComm{"NSModeSpecComm", 0, NSMode::Visible};
+inline constexpr Range NSModeCommands{"NSModeCommands", 0, NSMode::Visible};
+inline constexpr Range FtnBottomImpl{"FtnBottomImpl", 0, FtnImpl::InText};
+inline constexpr Range FtnMarginImpl{"FtnMarginImpl", 0, FtnImpl::InText};
+} // namespace Ranges
+
 } // namespace OptionValues

@@ -27,11 +27,13 @@ struct BufferSink : ByteSink {
     void write(const char* aBytes, std::size_t aSize) override { bytes.append(aBytes, qsizetype(aSize)); }
 };
 
+QString shown(const Text& aText) { return QString::fromStdU16String(aText); }
+
 std::array<RtfFont, kFontCount> testFonts()
 {
     std::array<RtfFont, kFontCount> fonts;
     for (int i = 0; i < kFontCount; ++i) {
-        fonts[i].face = QStringLiteral("Face%1").arg(i);
+        fonts[i].face = QStringLiteral("Face%1").arg(i).toStdU16String();
         fonts[i].size = 10 + i;
         fonts[i].charset = i == FontIndex::Greek ? 161 : i == FontIndex::Latin ? 0 : 204;
     }
@@ -451,11 +453,11 @@ TEST(KezccRequest, DamagedRecordsAreRefusedWithAWordedReason)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Request request;
-        const std::optional<Outcome> problem = readRequest(c.bytes, request);
+        const std::optional<Outcome> problem = readRequest(c.bytes.toStdString(), request);
         if (*c.reason == '\0') {
-            ASSERT_FALSE(problem.has_value()) << problem->message.toStdString();
-            EXPECT_EQ(request.source, u"/t/a.kez"_qs);
-            EXPECT_EQ(request.output, u"/t/a.rtf"_qs);
+            ASSERT_FALSE(problem.has_value()) << shown(problem->message).toStdString();
+            EXPECT_EQ(shown(request.source), u"/t/a.kez"_qs);
+            EXPECT_EQ(shown(request.output), u"/t/a.rtf"_qs);
             EXPECT_EQ(request.rusMode, 2);
             EXPECT_EQ(request.markup.variants, 3);
             EXPECT_EQ(request.markup.csDigits, 1);
@@ -468,12 +470,13 @@ TEST(KezccRequest, DamagedRecordsAreRefusedWithAWordedReason)
         }
         ASSERT_TRUE(problem.has_value());
         EXPECT_EQ(problem->code, ResultCode::MalformedRequest);
-        EXPECT_TRUE(problem->message.startsWith(u"Блок параметров конвертации повреждён: "_qs));
-        EXPECT_TRUE(problem->message.contains(QString::fromUtf8(c.reason))) << problem->message.toStdString();
+        EXPECT_TRUE(shown(problem->message).startsWith(u"Блок параметров конвертации повреждён: "_qs));
+        EXPECT_TRUE(shown(problem->message).contains(QString::fromUtf8(c.reason)))
+            << shown(problem->message).toStdString();
         // Whatever the request, the reply is a whole record carrying the code and the reason.
-        const QByteArray reply = makeReply(c.bytes, *problem);
-        ASSERT_EQ(reply.size(), kRecordSize);
-        EXPECT_EQ(ReadInt32(reinterpret_cast<const uchar*>(reply.constData()), Offset::ResultCode),
+        const std::string reply = makeReply(c.bytes.toStdString(), *problem);
+        ASSERT_EQ(reply.size(), std::size_t(kRecordSize));
+        EXPECT_EQ(ReadInt32(reinterpret_cast<const uchar*>(reply.data()), Offset::ResultCode),
                   ResultCode::MalformedRequest);
     }
 }

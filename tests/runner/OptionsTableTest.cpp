@@ -44,8 +44,7 @@ std::optional<kezcc::Outcome> converterCheck(const NumberOption& aRow, qint32 aV
     miKezConverterRunner::ExternalRecord record{};
     miKezConverterRunner::SaveAllToExternal(record.data(), sent, QStringLiteral("/t/a.kez"), QStringLiteral("/t/a.rtf"));
     kezcc::Request request;
-    return kezcc::readRequest(QByteArray(reinterpret_cast<const char*>(record.data()), qsizetype(record.size())),
-                              request);
+    return kezcc::readRequest(std::string_view(reinterpret_cast<const char*>(record.data()), record.size()), request);
 }
 
 } // namespace
@@ -77,7 +76,8 @@ TEST(OptionsTable, ReadingTheDialogAndTheConverterAgreeOnEveryRow)
         // The converter takes the range's ends; a choice one past either end is refused by name.
         for (const qint32 inRange : {row.Minimum, row.Maximum}) {
             const std::optional<kezcc::Outcome> verdict = converterCheck(row, inRange);
-            EXPECT_FALSE(verdict.has_value()) << inRange << ": " << verdict->message.toStdString();
+            EXPECT_FALSE(verdict.has_value())
+                << inRange << ": " << QString::fromStdU16String(verdict->message).toStdString();
         }
         if (row.Items.isEmpty())
             continue; // a colour index: the converter draws one outside the palette as none
@@ -85,8 +85,9 @@ TEST(OptionsTable, ReadingTheDialogAndTheConverterAgreeOnEveryRow)
         for (const qint32 outside : {row.Minimum - 1, row.Maximum + 1}) {
             const std::optional<kezcc::Outcome> verdict = converterCheck(row, outside);
             ASSERT_TRUE(verdict.has_value()) << outside;
-            EXPECT_TRUE(verdict->message.endsWith(QStringLiteral("%1 = %2.").arg(QLatin1String(row.Name)).arg(outside)))
-                << verdict->message.toStdString();
+            const QString message = QString::fromStdU16String(verdict->message);
+            EXPECT_TRUE(message.endsWith(QStringLiteral("%1 = %2.").arg(QLatin1String(row.Name)).arg(outside)))
+                << message.toStdString();
         }
 
         // The dialog offers the table's words, one item for each value, in one list of its own:

@@ -46,6 +46,23 @@ static_assert(kWindows1251[0xC0 - 0x80] == 0x0410 && kWindows1251[0xFF - 0x80] =
 static_assert(kDos866[0xE0 - 0x80] == 0x0440 && kDos866[0xF1 - 0x80] == 0x0451);
 static_assert(kWindows1253[0xC1 - 0x80] == 0x0391 && kWindows1253[0xFE - 0x80] == 0x03CE);
 
+// C1 controls are never written, so 1251's 0x98 gets no reverse entry.
+constexpr std::array<std::uint8_t, 0x10000> encoderTable(const std::array<char16_t, 128>& aUpperHalf)
+{
+    std::array<std::uint8_t, 0x10000> bytes{};
+    for (int byte = 1; byte < 0x80; ++byte)
+        bytes[std::size_t(byte)] = std::uint8_t(byte);
+    for (int i = 0; i < 128; ++i) {
+        if (aUpperHalf[std::size_t(i)] >= 0xA0)
+            bytes[aUpperHalf[std::size_t(i)]] = std::uint8_t(0x80 + i);
+    }
+    return bytes;
+}
+
+constexpr std::array<std::uint8_t, 0x10000> kEncoder1251 = encoderTable(kWindows1251);
+constexpr std::array<std::uint8_t, 0x10000> kEncoder866 = encoderTable(kDos866);
+constexpr std::array<std::uint8_t, 0x10000> kEncoder1253 = encoderTable(kWindows1253);
+
 } // namespace
 
 const std::array<char16_t, 128>& upperHalf(CodePage aCodePage)
@@ -62,15 +79,10 @@ const std::array<char16_t, 128>& upperHalf(CodePage aCodePage)
 }
 
 CodePageEncoder::CodePageEncoder(CodePage aCodePage)
+    : mBytes(aCodePage == CodePage::Dos866        ? &kEncoder866
+             : aCodePage == CodePage::Windows1253 ? &kEncoder1253
+                                                  : &kEncoder1251)
 {
-    for (std::uint8_t byte = 1; byte < 0x80; ++byte)
-        mBytes[byte] = byte;
-    const auto& upper = upperHalf(aCodePage);
-    for (int i = 0; i < 128; ++i) {
-        // C1 controls are never written, so 1251's 0x98 gets no reverse entry.
-        if (upper[i] >= 0xA0)
-            mBytes[upper[i]] = std::uint8_t(0x80 + i);
-    }
 }
 
 // Where the ROOS fonts draw the pre-reform letters and the stress mark: on the places of 1251

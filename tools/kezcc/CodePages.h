@@ -20,13 +20,15 @@ public:
     explicit CodePageEncoder(CodePage aCodePage);
     std::uint8_t byteOf(char32_t aCharacter) const
     {
-        return aCharacter < mBytes.size() ? mBytes[aCharacter] : 0;
+        return aCharacter < mBytes->size() ? (*mBytes)[aCharacter] : 0;
     }
     // The whole table, indexed by BMP character.
-    const std::uint8_t* bytes() const { return mBytes.data(); }
+    const std::uint8_t* bytes() const { return mBytes->data(); }
 
 private:
-    std::array<std::uint8_t, 0x10000> mBytes{};
+    // Made by the compiler: a converter started for each file would otherwise fill 64 KiB of
+    // fresh pages for each code page before its first character.
+    const std::array<std::uint8_t, 0x10000>* mBytes;
 };
 
 } // namespace kezcc

@@ -1,14 +1,14 @@
 #pragma once
-#include <QString>
+#include "Text.h"
 
 #include <string>
 
 namespace kezcc {
 
 // The file-system name of a path received in the request.
-std::string nativeFileName(const QString& aPath);
+std::string nativeFileName(const Text& aPath);
 
 // The inverse: a file-system name as the messages show it.
-QString displayFileName(const std::string& aName);
+Text displayFileName(const std::string& aName);
 
 } // namespace kezcc

@@ -4,12 +4,9 @@
 #include "OutputFile.h"
 #include "SourceDecoder.h"
 #include "SystemError.h"
+#include "Text.h"
 
-#include "options/OptionsTable.h"
 #include "runner/ExternalDataLayout.h"
-#include "runner/PascalString.h"
-
-#include <QStringList>
 
 #include <cerrno>
 #include <cstring>
@@ -30,33 +27,26 @@ using namespace ExternalData;
 // zeroing and page faults.
 constexpr std::size_t kChunk = std::size_t(64) << 10;
 
-const uchar* bytesOf(const QByteArray& aRecord) { return reinterpret_cast<const uchar*>(aRecord.constData()); }
+const unsigned char* bytesOf(std::string_view aRecord) { return reinterpret_cast<const unsigned char*>(aRecord.data()); }
 
-Outcome failure(qint32 aCode, const QString& aMessage) { return Outcome{aCode, aMessage}; }
+Outcome failure(std::int32_t aCode, const Text& aMessage) { return Outcome{aCode, aMessage}; }
 
-Outcome malformed(const QString& aWhat)
+Outcome malformed(const Text& aWhat)
 {
-    return failure(ResultCode::MalformedRequest, QStringLiteral("Блок параметров конвертации повреждён: ") + aWhat);
+    return failure(ResultCode::MalformedRequest, u"Блок параметров конвертации повреждён: " + aWhat);
 }
 
 // The most code units the reply's message field holds (1022); a longer text is cut visibly.
-constexpr qint32 kMaxMessageUnits = MaxUnits(kMessageCapacity);
+constexpr std::int32_t kMaxMessageUnits = MaxUnits(kMessageCapacity);
 
-QString fitMessage(const QString& aMessage)
-{
-    if (aMessage.size() <= kMaxMessageUnits)
-        return aMessage;
-    return aMessage.left(kMaxMessageUnits - 1) + QChar(0x2026);
-}
-
-std::array<RtfFont, kFontCount> fontsOf(const uchar* aRecord)
+std::array<RtfFont, kFontCount> fontsOf(const unsigned char* aRecord)
 {
     // Greek and Latin text want their own character sets; everything else is Cyrillic.
-    constexpr std::array<qint32, kFontCount> kCharsets = {204, 204, 204, 204, 204, 161, 0, 204, 204};
+    constexpr std::array<std::int32_t, kFontCount> kCharsets = {204, 204, 204, 204, 204, 161, 0, 204, 204};
     std::array<RtfFont, kFontCount> fonts;
     for (int i = 0; i < kFontCount; ++i) {
-        const uchar* font = aRecord + kFontOffsets[i];
-        fonts[i].face = miKezConverterRunner::LoadPascalStringToString(font + FontOffset::Face, kFaceCapacity);
+        const unsigned char* font = aRecord + kFontOffsets[i];
+        fonts[i].face = ReadCountedString(font + FontOffset::Face, kFaceCapacity);
         fonts[i].size = ReadInt32(font, FontOffset::Size);
         fonts[i].bold = ReadInt32(font, FontOffset::Bold) != 0;
         fonts[i].italic = ReadInt32(font, FontOffset::Italic) != 0;
@@ -67,24 +57,24 @@ std::array<RtfFont, kFontCount> fontsOf(const uchar* aRecord)
     return fonts;
 }
 
-// Where the request holds each choice of the options table; the range and name come from the table.
+// Where the request holds each choice of the options; the range and name are the options table's.
 struct ModeField {
-    qint32 offset;
-    qint32 TLuKezOptions::*option;
+    std::int32_t offset;
+    OptionValues::Range range;
 };
 
-constexpr std::array<ModeField, 12> kModeFields = {{{Offset::SourceEncoding, &TLuKezOptions::SourceEncoding},
-                                                   {Offset::CSDigitMode, &TLuKezOptions::CSDigitMode},
-                                                   {Offset::CSSpaceOutMode, &TLuKezOptions::CSSpaceOutMode},
-                                                   {Offset::FtnBottomImpl, &TLuKezOptions::FtnBottomImpl},
-                                                   {Offset::FtnMarginImpl, &TLuKezOptions::FtnMarginImpl},
-                                                   {Offset::RusMode, &TLuKezOptions::RusMode},
-                                                   {Offset::GreekMode, &TLuKezOptions::GreekMode},
-                                                   {Offset::ErrorMode, &TLuKezOptions::ErrorMode},
-                                                   {Offset::NSModeFunction, &TLuKezOptions::NSModeFunction},
-                                                   {Offset::NSModeVariants, &TLuKezOptions::NSModeVariants},
-                                                   {Offset::NSModeSpecComm, &TLuKezOptions::NSModeSpecComm},
-                                                   {Offset::NSModeCommands, &TLuKezOptions::NSModeCommands}}};
+constexpr std::array<ModeField, 12> kModeFields = {{{Offset::SourceEncoding, OptionValues::Ranges::SourceEncoding},
+                                                   {Offset::CSDigitMode, OptionValues::Ranges::CSDigitMode},
+                                                   {Offset::CSSpaceOutMode, OptionValues::Ranges::CSSpaceOutMode},
+                                                   {Offset::FtnBottomImpl, OptionValues::Ranges::FtnBottomImpl},
+                                                   {Offset::FtnMarginImpl, OptionValues::Ranges::FtnMarginImpl},
+                                                   {Offset::RusMode, OptionValues::Ranges::RusMode},
+                                                   {Offset::GreekMode, OptionValues::Ranges::GreekMode},
+                                                   {Offset::ErrorMode, OptionValues::Ranges::ErrorMode},
+                                                   {Offset::NSModeFunction, OptionValues::Ranges::NSModeFunction},
+                                                   {Offset::NSModeVariants, OptionValues::Ranges::NSModeVariants},
+                                                   {Offset::NSModeSpecComm, OptionValues::Ranges::NSModeSpecComm},
+                                                   {Offset::NSModeCommands, OptionValues::Ranges::NSModeCommands}}};
 
 // Reads as much as asked for, unless the file ends first; -1 with errno on failure.
 ssize_t readFully(int aFile, char* aBuffer, std::size_t aSize)
@@ -103,46 +93,46 @@ ssize_t readFully(int aFile, char* aBuffer, std::size_t aSize)
     return ssize_t(done);
 }
 
-Outcome notRegular(const QString& aPath)
+Outcome notRegular(const Text& aPath)
 {
     return failure(ResultCode::SourceNotRegularFile,
-                   QStringLiteral("Исходный файл не является обычным файлом (это канал, устройство или сокет), "
-                                  "его нельзя конвертировать: ") +
+                   u"Исходный файл не является обычным файлом (это канал, устройство или сокет), "
+                   u"его нельзя конвертировать: " +
                        aPath);
 }
 
 // Opens the source only when it is a regular file: a named pipe or a device could block the
 // converter, and with it the whole batch, for ever.
-std::optional<Outcome> openSource(const QString& aPath, Descriptor& aFile, struct stat& aInfo)
+std::optional<Outcome> openSource(const Text& aPath, Descriptor& aFile, struct stat& aInfo)
 {
-    if (aPath.isEmpty())
-        return failure(ResultCode::SourceUnreadable, QStringLiteral("Не указан исходный файл."));
+    if (aPath.empty())
+        return failure(ResultCode::SourceUnreadable, u"Не указан исходный файл.");
     const std::string name = nativeFileName(aPath);
     if (::stat(name.c_str(), &aInfo) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
-            return failure(ResultCode::SourceUnreadable, QStringLiteral("Исходный файл не найден: ") + aPath);
+            return failure(ResultCode::SourceUnreadable, u"Исходный файл не найден: " + aPath);
         return failure(ResultCode::SourceUnreadable,
-                       QStringLiteral("Не удалось открыть исходный файл %1: %2").arg(aPath, systemError(errno)));
+                       u"Не удалось открыть исходный файл " + aPath + u": " + systemError(errno));
     }
     if (S_ISDIR(aInfo.st_mode))
-        return failure(ResultCode::SourceUnreadable, QStringLiteral("Вместо исходного файла указана папка: ") + aPath);
+        return failure(ResultCode::SourceUnreadable, u"Вместо исходного файла указана папка: " + aPath);
     if (!S_ISREG(aInfo.st_mode))
         return notRegular(aPath);
     // Not blocking on open, and checked again on what was opened: the name may have changed.
     aFile.fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (aFile.fd < 0)
         return failure(ResultCode::SourceUnreadable,
-                       QStringLiteral("Не удалось открыть исходный файл %1: %2").arg(aPath, systemError(errno)));
+                       u"Не удалось открыть исходный файл " + aPath + u": " + systemError(errno));
     if (::fstat(aFile.fd, &aInfo) != 0 || !S_ISREG(aInfo.st_mode))
         return notRegular(aPath);
     ::fcntl(aFile.fd, F_SETFL, ::fcntl(aFile.fd, F_GETFL) & ~O_NONBLOCK);
     return std::nullopt;
 }
 
-Outcome readFailure(const QString& aPath, int aError)
+Outcome readFailure(const Text& aPath, int aError)
 {
     return failure(ResultCode::SourceUnreadable,
-                   QStringLiteral("Не удалось прочитать исходный файл %1: %2").arg(aPath, systemError(aError)));
+                   u"Не удалось прочитать исходный файл " + aPath + u": " + systemError(aError));
 }
 
 // The encoding to decode with: a byte-order mark wins over the option, "detect" reads the whole
@@ -177,7 +167,7 @@ std::optional<Outcome> chooseEncoding(const Request& aRequest, int aFile, std::s
 
 // A source written to or replaced while it was read gives a result that matches no version of it:
 // the whole of it was read, and it is still the file of the same size and time that was opened.
-std::optional<Outcome> checkSourceUnchanged(const QString& aPath, int aFile, const struct stat& aBefore)
+std::optional<Outcome> checkSourceUnchanged(const Text& aPath, int aFile, const struct stat& aBefore)
 {
     struct stat after;
     struct stat named;
@@ -189,51 +179,52 @@ std::optional<Outcome> checkSourceUnchanged(const QString& aPath, int aFile, con
     if (unchanged)
         return std::nullopt;
     return failure(ResultCode::SourceUnreadable,
-                   QStringLiteral("Исходный файл изменился, пока его читали; результат не записан: ") + aPath);
+                   u"Исходный файл изменился, пока его читали; результат не записан: " + aPath);
 }
 
-QString noticesOf(std::int64_t aErrors, std::int64_t aUndecodable)
+Text noticesOf(std::int64_t aErrors, std::int64_t aUndecodable)
 {
-    QStringList notices;
+    Text notices;
     if (aErrors > 0)
-        notices << QStringLiteral("Ошибок разметки: %1").arg(aErrors);
+        notices = u"Ошибок разметки: " + number(aErrors);
     if (aUndecodable > 0)
-        notices << QStringLiteral("Недопустимых байтов в исходном файле (заменены знаком \uFFFD): %1").arg(aUndecodable);
-    return notices.join(QStringLiteral("; "));
+        notices += (notices.empty() ? Text() : Text(u"; ")) +
+                   u"Недопустимых байтов в исходном файле (заменены знаком \uFFFD): " + number(aUndecodable);
+    return notices;
 }
 
 } // namespace
 
-std::optional<Outcome> readRequest(const QByteArray& aRecord, Request& aRequest)
+std::optional<Outcome> readRequest(std::string_view aRecord, Request& aRequest)
 {
-    if (aRecord.size() < kRecordSize)
-        return malformed(QStringLiteral("его размер %1 байт вместо %2.").arg(aRecord.size()).arg(kRecordSize));
-    const uchar* record = bytesOf(aRecord);
-    if (quint32(ReadInt32(record, Offset::Signature)) != kSignature)
-        return malformed(QStringLiteral("неверная сигнатура."));
+    if (aRecord.size() < std::size_t(kRecordSize))
+        return malformed(u"его размер " + number(std::int64_t(aRecord.size())) + u" байт вместо " + number(kRecordSize) +
+                         u".");
+    const unsigned char* record = bytesOf(aRecord);
+    if (std::uint32_t(ReadInt32(record, Offset::Signature)) != kSignature)
+        return malformed(u"неверная сигнатура.");
     if (ReadInt32(record, Offset::Version) != kVersion)
-        return malformed(QStringLiteral("неподдерживаемая версия %1.").arg(ReadInt32(record, Offset::Version)));
+        return malformed(u"неподдерживаемая версия " + number(ReadInt32(record, Offset::Version)) + u".");
     if (ReadInt32(record, Offset::Size) != kRecordSize)
-        return malformed(QStringLiteral("в нём указан размер %1 байт вместо %2.")
-                             .arg(ReadInt32(record, Offset::Size))
-                             .arg(kRecordSize));
-    for (const qint32 offset : kFontOffsets) {
+        return malformed(u"в нём указан размер " + number(ReadInt32(record, Offset::Size)) + u" байт вместо " +
+                         number(kRecordSize) + u".");
+    for (const std::int32_t offset : kFontOffsets) {
         if (!IsWellFormedCountedString(record + offset + FontOffset::Face, kFaceCapacity))
-            return malformed(QStringLiteral("неверная длина имени шрифта (смещение %1).").arg(offset));
+            return malformed(u"неверная длина имени шрифта (смещение " + number(offset) + u").");
     }
     if (!IsWellFormedCountedString(record + Offset::SourcePath, kPathCapacity))
-        return malformed(QStringLiteral("неверная длина пути к исходному файлу."));
+        return malformed(u"неверная длина пути к исходному файлу.");
     if (!IsWellFormedCountedString(record + Offset::OutputPath, kPathCapacity))
-        return malformed(QStringLiteral("неверная длина пути к выходному файлу."));
+        return malformed(u"неверная длина пути к выходному файлу.");
     for (const ModeField& field : kModeFields) {
-        const OptionsTable::NumberOption& row = OptionsTable::Of(field.option);
-        const qint32 value = ReadInt32(record, field.offset);
+        const OptionValues::Range& row = field.range;
+        const std::int32_t value = ReadInt32(record, field.offset);
         if (value < row.Minimum || value > row.Maximum)
-            return malformed(QStringLiteral("недопустимое значение %1 = %2.").arg(QLatin1String(row.Name)).arg(value));
+            return malformed(u"недопустимое значение " + fromUtf8(row.Name) + u" = " + number(value) + u".");
     }
 
-    aRequest.source = miKezConverterRunner::LoadPascalStringToString(record + Offset::SourcePath, kPathCapacity);
-    aRequest.output = miKezConverterRunner::LoadPascalStringToString(record + Offset::OutputPath, kPathCapacity);
+    aRequest.source = ReadCountedString(record + Offset::SourcePath, kPathCapacity);
+    aRequest.output = ReadCountedString(record + Offset::OutputPath, kPathCapacity);
     aRequest.encoding = static_cast<SourceEncoding>(ReadInt32(record, Offset::SourceEncoding));
     aRequest.fonts = fontsOf(record);
     aRequest.rusMode = ReadInt32(record, Offset::RusMode);
@@ -300,7 +291,7 @@ Outcome convertFile(const Request& aRequest)
     return Outcome{ResultCode::Converted, noticesOf(markup.errors(), decoder.undecodable())};
 }
 
-Outcome convertRequest(const QByteArray& aRequest)
+Outcome convertRequest(std::string_view aRequest)
 {
     Request request;
     if (auto problem = readRequest(aRequest, request))
@@ -310,31 +301,30 @@ Outcome convertRequest(const QByteArray& aRequest)
 
 Outcome noRequestOutcome()
 {
-    return failure(ResultCode::NoRequest, QStringLiteral("В буфере обмена нет параметров конвертации (формат %1).")
-                                              .arg(QLatin1String(ConverterCodes::kFormatName)));
+    return failure(ResultCode::NoRequest, u"В буфере обмена нет параметров конвертации (формат " +
+                                              fromUtf8(ConverterCodes::kFormatName) + u").");
 }
 
-Outcome internalFailureOutcome(const QString& aDescription)
+Outcome internalFailureOutcome(const Text& aDescription)
 {
-    return failure(ResultCode::InternalFailure, QStringLiteral("Внутренняя ошибка конвертера: ") + aDescription);
+    return failure(ResultCode::InternalFailure, u"Внутренняя ошибка конвертера: " + aDescription);
 }
 
-QByteArray makeReply(const QByteArray& aRequest, const Outcome& aOutcome)
+std::string makeReply(std::string_view aRequest, const Outcome& aOutcome)
 {
-    QByteArray reply(kRecordSize, '\0');
-    uchar* record = reinterpret_cast<uchar*>(reply.data());
-    if (aRequest.size() >= kRecordSize) {
-        std::memcpy(record, aRequest.constData(), kRecordSize);
+    std::string reply(std::size_t(kRecordSize), '\0');
+    unsigned char* record = reinterpret_cast<unsigned char*>(reply.data());
+    if (aRequest.size() >= std::size_t(kRecordSize)) {
+        std::memcpy(record, aRequest.data(), std::size_t(kRecordSize));
     } else {
-        WriteInt32(record, Offset::Signature, qint32(kSignature));
+        WriteInt32(record, Offset::Signature, std::int32_t(kSignature));
         WriteInt32(record, Offset::Version, kVersion);
         WriteInt32(record, Offset::Size, kRecordSize);
     }
     WriteInt32(record, Offset::ResultCode, aOutcome.code);
     std::memset(record + Offset::ResultMessage, 0, kMessageCapacity);
-    if (!aOutcome.message.isEmpty())
-        miKezConverterRunner::SaveStringToPascalString(record + Offset::ResultMessage, fitMessage(aOutcome.message),
-                                                       kMessageCapacity);
+    WriteCountedString(record + Offset::ResultMessage, fitted(aOutcome.message, std::size_t(kMaxMessageUnits)),
+                       kMessageCapacity);
     return reply;
 }
 

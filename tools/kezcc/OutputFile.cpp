@@ -201,32 +201,31 @@ OutputFile::~OutputFile()
 
 std::optional<Outcome> OutputFile::failure(const char* aWhat, int aError) const
 {
-    return Outcome{ResultCode::OutputUnwritable,
-                   QStringLiteral("%1 %2: %3").arg(QString::fromUtf8(aWhat), mPath, systemError(aError))};
+    return Outcome{ResultCode::OutputUnwritable, fromUtf8(aWhat) + u' ' + mPath + u": " + systemError(aError)};
 }
 
-std::optional<Outcome> OutputFile::check(const QString& aPath, const struct stat& aSource)
+std::optional<Outcome> OutputFile::check(const Text& aPath, const struct stat& aSource)
 {
     mPath = aPath;
-    const auto refused = [](const QString& aMessage) { return Outcome{ResultCode::OutputUnwritable, aMessage}; };
-    if (aPath.isEmpty())
-        return refused(QStringLiteral("Не указан выходной файл."));
+    const auto refused = [](const Text& aMessage) { return Outcome{ResultCode::OutputUnwritable, aMessage}; };
+    if (aPath.empty())
+        return refused(u"Не указан выходной файл.");
     if (const int error = followLinks(nativeFileName(aPath), mTarget))
         return failure("Не удалось записать выходной файл", error);
     mFolder = folderOfName(mTarget);
-    const QString folder = displayFileName(mFolder);
+    const Text folder = displayFileName(mFolder);
     struct stat info;
     if (::stat(mFolder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return refused(QStringLiteral("Папка для выходного файла не существует: ") + folder);
+        return refused(u"Папка для выходного файла не существует: " + folder);
     if (::stat(mTarget.c_str(), &info) == 0) {
         if (S_ISDIR(info.st_mode))
-            return refused(QStringLiteral("Вместо выходного файла указана папка: ") + aPath);
+            return refused(u"Вместо выходного файла указана папка: " + aPath);
         // Writing the RTF over its own source would lose the source.
         if (info.st_dev == aSource.st_dev && info.st_ino == aSource.st_ino)
-            return refused(QStringLiteral("Выходной файл совпадает с исходным: ") + aPath);
+            return refused(u"Выходной файл совпадает с исходным: " + aPath);
         // A pipe or a device would be replaced by a plain file, not written to.
         if (!S_ISREG(info.st_mode))
-            return refused(QStringLiteral("Выходной файл не является обычным файлом: ") + aPath);
+            return refused(u"Выходной файл не является обычным файлом: " + aPath);
         // A file nobody may write is protected on purpose, even from a converter run with the
         // rights to replace it anyway.
         if (::faccessat(AT_FDCWD, mTarget.c_str(), W_OK, AT_EACCESS) != 0)
@@ -236,7 +235,7 @@ std::optional<Outcome> OutputFile::check(const QString& aPath, const struct stat
         mKeptMode = info.st_mode & 07777;
     }
     if (::access(mFolder.c_str(), W_OK) != 0)
-        return refused(QStringLiteral("Нет права записи в папку: ") + folder);
+        return refused(u"Нет права записи в папку: " + folder);
     return std::nullopt;
 }
 

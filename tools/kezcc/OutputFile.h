@@ -3,8 +3,6 @@
 #include "KezccConversion.h"
 #include "RtfWriter.h"
 
-#include <QString>
-
 #include <optional>
 #include <string>
 
@@ -44,7 +42,7 @@ public:
     // Checks the target the request names: its folder exists and may be written, it is no folder,
     // not the source itself (aSource), and, when it exists, may be written. A failure outcome
     // names aPath; nothing is touched.
-    std::optional<Outcome> check(const QString& aPath, const struct stat& aSource);
+    std::optional<Outcome> check(const Text& aPath, const struct stat& aSource);
 
     // Removes the temporaries of this target that earlier converters left behind, then creates
     // the new one. The target keeps its permission bits; a new one gets the user's default.
@@ -62,7 +60,7 @@ public:
 private:
     std::optional<Outcome> failure(const char* aWhat, int aError) const;
 
-    QString mPath;                 // as the request names it
+    Text mPath;                    // as the request names it
     std::string mTarget;           // the file finally named
     std::string mFolder;           // the folder it is in
     std::optional<mode_t> mKeptMode;

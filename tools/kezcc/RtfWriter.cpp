@@ -4,6 +4,7 @@
 #include "options/FontValues.h"
 #include "options/OptionValues.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -25,12 +26,19 @@ bool isPaletteIndex(std::int32_t aIndex) { return aIndex >= 1 && aIndex <= std::
 
 std::string number(std::int64_t aValue) { return std::to_string(aValue); }
 
+// White space as Unicode has it: a face name of nothing else is no name.
+bool isSpace(char16_t aUnit)
+{
+    return aUnit == u' ' || (aUnit >= u'\t' && aUnit <= u'\r') || aUnit == 0x85 || aUnit == 0xA0 || aUnit == 0x1680 ||
+           (aUnit >= 0x2000 && aUnit <= 0x200A) || aUnit == 0x2028 || aUnit == 0x2029 || aUnit == 0x202F ||
+           aUnit == 0x205F || aUnit == 0x3000;
+}
+
 // Escapes text of the header (face names): 7-bit, everything else as \uN?.
-std::string escapeHeaderText(const QString& aText)
+std::string escapeHeaderText(std::u16string_view aText)
 {
     std::string out;
-    for (const QChar c : aText) {
-        const char16_t unit = c.unicode();
+    for (const char16_t unit : aText) {
         if (unit == u'\\' || unit == u'{' || unit == u'}') {
             out += '\\';
             out += char(unit);
@@ -48,10 +56,10 @@ std::string header(const std::array<RtfFont, kFontCount>& aFonts)
     std::string rtf = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\uc1\n{\\fonttbl\n";
     for (int i = 0; i < kFontCount; ++i) {
         // ";" ends an entry of the font table, so it cannot be part of a face name.
-        QString face = aFonts[i].face;
-        face.remove(QLatin1Char(';'));
-        if (face.trimmed().isEmpty())
-            face = QStringLiteral("Times New Roman");
+        std::u16string face = aFonts[i].face;
+        std::erase(face, u';');
+        if (std::all_of(face.begin(), face.end(), isSpace))
+            face = u"Times New Roman";
         rtf += "{\\f" + number(i) + "\\fnil\\fcharset" + number(aFonts[i].charset) + ' ' + escapeHeaderText(face) +
                ";}\n";
     }

@@ -1,7 +1,6 @@
 #pragma once
 #include "CodePages.h"
 
-#include <QString>
 
 #include <array>
 #include <cstddef>
@@ -17,7 +16,7 @@
 namespace kezcc {
 
 struct RtfFont {
-    QString face;
+    std::u16string face;
     std::int32_t size = 0;           // points
     bool bold = false;
     bool italic = false;

@@ -1,11 +1,11 @@
 #pragma once
-#include "platform/SystemErrorText.h"
+#include "Text.h"
 
-#include <QString>
+#include "platform/SystemErrorText.h"
 
 namespace kezcc {
 
 // The same Russian wording, number included, as the program gives for its own failures.
-inline QString systemError(int aError) { return QString::fromStdString(platform::systemErrorText(aError)); }
+inline Text systemError(int aError) { return fromUtf8(platform::systemErrorText(aError)); }
 
 } // namespace kezcc

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <thread>
 
 namespace {
@@ -35,7 +36,7 @@ bool openClipboard(Clipboard& aClipboard)
 }
 
 // The request's bytes, copied while the clipboard is open. False when there is none.
-bool takeRequest(Clipboard& aClipboard, ClipFormat aFormat, QByteArray& aRequest)
+bool takeRequest(Clipboard& aClipboard, ClipFormat aFormat, std::string& aRequest)
 {
     GlobalMemory& memory = service<GlobalMemory>();
     const HGlobal handle = aClipboard.getData(aFormat);
@@ -45,16 +46,16 @@ bool takeRequest(Clipboard& aClipboard, ClipFormat aFormat, QByteArray& aRequest
     const void* bytes = size > 0 ? memory.lock(handle) : nullptr;
     if (size > 0 && !bytes)
         return false;
-    aRequest = QByteArray(static_cast<const char*>(bytes), qsizetype(size));
+    aRequest.assign(static_cast<const char*>(bytes), size);
     if (bytes)
         memory.unlock(handle);
     return true;
 }
 
-bool placeReply(Clipboard& aClipboard, ClipFormat aFormat, const QByteArray& aReply)
+bool placeReply(Clipboard& aClipboard, ClipFormat aFormat, const std::string& aReply)
 {
     GlobalMemory& memory = service<GlobalMemory>();
-    const HGlobal handle = memory.alloc(GlobalFlags::Moveable | GlobalFlags::ZeroInit, std::size_t(aReply.size()));
+    const HGlobal handle = memory.alloc(GlobalFlags::Moveable | GlobalFlags::ZeroInit, aReply.size());
     if (handle == 0)
         return false;
     void* target = memory.lock(handle);
@@ -62,7 +63,7 @@ bool placeReply(Clipboard& aClipboard, ClipFormat aFormat, const QByteArray& aRe
         memory.free(handle);
         return false;
     }
-    std::memcpy(target, aReply.constData(), std::size_t(aReply.size()));
+    std::memcpy(target, aReply.data(), aReply.size());
     memory.unlock(handle);
     aClipboard.empty();
     if (!aClipboard.setData(aFormat, handle)) {
@@ -90,7 +91,7 @@ int main(int argc, char** argv)
         const ClipFormat format = clipboard.registerFormat(kFormatName);
         if (format == 0 || !openClipboard(clipboard))
             return NoReply;
-        QByteArray request;
+        std::string request;
         const bool present = takeRequest(clipboard, format, request);
         // The clipboard is not held while converting: that may take a while.
         clipboard.close();
@@ -99,9 +100,9 @@ int main(int argc, char** argv)
         try {
             outcome = present ? kezcc::convertRequest(request) : kezcc::noRequestOutcome();
         } catch (const std::exception& failure) {
-            outcome = kezcc::internalFailureOutcome(QString::fromUtf8(failure.what()));
+            outcome = kezcc::internalFailureOutcome(kezcc::fromUtf8(failure.what()));
         }
-        const QByteArray reply = kezcc::makeReply(request, outcome);
+        const std::string reply = kezcc::makeReply(request, outcome);
 
         if (!openClipboard(clipboard))
             return NoReply;
