@@ -160,28 +160,6 @@ const ByteEscapes kByteEscapes;
 
 } // namespace
 
-bool isCombiningMark(char32_t aCharacter)
-{
-    return (aCharacter >= 0x0300 && aCharacter <= 0x036F) || (aCharacter >= 0x0483 && aCharacter <= 0x0489) ||
-           (aCharacter >= 0x1AB0 && aCharacter <= 0x1AFF) || (aCharacter >= 0x1DC0 && aCharacter <= 0x1DFF) ||
-           (aCharacter >= 0x20D0 && aCharacter <= 0x20FF) || (aCharacter >= 0x2DE0 && aCharacter <= 0x2DFF) ||
-           (aCharacter >= 0xA66F && aCharacter <= 0xA67D) || (aCharacter >= 0xFE20 && aCharacter <= 0xFE2F);
-}
-
-TextClass scriptOf(char32_t aCharacter)
-{
-    if (aCharacter < 0x80) {
-        const char32_t folded = aCharacter | 0x20;
-        return folded >= u'a' && folded <= u'z' ? TextClass::Latin : TextClass::Russian;
-    }
-    if ((aCharacter >= 0x0370 && aCharacter <= 0x03FF) || (aCharacter >= 0x1F00 && aCharacter <= 0x1FFF))
-        return TextClass::Greek;
-    if ((aCharacter >= 0x00C0 && aCharacter <= 0x024F && aCharacter != 0x00D7 && aCharacter != 0x00F7) ||
-        aCharacter == 0x00AA || aCharacter == 0x00BA || (aCharacter >= 0x1E00 && aCharacter <= 0x1EFF))
-        return TextClass::Latin;
-    return TextClass::Russian;
-}
-
 RtfWriter::RtfWriter(const std::array<RtfFont, kFontCount>& aFonts, int aRusMode, int aGreekMode, ByteSink& aSink)
     : mSink(aSink), mBuffer(std::make_unique_for_overwrite<char[]>(kBufferSize + kHeadroom))
 {
@@ -292,9 +270,33 @@ namespace {
 // Per BMP character: its script class, or kFollows for those that continue the run before them.
 constexpr std::uint8_t kFollows = 0xFF;
 
+// The script class of a character: Greek and Coptic and Greek Extended are Greek, Latin letters
+// are Latin, everything else Russian. Combining marks take the class of the letter they follow.
+constexpr bool isCombiningMark(char32_t aCharacter)
+{
+    return (aCharacter >= 0x0300 && aCharacter <= 0x036F) || (aCharacter >= 0x0483 && aCharacter <= 0x0489) ||
+           (aCharacter >= 0x1AB0 && aCharacter <= 0x1AFF) || (aCharacter >= 0x1DC0 && aCharacter <= 0x1DFF) ||
+           (aCharacter >= 0x20D0 && aCharacter <= 0x20FF) || (aCharacter >= 0x2DE0 && aCharacter <= 0x2DFF) ||
+           (aCharacter >= 0xA66F && aCharacter <= 0xA67D) || (aCharacter >= 0xFE20 && aCharacter <= 0xFE2F);
+}
+
+constexpr TextClass scriptOf(char32_t aCharacter)
+{
+    if (aCharacter < 0x80) {
+        const char32_t folded = aCharacter | 0x20;
+        return folded >= u'a' && folded <= u'z' ? TextClass::Latin : TextClass::Russian;
+    }
+    if ((aCharacter >= 0x0370 && aCharacter <= 0x03FF) || (aCharacter >= 0x1F00 && aCharacter <= 0x1FFF))
+        return TextClass::Greek;
+    if ((aCharacter >= 0x00C0 && aCharacter <= 0x024F && aCharacter != 0x00D7 && aCharacter != 0x00F7) ||
+        aCharacter == 0x00AA || aCharacter == 0x00BA || (aCharacter >= 0x1E00 && aCharacter <= 0x1EFF))
+        return TextClass::Latin;
+    return TextClass::Russian;
+}
+
 // Spaces, tabs, digits, punctuation and combining marks belong to no script: they stay in the
 // font of the text around them, so "Verbum, et" is one Latin run.
-bool followsRun(char32_t aCharacter)
+constexpr bool followsRun(char32_t aCharacter)
 {
     if (aCharacter < 0x80)
         return scriptOf(aCharacter) != TextClass::Latin && (aCharacter >= u' ' || aCharacter == u'\t');
@@ -303,17 +305,16 @@ bool followsRun(char32_t aCharacter)
            isCombiningMark(aCharacter);
 }
 
-const std::array<std::uint8_t, 0x10000>& classTable()
-{
-    static const auto table = [] {
-        // Every entry is set below: zeroing it first would only cost fresh pages.
-        auto classes = std::make_unique_for_overwrite<std::array<std::uint8_t, 0x10000>>();
-        for (char32_t c = 0; c < 0x10000; ++c)
-            (*classes)[c] = followsRun(c) ? kFollows : std::uint8_t(scriptOf(c));
-        return classes;
-    }();
-    return *table;
-}
+// Made by the compiler: filling it at every start cost a converter started once per file more
+// than a small file's conversion.
+constexpr std::array<std::uint8_t, 0x10000> kClasses = [] {
+    std::array<std::uint8_t, 0x10000> classes{};
+    for (char32_t c = 0; c < 0x10000; ++c)
+        classes[c] = followsRun(c) ? kFollows : std::uint8_t(scriptOf(c));
+    return classes;
+}();
+
+const std::array<std::uint8_t, 0x10000>& classTable() { return kClasses; }
 
 } // namespace
 

@@ -67,12 +67,6 @@ struct Decoration {
 // A footnote at the bottom of the page, or a note in a frame in the margin beside its paragraph.
 enum class NoteKind : std::uint8_t { Footnote, MarginFrame };
 
-// The script class of a character: Greek and Coptic and Greek Extended are Greek, Latin letters
-// are Latin, everything else Russian.
-TextClass scriptOf(char32_t aCharacter);
-// Combining marks take the class of the letter they follow.
-bool isCombiningMark(char32_t aCharacter);
-
 class ByteSink {
 public:
     virtual ~ByteSink() = default;
