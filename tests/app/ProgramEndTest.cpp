@@ -120,6 +120,18 @@ protected:
         }
         return 0;
     }
+    // Once the window is up, runs a file whose converter never ends; that converter's process id,
+    // or 0 when it never started.
+    qint64 convertHanging(Program& aProgram)
+    {
+        if (!aProgram.waitFor(QStringLiteral("shown"))) {
+            ADD_FAILURE() << "no window: " << aProgram.seen().toStdString();
+            return 0;
+        }
+        aProgram.send(QStringLiteral("add ") + source(QStringLiteral("a hang.kez")));
+        aProgram.send(QStringLiteral("run"));
+        return hungConverter();
+    }
     static bool isGone(qint64 aPid) { return ::kill(pid_t(aPid), 0) != 0 && errno == ESRCH; }
 
     bool browserSettingsSaved() const
@@ -142,10 +154,7 @@ protected:
 TEST_F(ProgramEnd, ClosedWhileItsConverterHangsItEndsWithinSecondsAndLeavesNoConverter)
 {
     Program program(variables);
-    ASSERT_TRUE(program.waitFor(QStringLiteral("shown"))) << program.seen().toStdString();
-    program.send(QStringLiteral("add ") + source(QStringLiteral("a hang.kez")));
-    program.send(QStringLiteral("run"));
-    const qint64 converter = hungConverter();
+    const qint64 converter = convertHanging(program);
     ASSERT_NE(converter, 0) << "the converter never started";
 
     const qint64 took = program.close();
@@ -162,10 +171,7 @@ TEST_F(ProgramEnd, ClosedWhileItsConverterHangsItEndsWithinSecondsAndLeavesNoCon
 TEST_F(ProgramEnd, ExitingFromInsideItsEventsWhileItsConverterHangsLeavesNoConverter)
 {
     Program program(variables);
-    ASSERT_TRUE(program.waitFor(QStringLiteral("shown"))) << program.seen().toStdString();
-    program.send(QStringLiteral("add ") + source(QStringLiteral("a hang.kez")));
-    program.send(QStringLiteral("run"));
-    const qint64 converter = hungConverter();
+    const qint64 converter = convertHanging(program);
     ASSERT_NE(converter, 0) << "the converter never started";
 
     ASSERT_GE(program.exitFromInside(), 0) << "still running " << kEndWithinMs + 2000 << " ms after its exit";
