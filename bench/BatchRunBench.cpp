@@ -5,8 +5,8 @@
 // of 100. Wall time is what the goals speak of; on a loaded machine the converter's start at nice
 // 19 swamps it, so the program's own processor time per file is shown beside it.
 #include "BenchTiming.h"
-#include "app/BrowserForm.h"
-#include "app/miKezConverterMain.h"
+#include "gui/main/BrowserForm.h"
+#include "gui/main/miKezConverterMain.h"
 
 #include <QApplication>
 #include <QDir>

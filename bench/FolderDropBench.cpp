@@ -4,7 +4,7 @@
 // (after a small warm-up), so that each starts from the same state of memory and none inherits
 // what another left behind.
 #include "BenchTree.h"
-#include "app/BrowserForm.h"
+#include "gui/main/BrowserForm.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

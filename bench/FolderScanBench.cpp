@@ -1,6 +1,6 @@
 // Scanning a tree of 100,000 files for "*.kez", against find(1) on the same tree in the same run.
 #include "BenchTree.h"
-#include "fs/mFileSystem.h"
+#include "core/fs/mFileSystem.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

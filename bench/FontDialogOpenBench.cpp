@@ -4,9 +4,9 @@
 #include "BenchTree.h"
 #include "platform/FontEnumeration.h"
 #include "platform/Services.h"
-#include "common/ScopedOverride.h"
-#include "ui/fonts/LuFontSelectorFrm.h"
-#include "ui/fonts/miFont.h"
+#include "core/common/ScopedOverride.h"
+#include "gui/fonts/LuFontSelectorFrm.h"
+#include "core/fonts/miFont.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

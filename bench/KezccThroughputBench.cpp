@@ -5,8 +5,8 @@
 // Goals: throughput at least half of iconv's (ratio >= 0.5; 0.4 for the mark-up), peak memory
 // under 64 MB.
 #include "BenchTiming.h"
-#include "options/TLuKezOptions.h"
-#include "runner/miKezConverterRunner.h"
+#include "core/options/TLuKezOptions.h"
+#include "core/runner/miKezConverterRunner.h"
 
 #include <QByteArray>
 #include <QDir>

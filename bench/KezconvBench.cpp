@@ -7,8 +7,8 @@
 //   Beside it, what the machine gives: the converter alone, two side by side against one after
 //   the other, with no kezconv at all.
 #include "BenchTiming.h"
-#include "options/TLuKezOptions.h"
-#include "runner/miKezConverterRunner.h"
+#include "core/options/TLuKezOptions.h"
+#include "core/runner/miKezConverterRunner.h"
 
 #include <QByteArray>
 #include <QDir>

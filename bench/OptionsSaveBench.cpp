@@ -3,8 +3,8 @@
 // folder flush), interleaved in the same run. Goal: ratio at most 1.5. For scale, the same values
 // written one by one without a batch are measured too.
 #include "BenchTiming.h"
-#include "options/TLuKezOptions.h"
-#include "options/miRegistryTools.h"
+#include "core/options/TLuKezOptions.h"
+#include "core/options/miRegistryTools.h"
 #include "platform/posix/Files.h"
 
 #include <QDir>

@@ -2,8 +2,8 @@
 // bare spawn-and-wait of the same converter, measured interleaved in the same run. The converter
 // is the scripted fake, told by the file name to reply 0 at once. Goal: ratio at most 1.10.
 #include "BenchTiming.h"
-#include "options/TLuKezOptions.h"
-#include "runner/miKezConverterRunner.h"
+#include "core/options/TLuKezOptions.h"
+#include "core/runner/miKezConverterRunner.h"
 
 #include <QByteArray>
 #include <QDir>

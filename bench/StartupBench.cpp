@@ -2,7 +2,7 @@
 // that shows one label, on the same platform. Each start is a fresh process of this program in
 // one of two roles; the time runs from the start of the process until it says it has painted.
 // Goal: the window at most 1.2 times the label.
-#include "app/ProgramRun.h"
+#include "gui/main/ProgramRun.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,10 +1,10 @@
 // The converter's reply as the program reads it: any object on the clipboard, of any size, is
 // loaded and its result code and message read without a fault. A damaged message is a worded
 // failure passed on (KezError), as the program reports it.
-#include "errors/KezError.h"
-#include "runner/ExternalDataLayout.h"
-#include "runner/PascalString.h"
-#include "runner/miKezConverterRunner.h"
+#include "core/errors/KezError.h"
+#include "protocol/ExternalDataLayout.h"
+#include "core/runner/PascalString.h"
+#include "core/runner/miKezConverterRunner.h"
 #include "platform/GlobalMemory.h"
 #include "platform/Services.h"
 

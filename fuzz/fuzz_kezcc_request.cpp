@@ -6,7 +6,7 @@
 #include "KezccConversion.h"
 #include "RtfWriter.h"
 #include "SourceDecoder.h"
-#include "runner/ExternalDataLayout.h"
+#include "protocol/ExternalDataLayout.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "app/ProgramRun.h"
+#include "gui/main/ProgramRun.h"
 
 #include <QtGlobal>
 

@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <utility>
 
-#include <unistd.h>
 
 namespace {
 

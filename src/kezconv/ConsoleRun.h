@@ -1,6 +1,6 @@
 #pragma once
-#include "app/MessageLog.h"
-#include "app/RunResults.h"
+#include "core/run/MessageLog.h"
+#include "core/run/RunResults.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -1,66 +1,37 @@
 #include "kezconv/ConsoleWorker.h"
 #include "kezconv/FileConverter.h"
 #include "kezconv/WorkerChannel.h"
+#include "platform/Console.h"
 #include "platform/EndRequests.h"
 #include "platform/Services.h"
 
 #include <QDir>
 
 #include <atomic>
-#include <cerrno>
 #include <cstring>
 #include <deque>
 
-#include <poll.h>
-#include <unistd.h>
 
 namespace {
 
 std::atomic<bool> gEndAsked{false};
 // kezconv, which started this worker. A worker whose kezconv has gone (killed) ends its converter
 // and cleans up like one asked to end.
-pid_t gKezconv = 0;
+std::uint32_t gKezconv = 0;
 
-bool endAsked() { return gEndAsked || ::getppid() != gKezconv; }
+bool endAsked() { return gEndAsked || platform::service<platform::Console>().parentId() != gKezconv; }
 
-// Adds what the standard input holds to aBuffer: waiting for it when aWait, else only what has
-// arrived already. False at the end of the input.
 bool receive(QByteArray& aBuffer, bool aWait)
 {
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    for (;;) {
-        const int ready = ::poll(&input, 1, aWait ? -1 : 0);
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready < 0)
-            return false;
-        if (ready == 0)
-            return true;
-        char chunk[4096];
-        const ssize_t got = ::read(STDIN_FILENO, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        aBuffer.append(chunk, got);
-        return true;
-    }
+    std::string arrived;
+    const bool open = platform::service<platform::Console>().receive(arrived, aWait);
+    aBuffer.append(arrived.data(), qsizetype(arrived.size()));
+    return open;
 }
 
 bool writeAll(const QByteArray& aBytes)
 {
-    const char* data = aBytes.constData();
-    size_t left = size_t(aBytes.size());
-    while (left > 0) {
-        const ssize_t put = ::write(STDOUT_FILENO, data, left);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        data += put;
-        left -= size_t(put);
-    }
-    return true;
+    return platform::service<platform::Console>().writeAll(std::string_view(aBytes.constData(), size_t(aBytes.size())));
 }
 
 // kezconv gives each worker a private runtime folder of this name and removes it once the
@@ -68,7 +39,7 @@ bool writeAll(const QByteArray& aBytes)
 void removeOwnRuntimeFolder()
 {
     const QDir folder(qEnvironmentVariable("XDG_RUNTIME_DIR"));
-    if (::getppid() != gKezconv && folder.dirName().startsWith(QLatin1String(WorkerChannel::kWorkerFolderPrefix)) &&
+    if (platform::service<platform::Console>().parentId() != gKezconv && folder.dirName().startsWith(QLatin1String(WorkerChannel::kWorkerFolderPrefix)) &&
         folder.dirName().size() == qsizetype(std::strlen(WorkerChannel::kWorkerFolderPrefix)) + 6)
         QDir(folder).removeRecursively();
 }
@@ -77,7 +48,7 @@ void removeOwnRuntimeFolder()
 
 int RunWorker()
 {
-    gKezconv = ::getppid();
+    gKezconv = platform::service<platform::Console>().parentId();
     platform::service<platform::EndRequests>().listen([] { gEndAsked = true; });
     FileConverter converter(endAsked);
     // kezconv sends the next file while this one is converted, so that it begins the moment this

@@ -1,8 +1,8 @@
 #include "kezconv/FileConverter.h"
-#include "app/ConversionOptions.h"
-#include "errors/mErrorHandling.h"
-#include "options/TLuKezOptions.h"
-#include "runner/miKezConverterRunner.h"
+#include "core/options/ConversionOptions.h"
+#include "core/errors/mErrorHandling.h"
+#include "core/options/TLuKezOptions.h"
+#include "core/runner/miKezConverterRunner.h"
 
 #include <QElapsedTimer>
 

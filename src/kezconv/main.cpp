@@ -1,13 +1,14 @@
 // kezconv: the console converter. Converts KEZ files to RTF with the window's conversion options,
 // output naming and log texts, N files at once; no display needed.
-#include "app/CommandLinePaths.h"
-#include "app/OutputFileName.h"
-#include "app/SourceList.h"
-#include "fs/mFileSystem.h"
+#include "core/run/CommandLinePaths.h"
+#include "core/run/OutputFileName.h"
+#include "core/run/SourceList.h"
+#include "core/fs/mFileSystem.h"
 #include "kezconv/ConsoleArguments.h"
 #include "kezconv/ConsoleRun.h"
 #include "kezconv/ConsoleWorker.h"
 #include "kezconv/WorkerChannel.h"
+#include "platform/Console.h"
 #include "platform/ExecutableSearch.h"
 #include "platform/Services.h"
 
@@ -21,7 +22,6 @@
 #include <iostream>
 #include <iterator>
 
-#include <unistd.h>
 
 namespace {
 
@@ -94,7 +94,7 @@ int convert(const ConsoleArguments& aArguments)
     ConsoleRun::Settings settings;
     settings.workers = aArguments.jobs > 0 ? aArguments.jobs : qMax(1, QThread::idealThreadCount());
     settings.quiet = aArguments.quiet;
-    settings.progress = ::isatty(STDERR_FILENO) == 1;
+    settings.progress = platform::service<platform::Console>().isTerminal(platform::Console::Stream::Error);
     ConsoleRun run(settings);
 
     // The window's list decides what is one file, and the window's folder scan what a folder adds.

@@ -1,8 +1,8 @@
 // The whole road with the bundled converter: the sample folder dropped onto the real window,
 // converted into RTF files that hold the original text.
-#include "app/BrowserForm.h"
-#include "app/miKezConverterMain.h"
-#include "options/miRegistryTools.h"
+#include "gui/main/BrowserForm.h"
+#include "gui/main/miKezConverterMain.h"
+#include "core/options/miRegistryTools.h"
 #include "support/DropFiles.h"
 #include "support/FileContents.h"
 #include "support/RtfReading.h"

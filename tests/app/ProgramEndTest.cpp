@@ -2,7 +2,7 @@
 // closed or asked to end: in the middle of a converter that never ends, while another instance
 // has the turn on the hand-over, with any kind of modal dialog open. It saves its window's
 // settings as a close does and leaves no converter behind.
-#include "app/SourceFile.h"
+#include "support/SourceFile.h"
 #include "support/TestEnvironment.h"
 
 #include <QDeadlineTimer>

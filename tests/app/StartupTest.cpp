@@ -1,6 +1,6 @@
-#include "app/BrowserForm.h"
-#include "app/miKezConverterMain.h"
-#include "common/ScopedOverride.h"
+#include "gui/main/BrowserForm.h"
+#include "gui/main/miKezConverterMain.h"
+#include "core/common/ScopedOverride.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

@@ -13,8 +13,8 @@
 // With none of the reply words it writes a small RTF file to the output path and replies 0.
 // When KEZ_FAKE_LOG names a file, each run appends its source path to it (one UTF-8 line), and a
 // hung one "pid <N>" and, for each SIGTERM it shrugs off, "SIGTERM".
-#include "runner/ExternalDataLayout.h"
-#include "runner/PascalString.h"
+#include "protocol/ExternalDataLayout.h"
+#include "core/runner/PascalString.h"
 
 #include "platform/Clipboard.h"
 #include "platform/GlobalMemory.h"

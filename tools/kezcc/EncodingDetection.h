@@ -1,5 +1,5 @@
 #pragma once
-#include "options/OptionValues.h"
+#include "protocol/OptionValues.h"
 
 #include <array>
 #include <cstddef>

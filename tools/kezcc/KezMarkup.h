@@ -1,6 +1,6 @@
 #pragma once
 #include "RtfWriter.h"
-#include "options/OptionValues.h"
+#include "protocol/OptionValues.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include "SystemError.h"
 #include "Text.h"
 
-#include "runner/ExternalDataLayout.h"
+#include "protocol/ExternalDataLayout.h"
 
 #include <cerrno>
 #include <cstring>

@@ -4,8 +4,8 @@
 #include "RtfWriter.h"
 #include "Text.h"
 
-#include "options/OptionValues.h"
-#include "runner/ConverterCodes.h"
+#include "protocol/OptionValues.h"
+#include "protocol/ConverterCodes.h"
 
 #include <array>
 #include <optional>

@@ -1,8 +1,8 @@
 #include "RtfWriter.h"
 #include "ChurchSlavonic.h"
 
-#include "options/FontValues.h"
-#include "options/OptionValues.h"
+#include "protocol/FontValues.h"
+#include "protocol/OptionValues.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include "KezccConversion.h"
 #include "OutputFile.h"
 
-#include "runner/ConverterCodes.h"
+#include "protocol/ConverterCodes.h"
 
 #include "platform/Clipboard.h"
 #include "platform/GlobalMemory.h"

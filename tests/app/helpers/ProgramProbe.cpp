@@ -9,8 +9,8 @@
 // It reports on standard output, one a line: "shown" once the window is up, "title <caption>" at
 // each change of the caption, "modal <class>" when a modal dialog comes up, "painted" for each
 // paint of the window (it asks for one every 100 ms: the paints stop when its events stop).
-#include "app/BrowserForm.h"
-#include "app/ProgramRun.h"
+#include "gui/main/BrowserForm.h"
+#include "gui/main/ProgramRun.h"
 
 #include <QAbstractButton>
 #include <QApplication>

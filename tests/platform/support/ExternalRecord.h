@@ -2,8 +2,8 @@
 // The converter hand-over record as raw bytes, for the platform tests and their fake converter,
 // on the record's own layout (plain C++, so the platform build, Windows included, has it too).
 
-#include "runner/ConverterCodes.h"
-#include "runner/ExternalDataLayout.h"
+#include "protocol/ConverterCodes.h"
+#include "protocol/ExternalDataLayout.h"
 
 #include <array>
 #include <cstdint>
