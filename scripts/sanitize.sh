@@ -17,7 +17,7 @@ if [ ! -f "$build/build.ninja" ]; then
     -DCMAKE_CXX_FLAGS_DEBUG="-gline-tables-only -O1" -DKEZ_SANITIZE=ON -DKEZ_BUILD_BENCH=OFF >/dev/null
 fi
 targets=(fuzzers)
-[ "$mode" = test ] && targets+=(test_platform test_options_core)
+[ "$mode" = test ] && targets+=(test_platform test_protocol test_options_core)
 cmake --build "$build" --target "${targets[@]}"
 
 scratch=$(mktemp -d)
@@ -31,7 +31,7 @@ export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$
 
 status=0
 if [ "$mode" = test ]; then
-  for t in test_platform test_options_core; do
+  for t in test_platform test_protocol test_options_core; do
     echo "== $t (AddressSanitizer, UndefinedBehaviorSanitizer)"
     "$build/tests/bin/$t" --gtest_brief=1 || status=1
   done
