@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
@@ -91,6 +92,17 @@ LuColorSelectorFrm::LuColorSelectorFrm(QWidget* aParent)
     for (QLabel* image : theImage)
         image->hide();
 
+    // The keyboard's frame, drawn over the cell it is on and never in the mouse's way.
+    theFocus = named(new QFrame(this), "theFocus");
+    theFocus->setFrameStyle(QFrame::Box | QFrame::Plain);
+    theFocus->setLineWidth(2);
+    QPalette focusPalette = theFocus->palette();
+    focusPalette.setColor(QPalette::WindowText, system.color(QPalette::Highlight));
+    theFocus->setPalette(focusPalette);
+    theFocus->setAttribute(Qt::WA_TransparentForMouseEvents);
+    theFocus->hide();
+    setFocusPolicy(Qt::StrongFocus);
+
     for (QLabel* clickable : theColor)
         clickable->installEventFilter(this);
     theAuto->installEventFilter(this);
@@ -110,6 +122,8 @@ bool LuColorSelectorFrm::Execute(qint32& aColorIndex)
         mModalResult = false;
         mChosen = false;
         SetColorIndex(aColorIndex);
+        FrameCell(aColorIndex >= miColor::kFirstIndex && aColorIndex <= miColor::kLastIndex ? aColorIndex
+                                                                                            : miColor::kAutoIndex);
         RefreshControls();
         exec();
         if (mModalResult)
@@ -212,6 +226,58 @@ bool LuColorSelectorFrm::eventFilter(QObject* aWatched, QEvent* aEvent)
         }
     }
     return QDialog::eventFilter(aWatched, aEvent);
+}
+
+void LuColorSelectorFrm::FrameCell(qint32 aIndex)
+{
+    mFramed = aIndex;
+    QWidget* target = aIndex == miColor::kAutoIndex ? static_cast<QWidget*>(theAuto) : theColor[std::size_t(aIndex - 1)];
+    if (aIndex != miColor::kAutoIndex)
+        mColumn = (aIndex - 1) % 4;
+    theFocus->setGeometry(target->geometry().adjusted(-2, -2, 2, 2));
+    theFocus->raise();
+    theFocus->show();
+}
+
+void LuColorSelectorFrm::keyPressEvent(QKeyEvent* aEvent)
+{
+    TopLevel(kModule, "Form_KeyDown", [&] {
+        const qint32 first = miColor::kFirstIndex;
+        const qint32 last = miColor::kLastIndex;
+        const bool onAuto = mFramed == miColor::kAutoIndex;
+        switch (aEvent->key()) {
+        case Qt::Key_Escape:
+            theClose_Click();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            Choose(mFramed);
+            return;
+        case Qt::Key_Left:
+            FrameCell(onAuto || mFramed == first ? miColor::kAutoIndex : mFramed - 1);
+            return;
+        case Qt::Key_Right:
+            FrameCell(onAuto ? first : mFramed < last ? mFramed + 1 : last);
+            return;
+        case Qt::Key_Up:
+            FrameCell(onAuto || mFramed - 4 < first ? miColor::kAutoIndex : mFramed - 4);
+            return;
+        case Qt::Key_Down:
+            FrameCell(onAuto ? first + mColumn : mFramed + 4 <= last ? mFramed + 4 : mFramed);
+            return;
+        default:
+            aEvent->ignore();
+        }
+    });
+}
+
+void LuColorSelectorFrm::showEvent(QShowEvent* aEvent)
+{
+    QDialog::showEvent(aEvent);
+    // A frameless tool window is not always given the keyboard by the window manager: ask for it.
+    activateWindow();
+    setFocus(Qt::PopupFocusReason);
 }
 
 void LuColorSelectorFrm::closeEvent(QCloseEvent* aEvent)

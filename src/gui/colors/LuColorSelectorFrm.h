@@ -9,7 +9,8 @@ class QFrame;
 class QLabel;
 
 // The palette pop-up: sixteen colour cells and "(Auto)", placed under (or above) the control that
-// opened it. It lives for one choice; the only ways out are a cell, "(Auto)" and the cross.
+// opened it. It lives for one choice; the only ways out are a cell, "(Auto)" and the cross, or by
+// keyboard Esc (the cross) and Enter or Space on the cell the arrow keys framed.
 class LuColorSelectorFrm : public QDialog {
     Q_OBJECT
 public:
@@ -37,9 +38,14 @@ public:
     void theAuto_Click();
     void theClose_Click();
 
+    // The cell the keyboard's frame is on: miColor::kAutoIndex for "(Auto)", else a colour index.
+    qint32 FramedIndex() const { return mFramed; }
+
 protected:
     bool eventFilter(QObject* aWatched, QEvent* aEvent) override;
     void closeEvent(QCloseEvent* aEvent) override;
+    void keyPressEvent(QKeyEvent* aEvent) override;
+    void showEvent(QShowEvent* aEvent) override;
 
 public slots:
     // Escape and the window manager's close do not count as a way out.
@@ -47,15 +53,20 @@ public slots:
 
 private:
     void Choose(qint32 aColorIndex);
+    void FrameCell(qint32 aIndex);
 
     QFrame* Shape1 = nullptr;
     QLabel* theAuto = nullptr;
     QLabel* theClose = nullptr;
     std::array<QLabel*, 16> theColor{};
     std::array<QLabel*, 2> theImage{};
+    QFrame* theFocus = nullptr;
 
     qint32 mColorIndex = 0;
     bool mModalResult = false;
     bool mChosen = false;
+    qint32 mFramed = 0;
+    // The column Down returns to from "(Auto)".
+    qint32 mColumn = 0;
     PopupPlacement::TwipBounds mParentBounds;
 };

@@ -3,6 +3,7 @@
 #include "core/errors/mErrorHandling.h"
 #include "gui/forms/EditorColors.h"
 #include "gui/forms/FormSetup.h"
+#include "gui/forms/LabelBuddy.h"
 #include "gui/colors/ColorRefColor.h"
 #include "gui/colors/LuColorSelector.h"
 #include "gui/forms/miGraph.h"
@@ -152,7 +153,7 @@ LuFontSelectorFrm::LuFontSelectorFrm(QWidget* aParent)
     theSizeList->addItems(kSizes);
     placeTwips(theSizeList, 5880, 720, 855, 2400);
 
-    theOK = named(new QPushButton(QStringLiteral("O&K"), this), "theOK");
+    theOK = named(new QPushButton(QStringLiteral("&OK"), this), "theOK");
     theOK->setDefault(true);
     placeTwips(theOK, 3780, 4500, 1335, 435);
 
@@ -160,19 +161,19 @@ LuFontSelectorFrm::LuFontSelectorFrm(QWidget* aParent)
     placeTwips(theCancel, 5280, 4500, 1455, 435);
 
     theFaceLabel = named(new QLabel(QStringLiteral("&Шрифт:"), this), "theFaceLabel");
-    theFaceLabel->setBuddy(theFaceText);
+    SetLabelBuddy(theFaceLabel, theFaceText);
     placeTwips(theFaceLabel, 120, 120, 915, 195);
 
     theTypefaceLabel = named(new QLabel(QStringLiteral("&Начертание:"), this), "theTypefaceLabel");
-    theTypefaceLabel->setBuddy(theBold);
+    SetLabelBuddy(theTypefaceLabel, theBold);
     placeTwips(theTypefaceLabel, 3300, 120, 1275, 195);
 
     theSizeLabel = named(new QLabel(QStringLiteral("&Размер:"), this), "theSizeLabel");
-    theSizeLabel->setBuddy(theSizeText);
+    SetLabelBuddy(theSizeLabel, theSizeText);
     placeTwips(theSizeLabel, 5760, 120, 915, 195);
 
     theColorLabel = named(new QLabel(QStringLiteral("&Цвет:"), this), "theColorLabel");
-    theColorLabel->setBuddy(theColor);
+    SetLabelBuddy(theColorLabel, theColor);
     placeTwips(theColorLabel, 3300, 1500, 1275, 195);
 
     theExampleField = named(new FontExampleField(this), "theExampleField");
@@ -317,10 +318,11 @@ bool LuFontSelectorFrm::Validate()
             theFaceText->setFocus();
             return false;
         }
+        // An empty size is drawn at the default but is no choice: it is refused as 0 is.
         const qint32 size = GetFontSize();
-        if (size >= kMinSize && size <= kMaxSize)
+        if (!theSizeText->text().isEmpty() && size >= kMinSize && size <= kMaxSize)
             return true;
-        miCommon::ShowWarning(QStringLiteral("Размер шрифта должент быть от %1 до %2.").arg(kMinSize).arg(kMaxSize), QStringLiteral("Информация"));
+        miCommon::ShowWarning(QStringLiteral("Размер шрифта должен быть от %1 до %2.").arg(kMinSize).arg(kMaxSize), QStringLiteral("Информация"));
         theSizeText->setFocus();
         return false;
     });
@@ -519,6 +521,8 @@ bool LuFontSelectorFrm::eventFilter(QObject* aWatched, QEvent* aEvent)
     if (aWatched != theSizeText || aEvent->type() != QEvent::KeyPress)
         return QDialog::eventFilter(aWatched, aEvent);
     const auto* key = static_cast<QKeyEvent*>(aEvent);
+    if (key->matches(QKeySequence::SelectAll))
+        return false;
     if (key->key() == Qt::Key_Backspace)
         return theSizeText_KeyPress(kBackspace) == 0;
     // Keys that type a character go through the filter (the clipboard shortcuts as well);

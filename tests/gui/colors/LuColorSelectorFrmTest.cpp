@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 enum class Mark { None, Black, White };
@@ -124,20 +126,54 @@ TEST(LuColorSelectorFrm, ACellOrAutoIsAChoiceAndTheCrossLeavesTheIndexAlone)
     }
 }
 
-TEST(LuColorSelectorFrm, EscapeAndCloseRequestsDoNotEndThePopup)
+TEST(LuColorSelectorFrm, ACloseRequestDoesNotEndThePopupButEscapeActsAsTheCross)
 {
     LuColorSelectorFrm popup;
     qint32 index = 5;
     bool stayed = false;
     WhenPopupShows tryOthers([&](LuColorSelectorFrm& aShown) {
-        QTest::keyClick(&aShown, Qt::Key_Escape);
         aShown.close();
         stayed = aShown.isVisible();
-        QTest::mouseClick(FindControl<QLabel>(&aShown, "theColor(1)"), Qt::LeftButton);
+        QTest::keyClick(&aShown, Qt::Key_Escape);
     });
-    EXPECT_TRUE(popup.Execute(index));
+    EXPECT_FALSE(popup.Execute(index));
     EXPECT_TRUE(stayed);
-    EXPECT_EQ(index, 2);
+    EXPECT_EQ(index, 5);
+}
+
+// The arrows move a frame over "(Auto)" and the sixteen cells, row by row as they are drawn; Enter
+// or Space picks the framed one. The frame starts on the chosen colour.
+TEST(LuColorSelectorFrm, ArrowKeysFrameACellAndEnterOrSpacePicksIt)
+{
+    struct Case {
+        qint32 openedWith;
+        std::vector<Qt::Key> keys;
+        std::vector<qint32> framed; // after each key but the last
+        qint32 chosen;
+    };
+    const std::vector<Case> cases = {
+        {5, {Qt::Key_Right, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Return},
+         {6, 10, 6, 2, miColor::kAutoIndex, 2}, 2},
+        {16, {Qt::Key_Right, Qt::Key_Down, Qt::Key_Left, Qt::Key_Space}, {16, 16, 15}, 15},
+        {miColor::kAutoIndex, {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Left, Qt::Key_Enter},
+         {miColor::kAutoIndex, miColor::kAutoIndex, 1, miColor::kAutoIndex}, miColor::kAutoIndex},
+        {-3, {Qt::Key_Down, Qt::Key_Space}, {1}, 1},
+    };
+    for (const Case& c : cases) {
+        LuColorSelectorFrm popup;
+        qint32 index = c.openedWith;
+        std::vector<qint32> framed;
+        WhenPopupShows press([&](LuColorSelectorFrm& aShown) {
+            for (Qt::Key key : c.keys) {
+                QTest::keyClick(&aShown, key);
+                if (aShown.isVisible())
+                    framed.push_back(aShown.FramedIndex());
+            }
+        });
+        EXPECT_TRUE(popup.Execute(index)) << c.openedWith;
+        EXPECT_EQ(framed, c.framed) << c.openedWith;
+        EXPECT_EQ(index, c.chosen) << c.openedWith;
+    }
 }
 
 TEST(LuColorSelectorFrm, ExecuteMovesThePopupBelowTheOpeningControl)

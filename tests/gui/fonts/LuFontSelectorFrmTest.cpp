@@ -112,7 +112,7 @@ TEST_F(FontDialogTest, CaptionsAreTheDialogsOwn)
     EXPECT_EQ(control<QCheckBox>("theItalic")->text(), QStringLiteral("&Курсивное"));
     EXPECT_TRUE(control<QCheckBox>("theItalic")->font().italic());
     EXPECT_EQ(control<QCheckBox>("theOnlyAppropriate")->text(), QStringLiteral("То&лько подходящие"));
-    EXPECT_EQ(control<QPushButton>("theOK")->text(), QStringLiteral("O&K"));
+    EXPECT_EQ(control<QPushButton>("theOK")->text(), QStringLiteral("&OK"));
     EXPECT_TRUE(control<QPushButton>("theOK")->isDefault());
     EXPECT_EQ(control<QPushButton>("theCancel")->text(), QStringLiteral("О&тмена"));
     EXPECT_EQ(control<QLabel>("theFaceLabel")->text(), QStringLiteral("&Шрифт:"));
@@ -234,6 +234,22 @@ TEST_F(FontDialogTest, SizeFieldRefusesLettersThatComeInPastTheKeys)
     });
 }
 
+// A label's mnemonic moves the focus to its control and does nothing else: "Начертание" to the
+// bold check box, which it must not tick.
+TEST_F(FontDialogTest, TypefaceLabelsMnemonicFocusesTheBoldBoxWithoutTickingIt)
+{
+    EXPECT_TRUE(run(dialog, [&](LuFontSelectorFrm& aDialog) {
+        auto* bold = FindControl<QCheckBox>(&aDialog, "theBold");
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(0x041D), QStringLiteral("Н"),
+                            Qt::AltModifier);
+        EXPECT_EQ(QApplication::focusWidget(), bold);
+        QTest::qWait(300); // a pressed button is released a tenth of a second later
+        EXPECT_FALSE(bold->isChecked());
+        ok();
+    }));
+    EXPECT_FALSE(dialog.TheFont->Bold);
+}
+
 TEST_F(FontDialogTest, ColourLabelsMnemonicTakesTheFocusToTheColourChoice)
 {
     for (const qint32 foreState : {0, 1}) {
@@ -254,21 +270,36 @@ TEST_F(FontDialogTest, ColourLabelsMnemonicTakesTheFocusToTheColourChoice)
     }
 }
 
-TEST_F(FontDialogTest, EmptySizeDrawsAtTenAndIsStoredAsTen)
+TEST_F(FontDialogTest, EmptySizeDrawsAtTenButIsRefusedAsZeroIs)
 {
-    EXPECT_TRUE(run(dialog, [&](LuFontSelectorFrm&) {
+    EXPECT_FALSE(run(dialog, [&](LuFontSelectorFrm&) {
         retype(sizeText(), "");
         EXPECT_EQ(SampleOf(dialog).Font.pixelSize(), 14); // 15 x 10 / 10.5 = 14.3
         ok();
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(QApplication::focusWidget(), sizeText());
+        QTest::mouseClick(control<QPushButton>("theCancel"), Qt::LeftButton);
     }));
-    EXPECT_EQ(dialog.TheFont->Size, 10);
-    EXPECT_TRUE(warnings.isEmpty());
+    EXPECT_EQ(dialog.TheFont->Size, 12);
+    EXPECT_EQ(warnings, QStringList{QStringLiteral("Информация|Размер шрифта должен быть от 1 до 1638.")});
+}
+
+TEST_F(FontDialogTest, CtrlASelectsTheWholeSizeSoTheNextDigitReplacesIt)
+{
+    EXPECT_TRUE(run(dialog, [&](LuFontSelectorFrm&) {
+        sizeText()->setFocus();
+        sizeText()->setCursorPosition(1);
+        QTest::keyClick(sizeText(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(sizeText(), "9");
+        ok();
+    }));
+    EXPECT_EQ(dialog.TheFont->Size, 9);
 }
 
 TEST_F(FontDialogTest, ValidationTestsTheFaceFirstThenTheSizeRange)
 {
     const QString faceMessage = QStringLiteral("Информация|Необходимо выбрать название шрифта.");
-    const QString sizeMessage = QStringLiteral("Информация|Размер шрифта должент быть от 1 до 1638.");
+    const QString sizeMessage = QStringLiteral("Информация|Размер шрифта должен быть от 1 до 1638.");
     struct Case {
         const char* face;
         const char* size;
