@@ -136,7 +136,8 @@ LuFontSelectorFrm::LuFontSelectorFrm(QWidget* aParent)
     placeTwips(theColor, 3540, 1800, 2055, 315);
 
     theOnlyAppropriate = named(new QCheckBox(QStringLiteral("То&лько подходящие"), this), "theOnlyAppropriate");
-    placeTwips(theOnlyAppropriate, 3480, 2880, 2175, 195);
+    // As tall as the other check boxes: at 195 twips its box and its text were cut at the bottom.
+    placeTwips(theOnlyAppropriate, 3480, 2820, 2175, 315);
 
     theSizeText = named(new QLineEdit(this), "theSizeText");
     theSizeText->setMaxLength(kMaxSizeText);

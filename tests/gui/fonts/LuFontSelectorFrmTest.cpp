@@ -74,7 +74,7 @@ TEST_F(FontDialogTest, ControlsSitAtTheirTwipPositionsInTabOrder)
     const Placed table[] = {
         {"theFaceText", 120, 360, 3015, 315},   {"theFaceList", 240, 720, 2895, 2400},
         {"theBold", 3480, 420, 1995, 315},      {"theItalic", 3480, 840, 1995, 315},
-        {"theColor", 3540, 1800, 2055, 315},    {"theOnlyAppropriate", 3480, 2880, 2175, 195},
+        {"theColor", 3540, 1800, 2055, 315},    {"theOnlyAppropriate", 3480, 2820, 2175, 315},
         {"theSizeText", 5760, 360, 975, 315},   {"theSizeList", 5880, 720, 855, 2400},
         {"theOK", 3780, 4500, 1335, 435},       {"theCancel", 5280, 4500, 1455, 435},
         {"theFaceLabel", 120, 120, 915, 195},   {"theTypefaceLabel", 3300, 120, 1275, 195},
