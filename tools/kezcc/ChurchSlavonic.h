@@ -5,7 +5,7 @@
 #include <string_view>
 
 // Church Slavonic in the converter: its numbers written with letters, the Typikon signs, the
-// ASCII-safe way of writing its marks, and which characters the ordinary and the eROOS fonts have.
+// ASCII-safe way of writing its marks, and where the eROOS fonts draw them.
 namespace kezcc {
 
 inline constexpr int kLargestChurchSlavonicNumber = 999999;
@@ -15,7 +15,7 @@ inline constexpr int kLargestChurchSlavonicNumber = 999999;
 // the only letter of a one-letter number). 1 <= aValue <= kLargestChurchSlavonicNumber.
 std::u32string numberLetters(int aValue);
 
-// The number a mark-up argument names ("1234", blanks around allowed), if it is one in range.
+// The number a mark-up argument names ("1234", blanks and tabs around allowed), if it is one in range.
 std::optional<int> numberOf(std::u32string_view aText);
 
 // The feast signs of the Typikon, lowest to highest.
@@ -38,8 +38,5 @@ std::u32string decodeChurchSlavonicMarks(std::u32string_view aText);
 // fonts do), 0 when it has none: the letters of code page 1251 stay, the rest move to letters
 // Church Slavonic numbers do not use.
 char32_t eroosPlace(char32_t aCharacter);
-// Whether an ordinary font shows the character: Latin and Cyrillic up to U+04FF, the numbers'
-// thousands sign and titlo included.
-bool ordinaryFontShows(char32_t aCharacter);
 
 } // namespace kezcc
