@@ -95,9 +95,12 @@ Text DigitFonts::remarks() const
 {
     Text text;
     const auto add = [&text](const Text& aRemark) { text += (text.empty() ? Text() : Text(u"; ")) + aRemark; };
-    if (mERoosMissed)
-        add(u"Шрифт eROOS «" + mERoosFace + u"» не установлен: числа и знаки Типикона записаны шрифтом «" +
-            mOrdinaryFace + u"»");
+    if (mERoosMissed) {
+        // The font catalogue's rule, so the options dialog would not offer the face for eROOS either.
+        const Text what = FontClassRules::IsERoosFace(mERoosFace) ? u"Шрифт eROOS «" + mERoosFace + u"» не установлен"
+                                                                  : u"«" + mERoosFace + u"» не шрифт eROOS";
+        add(what + u": числа и знаки Типикона записаны шрифтом «" + mOrdinaryFace + u"»");
+    }
     if (mERoosInstead)
         add(u"Шрифт «" + mOrdinaryFace + u"» показывает не все числа и знаки Типикона: они записаны шрифтом eROOS «" +
             mERoosFace + u"»");

@@ -520,11 +520,14 @@ void RtfWriter::endNote()
 {
     if (mNoteDepth == 0)
         return;
+    // The margin box's last paragraph ends inside its run, in the run's font.
+    if (mNoteKind == NoteKind::MarginFrame)
+        append("\\par", 4);
     closeRun();
     if (mNoteKind == NoteKind::Footnote)
         append("}", 1);
     else
-        append("\\par}}}", 7);
+        append("}}}", 3);
     --mNoteDepth;
     // A footnote's number is on the line it was written in.
     mLineOpen = mLineOpenOutsideNote || mNoteKind == NoteKind::Footnote;
@@ -535,9 +538,9 @@ void RtfWriter::finish()
 {
     while (mNoteDepth > 0)
         endNote();
-    closeRun();
     if (mLineOpen)
         endLine();
+    closeRun();
     append("}\n", 2);
     mSink.write(mBuffer.get(), std::size_t(mOut - mBuffer.get()));
     mOut = mBuffer.get();
