@@ -58,7 +58,7 @@ for document in "${modes[@]}"; do
   if [[ $document == slavonic-* ]]; then
     pdftoppm -png -r 72 -f 1 -l 1 -singlefile "$scratch/rtf/$document.pdf" "$root/tools/kezcc/sample/$document"
   else
-    pdftoppm -png -r 96 -f 1 -l 1 -x 40 -y 60 -W 720 -H 300 -singlefile "$scratch/rtf/$document.pdf" \
+    pdftoppm -png -r 96 -f 1 -l 1 -x 170 -y 60 -W 580 -H 330 -singlefile "$scratch/rtf/$document.pdf" \
       "$root/tools/kezcc/sample/$document"
   fi
   echo "tools/kezcc/sample/$document.png"
