@@ -1,6 +1,7 @@
 #include "ChurchSlavonic.h"
 #include "CodePages.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kezcc {
@@ -158,8 +159,13 @@ std::u32string decodeChurchSlavonicMarks(std::u32string_view aText)
     std::u32string text;
     text.reserve(aText.size());
     for (std::size_t i = 0; i < aText.size(); ++i) {
-        if (aText[i] != u'\\' || i + 1 == aText.size()) {
-            text += aText[i];
+        // Up to the next backslash in one piece.
+        const std::size_t backslash = std::min(aText.find(u'\\', i), aText.size());
+        text.append(aText.data() + i, backslash - i);
+        i = backslash;
+        if (i + 1 >= aText.size()) {
+            if (i < aText.size())
+                text += aText[i];
             continue;
         }
         const char32_t next = aText[i + 1];

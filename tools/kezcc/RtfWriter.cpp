@@ -199,6 +199,13 @@ RtfWriter::RtfWriter(const std::array<RtfFont, kFontCount>& aFonts, int aRusMode
 
 void RtfWriter::append(const char* aBytes, std::size_t aSize)
 {
+    // A run start, a brace or a line end: one copy, the headroom holds it.
+    if (aSize <= kLargestPiece) {
+        makeRoom();
+        std::memcpy(mOut, aBytes, aSize);
+        mOut += aSize;
+        return;
+    }
     while (aSize > 0) {
         makeRoom();
         const std::size_t piece = std::min(aSize, kLargestPiece);
@@ -220,7 +227,8 @@ inline void RtfWriter::makeRoom()
 void RtfWriter::closeRun()
 {
     if (mRunOpen) {
-        append("}", 1);
+        makeRoom();
+        *mOut++ = '}';
         mRunOpen = false;
     }
     mHaveRun = false;
@@ -228,8 +236,9 @@ void RtfWriter::closeRun()
 
 void RtfWriter::switchTo(TextClass aClass)
 {
+    makeRoom();
     if (mRunOpen)
-        append("}", 1);
+        *mOut++ = '}';
     mRunOpen = true;
     const std::vector<char>& start = mRunStart[int(aClass)];
     append(start.data(), start.size());
