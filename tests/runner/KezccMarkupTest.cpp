@@ -619,9 +619,11 @@ TEST(KezccChurchSlavonic, TheSignsAreTheTypikonsWithTheirStandInsAndEroosPlaces)
 
 TEST(KezccRtf, ReadersWithoutUnicodeOrShapesOrStylesLoseNothingOfTheText)
 {
-    const Rendered out = render(u"Œuvre, œuvre и ѣ мир Verbum\n"_qs);
+    // Units of one to five digits, on both sides of each step up.
+    const QString text = u"Œuvre, œuvre и ѣ мир Verbum \u00A0\u03E7\u03E8\u270F\u2710\u2DED\uA64B\n"_qs;
+    const Rendered out = render(text);
     ASSERT_TRUE(out.reading.balanced);
-    EXPECT_EQ(out.reading.text, u"Œuvre, œuvre и ѣ мир Verbum\n"_qs);
+    EXPECT_EQ(out.reading.text, text);
     // The fallback after \uN is an escaped "?", never a literal one a reader may take for text.
     EXPECT_TRUE(out.rtf.contains("\\u338\\'3fuvre,")) << out.rtf.toStdString();
     EXPECT_FALSE(out.rtf.contains("?"));

@@ -16,23 +16,21 @@ constexpr std::array<char32_t, 9> kUnits = {0x0430, 0x0432, 0x0433, 0x0434, 0x04
 constexpr std::array<char32_t, 9> kTens = {0x0456, 0x043A, 0x043B, 0x043C, 0x043D, 0x046F, 0x047B, 0x043F, 0x0447};
 constexpr std::array<char32_t, 9> kHundreds = {0x0440, 0x0441, 0x0442, 0x0475, 0x0444, 0x0445, 0x0471, 0x047F, 0x0446};
 
-// 1..999 as letters, without marks; units come before і in 11..19.
-std::u32string groupLetters(int aValue)
+// 1..999 as letters, without marks, after aLetters; units come before і in 11..19.
+void groupLetters(int aValue, std::u32string& letters)
 {
-    std::u32string letters;
     const int hundreds = aValue / 100, tens = aValue / 10 % 10, units = aValue % 10;
     if (hundreds > 0)
         letters += kHundreds[hundreds - 1];
     if (tens == 1 && units > 0) {
         letters += kUnits[units - 1];
         letters += kTens[0];
-        return letters;
+        return;
     }
     if (tens > 0)
         letters += kTens[tens - 1];
     if (units > 0)
         letters += kUnits[units - 1];
-    return letters;
 }
 
 struct SignInfo {
@@ -99,11 +97,18 @@ char32_t eroosMoved(char32_t aCharacter)
 std::u32string numberLetters(int aValue)
 {
     std::u32string letters;
-    for (const char32_t letter : groupLetters(aValue / 1000)) {
-        letters += kThousands;
-        letters += letter;
-    }
-    letters += groupLetters(aValue % 1000);
+    numberLetters(aValue, letters);
+    return letters;
+}
+
+void numberLetters(int aValue, std::u32string& letters)
+{
+    letters.clear();
+    groupLetters(aValue / 1000, letters);
+    // A thousands sign before each letter of the thousands.
+    for (std::size_t i = 0; i < letters.size(); i += 2)
+        letters.insert(i, 1, kThousands);
+    groupLetters(aValue % 1000, letters);
     // The titlo goes over the last letter but one; thousands signs are not letters.
     std::size_t baseLetters = 0;
     for (const char32_t c : letters)
@@ -116,7 +121,6 @@ std::u32string numberLetters(int aValue)
             break;
         }
     }
-    return letters;
 }
 
 std::optional<int> numberOf(std::u32string_view aText)
@@ -157,7 +161,13 @@ bool signIsRed(TypikonSign aSign) { return aSign != TypikonSign::Six; }
 std::u32string decodeChurchSlavonicMarks(std::u32string_view aText)
 {
     std::u32string text;
-    text.reserve(aText.size());
+    decodeChurchSlavonicMarks(aText, text);
+    return text;
+}
+
+void decodeChurchSlavonicMarks(std::u32string_view aText, std::u32string& text)
+{
+    text.clear();
     for (std::size_t i = 0; i < aText.size(); ++i) {
         // Up to the next backslash in one piece.
         const std::size_t backslash = std::min(aText.find(u'\\', i), aText.size());
@@ -190,7 +200,6 @@ std::u32string decodeChurchSlavonicMarks(std::u32string_view aText)
         text += next;
         ++i;
     }
-    return text;
 }
 
 char32_t eroosPlace(char32_t aCharacter)

@@ -14,6 +14,8 @@ inline constexpr int kLargestChurchSlavonicNumber = 999999;
 // thousands after a thousands sign U+0482, and a titlo U+0483 over the last letter but one (over
 // the only letter of a one-letter number). 1 <= aValue <= kLargestChurchSlavonicNumber.
 std::u32string numberLetters(int aValue);
+// The same into aLetters (replaced), whose room is kept from call to call.
+void numberLetters(int aValue, std::u32string& aLetters);
 
 // The number a mark-up argument names ("1234", blanks and tabs around allowed), if it is one in range.
 std::optional<int> numberOf(std::u32string_view aText);
@@ -33,6 +35,8 @@ bool signIsRed(TypikonSign aSign);
 // "\=" pokrytie, "\)" psili, "\(" dasia, "\uXXXX" any character by its code; every other
 // backslash pair is left for the mark-up reader.
 std::u32string decodeChurchSlavonicMarks(std::u32string_view aText);
+// The same into aText (replaced), whose room is kept from call to call.
+void decodeChurchSlavonicMarks(std::u32string_view aSource, std::u32string& aText);
 
 // The byte place where the eROOS font draws a character (in code page 1251 terms, as the ROOS
 // fonts do), 0 when it has none: the letters of code page 1251 stay, the rest move to letters

@@ -11,6 +11,8 @@ DigitFonts::DigitFonts(int aMode, std::u16string aERoosFace, std::u16string aOrd
     : mMode(aMode), mERoosFace(std::move(aERoosFace)), mOrdinaryFace(std::move(aOrdinaryFace)),
       mLookup(std::move(aLookup))
 {
+    mCyrillic.fill(-1);
+    mSigns.fill(-1);
 }
 
 InstalledFonts* DigitFonts::fonts()
@@ -36,7 +38,13 @@ bool DigitFonts::ordinaryCovers(std::u32string_view aCharacters)
     if (!fonts())
         return false;
     for (const char32_t c : aCharacters) {
-        if (!fonts()->covers(mOrdinaryFace, c))
+        std::int8_t* known = c >= 0x0400 && c <= 0x04FF     ? &mCyrillic[c - 0x0400]
+                             : c >= 0x1F540 && c <= 0x1F543 ? &mSigns[c - 0x1F540]
+                                                            : nullptr;
+        const bool has = known && *known >= 0 ? *known == 1 : fonts()->covers(mOrdinaryFace, c);
+        if (known)
+            *known = has ? 1 : 0;
+        if (!has)
             return false;
     }
     return true;

@@ -2,6 +2,8 @@
 #include "InstalledFonts.h"
 #include "Text.h"
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -49,6 +51,10 @@ private:
     bool mERoosMissed = false;   // eROOS wanted but not installed
     bool mERoosInstead = false;  // eROOS for what the ordinary font lacks
     bool mStandIns = false;
+    // What the ordinary face was found to have, by character: -1 not asked yet. Cyrillic and the
+    // signs, the characters numbers and signs are made of.
+    std::array<std::int8_t, 0x100> mCyrillic;
+    std::array<std::int8_t, 4> mSigns;
 };
 
 } // namespace kezcc

@@ -98,6 +98,17 @@ void KezMarkup::feed(const char32_t* aText, std::size_t aSize)
             if (i == aSize || mState != State::Body)
                 continue;
         }
+        // A function's name up to its end in one piece; what ends it goes through step().
+        if (mState == State::Name) {
+            const std::size_t start = i;
+            const std::size_t room = kLongestFunctionName + 1 - std::min(mPending.size(), kLongestFunctionName + 1);
+            const std::size_t limit = std::min(aSize, i + room);
+            while (i < limit && aText[i] != u'>' && !endsName(aText[i]))
+                ++i;
+            mPending.append(aText + start, i - start);
+            if (i == aSize)
+                continue;
+        }
         // A character that ends a tentative construct is read again as text.
         if (step(aText[i]))
             ++i;
@@ -338,14 +349,16 @@ bool KezMarkup::renderOwnFunction()
     const std::u32string_view argument(mPending.data() + mArguments[0].first,
                                        mArguments[0].second - mArguments[0].first);
     if (name == Name::ChurchSlavonic) {
-        renderArgument(decodeChurchSlavonicMarks(argument), TextClass::ChurchSlavonic);
+        decodeChurchSlavonicMarks(argument, mScratch);
+        renderArgument(mScratch, TextClass::ChurchSlavonic);
     } else if (name == Name::SpacedOut) {
         namespace SpaceOut = OptionValues::CSSpaceOutMode;
         Decoration spacing;
         spacing.italic = mModes.csSpaceOut == SpaceOut::Italic;
         spacing.underline = mModes.csSpaceOut == SpaceOut::Underline;
         mWriter.pushDecoration(spacing);
-        renderArgument(decodeChurchSlavonicMarks(argument),
+        decodeChurchSlavonicMarks(argument, mScratch);
+        renderArgument(mScratch,
                        mModes.csSpaceOut == SpaceOut::OwnFont ? TextClass::SpacedOut : TextClass::ChurchSlavonic);
         mWriter.popDecoration();
     } else if (name == Name::Number || name == Name::Sign) {
@@ -354,8 +367,8 @@ bool KezMarkup::renderOwnFunction()
         if ((!number && !sign) || mModes.csDigits == OptionValues::CSDigitMode::Forbidden) {
             errorFragment(mPending, true);
         } else if (number) {
-            const std::u32string letters = numberLetters(*number);
-            renderDigits(letters, mDigitFonts->numberFont(letters), false, {});
+            numberLetters(*number, mScratch);
+            renderDigits(mScratch, mDigitFonts->numberFont(mScratch), false, {});
         } else {
             const char32_t character = signCharacter(*sign);
             renderDigits(std::u32string_view(&character, 1), mDigitFonts->signFont(character), signIsRed(*sign),

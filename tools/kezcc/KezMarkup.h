@@ -109,6 +109,7 @@ private:
     std::unique_ptr<DigitFonts> mOwnDigitFonts;
     DigitFonts* mDigitFonts = nullptr;
     std::u32string mPending; // the construct as written so far
+    std::u32string mScratch; // an argument decoded, a number's letters: its room kept
     std::size_t mNameEnd = 0; // a function's: the place of ">" in mPending
     std::vector<std::pair<std::size_t, std::size_t>> mArguments; // a function's, in mPending
     int mDepth = 0;

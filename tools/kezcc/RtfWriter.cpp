@@ -5,6 +5,7 @@
 #include "options/OptionValues.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -91,29 +92,34 @@ std::vector<char> runStart(int aFontIndex, const RtfFont& aFont, bool aHidden)
     return {start.begin(), start.end()};
 }
 
-// "\uN" of every unit below 0x8000, eight bytes each (padded), and its length. Made by the
+// "\uN\'3f" of every unit below 0x8000, sixteen bytes each (padded), and its length. Made by the
 // compiler, not at each start of the converter. The fallback character after it is written as
 // "\'3f": a literal "?" there made some readers drop the next character or the rest of the word.
 struct UnitEscapes {
-    std::array<std::array<char, 8>, 0x8000> text{};
+    std::array<std::array<char, 16>, 0x8000> text{};
     std::array<std::uint8_t, 0x8000> length{};
-    // Counts up in decimal from "\u0?": few enough steps for every compiler's constant evaluation.
+    // Counts up in decimal from "\u0\'3f": few enough steps for every compiler's constant evaluation.
     constexpr UnitEscapes()
     {
-        std::array<char, 8> escape{'\\', 'u', '0', '?'};
+        std::array<char, 16> escape{'\\', 'u', '0', '\\', '\'', '3', 'f'};
         std::size_t digits = 1;
         for (std::size_t unit = 0; unit < text.size(); ++unit) {
             text[unit] = escape;
-            length[unit] = std::uint8_t(2 + digits);
+            length[unit] = std::uint8_t(2 + digits + 4);
             std::size_t at = 2 + digits;
             while (at > 2 && escape[at - 1] == '9')
                 escape[--at] = '0';
             if (at > 2) {
                 ++escape[at - 1];
             } else {
+                // One digit more: "1" and zeros, the fallback moved along.
                 escape[2] = '1';
                 escape[2 + digits] = '0';
-                escape[2 + ++digits] = '?';
+                ++digits;
+                escape[2 + digits] = '\\';
+                escape[3 + digits] = '\'';
+                escape[4 + digits] = '3';
+                escape[5 + digits] = 'f';
             }
         }
     }
@@ -124,10 +130,8 @@ constexpr UnitEscapes kUnitEscapes;
 inline char* writeUnit(char* aOut, std::int32_t aUnit)
 {
     if (aUnit < 0x8000) {
-        std::memcpy(aOut, kUnitEscapes.text[std::size_t(aUnit)].data(), 8);
-        aOut += kUnitEscapes.length[std::size_t(aUnit)];
-        std::memcpy(aOut, "\\'3f", 4);
-        return aOut + 4;
+        std::memcpy(aOut, kUnitEscapes.text[std::size_t(aUnit)].data(), 16);
+        return aOut + kUnitEscapes.length[std::size_t(aUnit)];
     }
     *aOut++ = '\\';
     *aOut++ = 'u';
@@ -489,14 +493,24 @@ void RtfWriter::decorationChanged()
     mDecorationControls.clear();
     if (!mDecorations.empty()) {
         const Decoration& top = mDecorations.back();
+        // Into the kept string: a push and a pop come with every number, sign and note.
+        const auto addNumber = [this](std::int32_t aValue) {
+            char digits[12];
+            const auto end = std::to_chars(digits, digits + sizeof digits, aValue).ptr;
+            mDecorationControls.append(digits, std::size_t(end - digits));
+        };
         if (top.italic)
             mDecorationControls += "\\i";
         if (top.underline)
             mDecorationControls += "\\ul";
-        if (top.foreColorIndex != 0)
-            mDecorationControls += "\\cf" + number(top.foreColorIndex);
-        if (top.backColorIndex != 0)
-            mDecorationControls += "\\highlight" + number(top.backColorIndex);
+        if (top.foreColorIndex != 0) {
+            mDecorationControls += "\\cf";
+            addNumber(top.foreColorIndex);
+        }
+        if (top.backColorIndex != 0) {
+            mDecorationControls += "\\highlight";
+            addNumber(top.backColorIndex);
+        }
         if (!mDecorationControls.empty())
             mDecorationControls += ' ';
     }
