@@ -54,8 +54,12 @@ for document in "${modes[@]}"; do
   soffice --headless "-env:UserInstallation=file://$scratch/office" --convert-to pdf \
     --outdir "$scratch/rtf" "$scratch/rtf/$document.rtf" >/dev/null
   # The upper part of the first page, where the sample's lines are; of the Church Slavonic sample
-  # the whole page, small, for its margin and its foot, where the notes are.
-  if [[ $document == slavonic-* ]]; then
+  # in each mode the whole page, small, for its margin and its foot, where the notes are.
+  if [[ $document == slavonic-default ]]; then
+    # The lines with the numbers and signs, large enough to read the titla.
+    pdftoppm -png -r 130 -f 1 -l 1 -x 230 -y 80 -W 800 -H 335 -singlefile "$scratch/rtf/$document.pdf" \
+      "$root/tools/kezcc/sample/$document"
+  elif [[ $document == slavonic-* ]]; then
     pdftoppm -png -r 72 -f 1 -l 1 -singlefile "$scratch/rtf/$document.pdf" "$root/tools/kezcc/sample/$document"
   else
     pdftoppm -png -r 96 -f 1 -l 1 -x 170 -y 60 -W 580 -H 330 -singlefile "$scratch/rtf/$document.pdf" \
