@@ -2,8 +2,7 @@
 // each with its encoding given and detected, and a source heavy with mark-up and Church Slavonic
 // text), against iconv recoding the same file, measured interleaved in the same run. The converter
 // runs as the program runs it: request on the clipboard, "kezcc -c", reply read back.
-// Goals: throughput at least half of iconv's (ratio >= 0.5; 0.4 for the mark-up), peak memory
-// under 64 MB.
+// Goals: throughput at least 0.6 of iconv's (0.4 for the mark-up), peak memory under 64 MB.
 #include "BenchTiming.h"
 #include "core/options/TLuKezOptions.h"
 #include "core/runner/miKezConverterRunner.h"
@@ -175,10 +174,10 @@ int main()
         const char* iconvTo;
         double goal;
     };
-    const Case cases[] = {{"Windows-1251", cp1251Path, 1, "cp1251", "utf-8", 0.5},
-                          {"Windows-1251 (detected)", cp1251Path, 0, "cp1251", "utf-8", 0.5},
-                          {"UTF-8 (byte-order mark)", utf8MarkPath, 1, "utf-8", "utf-16le", 0.5},
-                          {"UTF-8 (detected)", utf8Path, 0, "utf-8", "utf-16le", 0.5},
+    const Case cases[] = {{"Windows-1251", cp1251Path, 1, "cp1251", "utf-8", 0.6},
+                          {"Windows-1251 (detected)", cp1251Path, 0, "cp1251", "utf-8", 0.6},
+                          {"UTF-8 (byte-order mark)", utf8MarkPath, 1, "utf-8", "utf-16le", 0.6},
+                          {"UTF-8 (detected)", utf8Path, 0, "utf-8", "utf-16le", 0.6},
                           {"mark-up and Church Slavonic, UTF-8 (detected)", markupPath, 0, "utf-8", "utf-16le", 0.4}};
     bool allMet = true;
     // KEZ_BENCH_CASE=text runs only the cases whose name contains it (for profiling one).

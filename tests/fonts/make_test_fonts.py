@@ -10,6 +10,9 @@ Usage: make_test_fonts.py <output folder> [--bench N]
                               coverage, for the tests that choose the face standing for a family
   <output folder>/late/       a face whose letters are flat bars, for the tests that install a font
                               while the program runs
+  <output folder>/slavonic/<name>/  one face each for the converter's tests of the fonts of Church
+                              Slavonic numbers and Typikon signs: an eROOS face, a face with the
+                              numbers' letters and the signs, one with the letters alone
 With --bench N: N further faces named "Bench Face NNNN" instead of the test set.
 """
 import os
@@ -62,6 +65,15 @@ LATE_FONT = ("test-late.ttf", "Test Late Face", "Regular", None, (LATIN_FULL | C
              (CP1252 | CP1251, 0), "ttf", True)
 
 CHARS = "AaБбΑα "
+# The letters of Church Slavonic numbers, the thousands sign and the titlo; the Typikon signs.
+NUMBER_CHARS = "авгдєѕзиѳіклмнѯѻпчрстѵфхѱѿц\u0482\u0483"
+SIGN_CHARS = "\U0001F540\U0001F541\U0001F542\U0001F543"
+# folder, file, family, characters
+SLAVONIC_FONTS = [
+    ("eroos", "test-eroos.ttf", "Test Orthodox eRoos", CHARS),
+    ("signs", "test-signs.ttf", "Test Signs", CHARS + NUMBER_CHARS + SIGN_CHARS),
+    ("letters", "test-letters.ttf", "Test Letters", CHARS + NUMBER_CHARS),
+]
 
 
 def draw_box(pen, top=700, bottom=0):
@@ -77,13 +89,13 @@ def draw_bar(pen):
     draw_box(pen, top=400, bottom=300)
 
 
-def build(path, family, style, typo_family, usb, csb, outlines, with_os2, draw=draw_box):
+def build(path, family, style, typo_family, usb, csb, outlines, with_os2, draw=draw_box, chars=CHARS):
     cff = outlines == "cff"
     fb = FontBuilder(1000, isTTF=not cff)
-    names = [".notdef", "space"] + ["g%04X" % ord(c) for c in CHARS if c != " "]
+    names = [".notdef", "space"] + ["g%04X" % ord(c) for c in chars if c != " "]
     fb.setupGlyphOrder(names)
     cmap = {0x20: "space"}
-    cmap.update({ord(c): "g%04X" % ord(c) for c in CHARS if c != " "})
+    cmap.update({ord(c): "g%04X" % ord(c) for c in chars if c != " "})
     fb.setupCharacterMap(cmap)
     if cff:
         charstrings = {}
@@ -154,6 +166,10 @@ def main():
             os.makedirs(os.path.join(folder, sub), exist_ok=True)
             for (file, family, style, typo, usb, csb, outlines, with_os2) in fonts:
                 build(os.path.join(folder, sub, file), family, style, typo, usb, csb, outlines, with_os2, draw)
+        for (sub, file, family, chars) in SLAVONIC_FONTS:
+            os.makedirs(os.path.join(folder, "slavonic", sub), exist_ok=True)
+            build(os.path.join(folder, "slavonic", sub, file), family, "Regular", None, (CYRILLIC | 1, 0, 0, 0),
+                  (CP1251, 0), "ttf", True, chars=chars)
     write_config(folder)
 
 

@@ -1,6 +1,7 @@
 // The bundled converter's pieces in process: encoding detection, decoding in pieces, the mark-up
 // grammar and the RTF runs it produces, read back with the tests' own RTF reader.
 #include "ChurchSlavonic.h"
+#include "DigitFonts.h"
 #include "EncodingDetection.h"
 #include "KezMarkup.h"
 #include "KezccConversion.h"
@@ -15,6 +16,8 @@
 
 #include <QString>
 
+#include <memory>
+#include <set>
 #include <vector>
 
 using namespace kezcc;
@@ -318,49 +321,63 @@ TEST(KezccRtf, ModesChooseTheCodePageOrTheUnicodePath)
     }
 }
 
+namespace {
+
+// The numeral rules stated once more, apart from the converter: letters of the hundreds, tens
+// and units (10 + a unit written unit first, then і), a thousands sign before each letter of the
+// thousands, and the titlo after the last letter but one, or after the only one.
+QString numeralByTheRules(int aValue)
+{
+    const QString units = u"авгдєѕзиѳ"_qs, tens = u"іклмнѯѻпч"_qs, hundreds = u"рстѵфхѱѿц"_qs;
+    const auto group = [&](int aGroup) {
+        QString letters;
+        if (aGroup >= 100)
+            letters += hundreds[aGroup / 100 - 1];
+        const int below = aGroup % 100;
+        if (below > 10 && below < 20)
+            return letters + units[below - 11] + tens[0];
+        if (below >= 10)
+            letters += tens[below / 10 - 1];
+        if (below % 10 > 0)
+            letters += units[below % 10 - 1];
+        return letters;
+    };
+    QStringList letters; // each with its thousands sign
+    for (const QChar letter : group(aValue / 1000))
+        letters << u"\u0482"_qs + letter;
+    for (const QChar letter : group(aValue % 1000))
+        letters << QString(letter);
+    letters[std::max<qsizetype>(letters.size() - 2, 0)] += QChar(0x0483);
+    return letters.join(QString());
+}
+
+} // namespace
+
 TEST(KezccChurchSlavonic, NumbersAreLettersWithThousandsSignsAndATitloOverTheLastLetterButOne)
 {
     const struct {
         int value;
         QString letters;
     } cases[] = {{1, u"а҃"_qs},       {9, u"ѳ҃"_qs},       {10, u"і҃"_qs},        {11, u"а҃і"_qs},
-                 {19, u"ѳ҃і"_qs},     {20, u"к҃"_qs},      {21, u"к҃а"_qs},       {99, u"ч҃ѳ"_qs},
-                 {100, u"р҃"_qs},     {111, u"ра҃і"_qs},   {400, u"ѵ҃"_qs},       {815, u"ѡє҃і"_qs},
-                 {999, u"цч҃ѳ"_qs},   {1000, u"҂а҃"_qs},   {1001, u"҂а҃а"_qs},    {1234, u"҂асл҃д"_qs},
-                 {2010, u"҂в҃і"_qs},  {7509, u"҂зф҃ѳ"_qs}, {9999, u"҂ѳцч҃ѳ"_qs}, {11000, u"҂а҃҂і"_qs}};
+                 {19, u"ѳ҃і"_qs},     {20, u"к҃"_qs},      {21, u"к҃а"_qs},       {70, u"ѻ҃"_qs},
+                 {99, u"ч҃ѳ"_qs},     {100, u"р҃"_qs},     {111, u"ра҃і"_qs},     {400, u"ѵ҃"_qs},
+                 {800, u"ѿ҃"_qs},     {815, u"ѿє҃і"_qs},   {870, u"ѿ҃ѻ"_qs},      {999, u"цч҃ѳ"_qs},
+                 {1000, u"҂а҃"_qs},   {1001, u"҂а҃а"_qs},  {1234, u"҂асл҃д"_qs},  {2010, u"҂в҃і"_qs},
+                 {7509, u"҂зф҃ѳ"_qs}, {9999, u"҂ѳцч҃ѳ"_qs}, {11000, u"҂а҃҂і"_qs}, {870070, u"҂ѿ҂ѻ҃ѻ"_qs}};
     for (const auto& c : cases) {
         const std::u32string letters = numberLetters(c.value);
         EXPECT_EQ(QString::fromUcs4(letters.data(), qsizetype(letters.size())), c.letters) << c.value;
     }
-    // Every number up to 9999 reads back as itself, with one titlo and no letter repeated out of place.
-    const QString units = u"авгдєѕзиѳ"_qs, tens = u"іклмнѯопч"_qs, hundreds = u"рстѵфхѱѡц"_qs;
     for (int value = 1; value <= 9999; ++value) {
         const std::u32string letters = numberLetters(value);
-        int sum = 0, titlos = 0, factor = 1;
-        for (const char32_t c : letters) {
-            if (c == 0x0482) {
-                factor = 1000;
-                continue;
-            }
-            if (c == 0x0483) {
-                ++titlos;
-                continue;
-            }
-            const QChar letter{char16_t(c)};
-            const int digit = units.indexOf(letter) >= 0    ? units.indexOf(letter) + 1
-                              : tens.indexOf(letter) >= 0   ? (tens.indexOf(letter) + 1) * 10
-                              : hundreds.indexOf(letter) >= 0 ? (hundreds.indexOf(letter) + 1) * 100
-                                                               : -100000;
-            sum += digit * factor;
-            factor = 1;
-        }
-        ASSERT_EQ(sum, value);
-        ASSERT_EQ(titlos, 1) << value;
+        ASSERT_EQ(QString::fromUcs4(letters.data(), qsizetype(letters.size())), numeralByTheRules(value)) << value;
     }
     EXPECT_FALSE(numberOf(U"0"));
     EXPECT_FALSE(numberOf(U"1000000"));
     EXPECT_FALSE(numberOf(U"12a"));
+    EXPECT_FALSE(numberOf(U"1 2"));
     EXPECT_EQ(numberOf(U" 42 "), 42);
+    EXPECT_EQ(numberOf(U"\t7\t"), 7);
 }
 
 TEST(KezccChurchSlavonic, MarksWrittenInAsciiBecomeTheirCombiningCharacters)
@@ -383,6 +400,7 @@ TEST(KezccChurchSlavonic, OwnFunctionsWithAWrongArgumentOrTooDeepAreErrorsAndThe
         {"not a number", u"<csnum>&{12a}"_qs, 1, u""_qs},
         {"unknown sign", u"<cssign>&{feast}"_qs, 1, u""_qs},
         {"footnote in a footnote", u"<footnote>&{a <footnote>&{b}}"_qs, 1, u""_qs},
+        {"number between tabs", u"<csnum>&{\t7\t}"_qs, 0, u""_qs},
         {"nested constructs read inside", u"<cs>&{а %{c} б \\} }"_qs, 0, u"а  б } "_qs},
         {"too deep", deep, 1, u""_qs},
         {"unknown name stays a function", u"<CS>&{а}"_qs, 0, u""_qs},
@@ -479,4 +497,166 @@ TEST(KezccRequest, DamagedRecordsAreRefusedWithAWordedReason)
         EXPECT_EQ(ReadInt32(reinterpret_cast<const uchar*>(reply.data()), Offset::ResultCode),
                   ResultCode::MalformedRequest);
     }
+}
+
+TEST(KezccChurchSlavonic, ANoteInsideANoteIsAnErrorWhateverEitherBecomes)
+{
+    for (const std::int32_t bottom : {0, 1}) {
+        for (const std::int32_t margin : {0, 1}) {
+            SCOPED_TRACE(bottom * 10 + margin);
+            MarkupModes modes;
+            modes.bottomNotes = bottom;
+            modes.marginNotes = margin;
+            const Rendered out =
+                render(u"<marginnote>&{a <footnote>&{b}} <footnote>&{c <marginnote>&{d}} <footnote>&{e}"_qs, modes);
+            ASSERT_TRUE(out.reading.balanced);
+            EXPECT_EQ(out.errors, 2);
+            EXPECT_EQ(textIn(out.reading, FontIndex::Error).remove(QLatin1Char('\n')), u"<footnote>&{b}<marginnote>&{d}"_qs);
+        }
+    }
+}
+
+TEST(KezccChurchSlavonic, ErrorFragmentsInsideSpacedOutTextOrANoteInTheTextAreInTheErrorFontAlone)
+{
+    MarkupModes modes;
+    modes.csSpaceOut = OptionValues::CSSpaceOutMode::Italic;
+    modes.bottomNotes = OptionValues::FtnImpl::InText;
+    modes.bottomNoteBack = 5;
+    modes.csDigits = OptionValues::CSDigitMode::Forbidden;
+    const Rendered out = render(u"<spaced>&{а &{x} б} <footnote>&{в <csnum>&{1} г}"_qs, modes);
+    ASSERT_TRUE(out.reading.balanced);
+    EXPECT_EQ(out.errors, 2);
+    int errorRuns = 0;
+    for (const RtfRun& run : out.reading.runs) {
+        if (run.format.font != FontIndex::Error)
+            continue;
+        ++errorRuns;
+        SCOPED_TRACE(run.text.toStdString());
+        EXPECT_FALSE(run.format.italic);
+        EXPECT_FALSE(run.format.underline);
+        EXPECT_EQ(run.format.back, 0);
+    }
+    EXPECT_EQ(errorRuns, 2);
+    // The text around them keeps its own.
+    for (const RtfRun& run : out.reading.runs) {
+        if (run.text.contains(u"б"_qs)) {
+            EXPECT_TRUE(run.format.italic);
+        }
+        if (run.text.contains(u"г"_qs)) {
+            EXPECT_EQ(run.format.back, 5);
+        }
+    }
+}
+
+namespace {
+
+// Installed fonts as a test states them; counts how often the system would have been asked.
+struct FakeFonts : InstalledFonts {
+    std::set<std::u16string> families;
+    std::set<std::pair<std::u16string, char32_t>> coverage;
+    bool hasFamily(std::u16string_view aFace) override { return families.count(std::u16string(aFace)) > 0; }
+    bool covers(std::u16string_view aFace, char32_t aCharacter) override
+    {
+        return coverage.count({std::u16string(aFace), aCharacter}) > 0;
+    }
+};
+
+} // namespace
+
+TEST(KezccChurchSlavonic, TheFontsAreLookedUpOnceAndOnlyForASourceWithNumbersOrSigns)
+{
+    for (const QString& source : {u"Текст <cs>&{а} без чисел"_qs, u"<csnum>&{1} <cssign>&{great} <csnum>&{2}"_qs}) {
+        SCOPED_TRACE(source.toStdString());
+        int lookups = 0;
+        DigitFonts digitFonts(OptionValues::CSDigitMode::ERoosThenOrdinary, u"Test eRoos", u"Plain", [&lookups] {
+            ++lookups;
+            auto fonts = std::make_unique<FakeFonts>();
+            fonts->families.insert(u"Test eRoos");
+            return std::unique_ptr<InstalledFonts>(std::move(fonts));
+        });
+        BufferSink sink;
+        RtfWriter writer(testFonts(), 0, 1, sink);
+        KezMarkup markup(MarkupModes{}, writer, &digitFonts);
+        const std::u32string text = toUcs4(source);
+        markup.feed(text.data(), text.size());
+        markup.finish();
+        writer.finish();
+        const bool numbers = source.contains(u"csnum"_qs);
+        EXPECT_EQ(lookups, numbers ? 1 : 0);
+        EXPECT_EQ(textIn(readRtf(sink.bytes), FontIndex::ERoos).isEmpty(), !numbers);
+        EXPECT_TRUE(digitFonts.remarks().empty());
+    }
+}
+
+TEST(KezccChurchSlavonic, TheSignsAreTheTypikonsWithTheirStandInsAndEroosPlaces)
+{
+    const struct {
+        const char* name;
+        char32_t character;
+        QString standIn;
+        char16_t eroos;
+        bool red;
+    } cases[] = {{"six", 0x1F543, u"(\u00B7)"_qs, u'Љ', false},
+                 {"doxology", 0x1F543, u"(:)"_qs, u'Љ', true},
+                 {"polyeleos", 0x1F542, u"+"_qs, u'Ј', true},
+                 {"vigil", 0x1F541, u"(+"_qs, u'Њ', true},
+                 {"great", 0x1F540, u"(+)"_qs, u'ј', true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::u32string name = toUcs4(QString::fromLatin1(c.name));
+        const std::optional<TypikonSign> sign = signNamed(name);
+        ASSERT_TRUE(sign);
+        EXPECT_EQ(signCharacter(*sign), c.character);
+        const std::u32string_view standIn = signStandIn(*sign);
+        EXPECT_EQ(QString::fromUcs4(standIn.data(), qsizetype(standIn.size())), c.standIn);
+        EXPECT_EQ(eroosPlace(c.character), char32_t(c.eroos));
+        EXPECT_EQ(signIsRed(*sign), c.red);
+    }
+    // The broad on and ot of the numbers have places of their own.
+    EXPECT_EQ(eroosPlace(0x047B), char32_t(u'Ў'));
+    EXPECT_EQ(eroosPlace(0x047F), char32_t(u'љ'));
+}
+
+TEST(KezccRtf, ReadersWithoutUnicodeOrShapesOrStylesLoseNothingOfTheText)
+{
+    // Units of one to five digits, on both sides of each step up.
+    const QString text = u"Œuvre, œuvre и ѣ мир Verbum \u00A0\u03E7\u03E8\u270F\u2710\u2DED\uA64B\n"_qs;
+    const Rendered out = render(text);
+    ASSERT_TRUE(out.reading.balanced);
+    EXPECT_EQ(out.reading.text, text);
+    // The fallback after \uN is an escaped "?", never a literal one a reader may take for text.
+    EXPECT_TRUE(out.rtf.contains("\\u338\\'3fuvre,")) << out.rtf.toStdString();
+    EXPECT_FALSE(out.rtf.contains("?"));
+    // Each run a group of its own: no "\plain" between the runs of a paragraph.
+    EXPECT_FALSE(out.rtf.contains("\\plain"));
+    EXPECT_GE(out.reading.runs.size(), 3);
+    // A4 and a left margin that holds the margin notes' box.
+    EXPECT_TRUE(out.rtf.contains("\\paperw11906\\paperh16838\\margl2835"));
+    MarkupModes boxes;
+    boxes.marginNotes = OptionValues::FtnImpl::Note;
+    const Rendered note = render(u"a<marginnote>&{b}"_qs, boxes);
+    const qsizetype left = note.rtf.indexOf("\\shpleft-");
+    ASSERT_GE(left, 0);
+    EXPECT_LE(note.rtf.mid(left + 10, 5).toInt(), 2835 - 200);
+}
+
+TEST(KezccEncoding, FiftyValidSequencesPerInvalidPieceMakeUtf8AndATieIs1251)
+{
+    const QByteArray letter = QStringLiteral("а").toUtf8();
+    for (const int valid : {49, 50}) {
+        for (const bool invalidFirst : {false, true}) {
+            SCOPED_TRACE(valid * 10 + int(invalidFirst));
+            const QByteArray bytes = invalidFirst ? "\xFF" + letter.repeated(valid) : letter.repeated(valid) + "\xFF";
+            const Detection whole = detectEncoding(bytes.constData(), std::size_t(bytes.size()));
+            EncodingDetector unsized;
+            unsized.feed(bytes.constData(), std::size_t(bytes.size()));
+            EXPECT_EQ(whole.encoding == TextEncoding::Utf8, valid == 50);
+            EXPECT_EQ(unsized.result().encoding == TextEncoding::Utf8, valid == 50);
+        }
+    }
+    // "О" in 1251 and "о" in 866 weigh the same: each reads one letter "о" and one sign.
+    const QByteArray tie = "\xAE\xCE";
+    EXPECT_EQ(detectEncoding(tie.constData(), 2).encoding, TextEncoding::Windows1251);
+    const QByteArray more866 = "\xAE\xCE\xAE";
+    EXPECT_EQ(detectEncoding(more866.constData(), 3).encoding, TextEncoding::Dos866);
 }

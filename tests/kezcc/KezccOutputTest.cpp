@@ -306,3 +306,17 @@ TEST_F(KezccOutputTest, ASourceTruncatedWhileItIsReadFailsAndNoResultAppears)
     EXPECT_TRUE(words.contains(source)) << words.toStdString();
     EXPECT_EQ(entriesOf(folder), QStringList{QStringLiteral("текст.kez")});
 }
+
+TEST_F(KezccOutputTest, AResultThatCannotBeSyncedLeavesTheOldOneAndNoTemporary)
+{
+    ASSERT_TRUE(writeAll(source, "new text"));
+    ASSERT_TRUE(writeAll(output, "old result"));
+    qputenv("LD_PRELOAD", KEZ_FSYNC_FAILS);
+    const bool converted = convert();
+    qunsetenv("LD_PRELOAD");
+    EXPECT_FALSE(converted);
+    EXPECT_EQ(code, ConverterCodes::Kezcc::OutputUnwritable);
+    EXPECT_TRUE(message.contains(QString::fromStdString(platform::systemErrorText(EIO)))) << message.toStdString();
+    EXPECT_EQ(readAll(output), QByteArray("old result"));
+    EXPECT_EQ(temporariesIn(folder), QStringList());
+}

@@ -84,11 +84,33 @@ protected:
         options.FillWithDefaults();
         folder = environment.root() + QStringLiteral("/тексты с пробелом");
         QDir().mkpath(folder);
+        hadFontConfig = qEnvironmentVariableIsSet("FONTCONFIG_FILE");
+        savedFontConfig = qgetenv("FONTCONFIG_FILE");
+        // The machine's fonts decide nothing: each test states the ones installed.
+        useFonts({QStringLiteral("signs")});
     }
     void TearDown() override
     {
         qputenv("PATH", savedPath);
+        if (hadFontConfig)
+            qputenv("FONTCONFIG_FILE", savedFontConfig);
+        else
+            qunsetenv("FONTCONFIG_FILE");
         ForgetExternalCBFormat();
+    }
+
+    // A fontconfig configuration of its own that sees only the test fonts of these folders
+    // (KEZ_TEST_FONT_DIR/slavonic/...), for the converters this test starts.
+    void useFonts(const QStringList& aFolders)
+    {
+        const QString config = environment.root() + QStringLiteral("/fonts-%1").arg(++fontConfigs);
+        QDir().mkpath(config);
+        QByteArray text = "<?xml version=\"1.0\"?>\n<fontconfig>\n";
+        for (const QString& name : aFolders)
+            text += "<dir>" KEZ_TEST_FONT_DIR "/slavonic/" + name.toUtf8() + "</dir>\n";
+        text += "<cachedir>" + QFile::encodeName(config) + "/cache</cachedir>\n</fontconfig>\n";
+        ASSERT_TRUE(writeAll(config + QStringLiteral("/fonts.conf"), text));
+        qputenv("FONTCONFIG_FILE", QFile::encodeName(config + QStringLiteral("/fonts.conf")));
     }
 
     bool convert(const QString& aSource, const QString& aOutput)
@@ -124,6 +146,9 @@ protected:
 
     TestEnvironment environment;
     QByteArray savedPath;
+    bool hadFontConfig = false;
+    QByteArray savedFontConfig;
+    int fontConfigs = 0;
     TLuKezOptions options;
     QString folder;
     qint32 code = 0;
@@ -296,16 +321,15 @@ TEST_F(KezccTest, ChurchSlavonicSampleFollowsEachValueOfItsEightOptions)
     options.CSSpaceOutText().FillWith(QStringLiteral("Georgia"), 13, false, false, 3, 0);
     const QString slavonic = QStringLiteral("Въ нача́лѣ бѣ̀ сло́во, и҆ сло́во бѣ̀ къ бг҃ꙋ̀.");
     const QString spaced = QStringLiteral("бл҃же́нъ мꙋ́жъ");
-    const QString numbers = QStringLiteral("а҃а҃іє҃ім҃҂асл҃д҂зф҃ѳ");
-    // The eROOS font's places, as its table in the converter's README gives them.
-    const auto eroos = [](QString aText) {
-        const std::pair<char16_t, char16_t> places[] = {{u'҂', u'Ђ'}, {0x0483, u'Ѓ'}, {u'ѳ', u'ќ'}, {u'ѯ', u'ѓ'},
-                                                        {u'ѱ', u'ђ'}, {u'ѡ', u'ў'},   {u'ѵ', u'џ'}};
-        for (const auto& [character, place] : places)
-            aText.replace(QChar(character), QChar(place));
-        return aText;
-    };
-    const QString signPlaces = QStringLiteral("ЉЉЊЈј"), signStandIns = QStringLiteral("(·)(:)(++(+)");
+    const QString numbers = QStringLiteral("а҃а҃іє҃ім҃҂асл҃д҂зф҃ѳѻ҃ѿ҃");
+    // A machine without an eROOS face or one with the Typikon signs: every mode that allows
+    // numbers writes them as Unicode and the signs as their stand-ins, and says why.
+    useFonts({QStringLiteral("letters")});
+    const QString signStandIns = QStringLiteral("(·)(:)+(+(+)");
+    const QString noERoos = QStringLiteral("Шрифт eROOS «Orthodox.tt eRoos» не установлен: числа и знаки Типикона "
+                                           "записаны шрифтом «Times New Roman»");
+    const QString standIns = QStringLiteral("В шрифте «Times New Roman» нет знаков Типикона: вместо них записаны "
+                                            "замены из обычных знаков");
     const QByteArray exportFolder = qgetenv("KEZ_SAMPLE_RTF_DIR");
 
     for (const qint32 mode : {0, 1, 2, 3}) {
@@ -318,8 +342,10 @@ TEST_F(KezccTest, ChurchSlavonicSampleFollowsEachValueOfItsEightOptions)
         options.FtnMarginBack = 10 + mode;
         const RtfReading reading = convertBytes(sample, 0);
         ASSERT_TRUE(reading.balanced);
-        // Forbidden numbers and signs are the mark-up errors, six and five of them.
-        EXPECT_EQ(replyMessage(), mode == 0 ? QStringLiteral("Ошибок разметки: 11") : QString());
+        // Forbidden numbers and signs are the mark-up errors, eight and five of them.
+        EXPECT_EQ(replyMessage(), mode == 0   ? QStringLiteral("Ошибок разметки: 13")
+                                  : mode == 1 ? standIns
+                                              : noERoos + QStringLiteral("; ") + standIns);
 
         QMap<int, QString> textByFont;
         QString red, spacedText, bottomInline, marginInline;
@@ -350,11 +376,9 @@ TEST_F(KezccTest, ChurchSlavonicSampleFollowsEachValueOfItsEightOptions)
         // The same Church Slavonic text whether written directly or with ASCII marks.
         EXPECT_EQ(textByFont[0].count(slavonic), 2) << textByFont[0].toStdString();
         EXPECT_EQ(spacedText, spaced);
-        const QString digitsOther = mode == 1 ? numbers + signStandIns : mode == 2 ? numbers : QString();
-        const QString digitsERoos = mode == 2 ? signPlaces : mode == 3 ? eroos(numbers) + signPlaces : QString();
-        EXPECT_EQ(textByFont[2], digitsOther);
-        EXPECT_EQ(textByFont[1], digitsERoos);
-        EXPECT_EQ(red, mode == 0 ? QString() : mode == 1 ? QStringLiteral("(:)(++(+)") : QStringLiteral("ЉЊЈј"));
+        EXPECT_EQ(textByFont[2], mode == 0 ? QString() : numbers + signStandIns);
+        EXPECT_EQ(textByFont[1], QString());
+        EXPECT_EQ(red, mode == 0 ? QString() : QStringLiteral("(:)+(+(+)"));
         EXPECT_EQ(textByFont[7].contains(QStringLiteral("<csnum>&{1234}")), mode == 0);
         EXPECT_EQ(textByFont[7].contains(QStringLiteral("<cssign>&{great}")), mode == 0);
         // Notes: a real footnote and a text box in the margin, or the text highlighted in place.
@@ -419,5 +443,75 @@ TEST_F(KezccTest, ConverterCodesDoNotCollideWithTheProgramsOwn)
         EXPECT_LT(ours, -1);
         for (const qint32 theirs : program)
             EXPECT_NE(ours, theirs);
+    }
+}
+
+TEST_F(KezccTest, NumbersAndSignsFallBackByTheFontsInstalled)
+{
+    writeAll(folder + QStringLiteral("/числа.kez"), "<csnum>&{870} <cssign>&{vigil}");
+    const QString number = QStringLiteral("ѿ҃ѻ"), sign = QString::fromUcs4(U"\U0001F541", 1);
+    const QString eroosNumber = QStringLiteral("љЃЎ"), eroosSign = QStringLiteral("Њ"), standIn = QStringLiteral("(+");
+    const QString noERoos = QStringLiteral("Шрифт eROOS «Test Orthodox eRoos» не установлен");
+    const QString standIns = QStringLiteral("нет знаков Типикона: вместо них записаны замены");
+    const QString eroosInstead = QStringLiteral("показывает не все числа и знаки Типикона");
+    const struct {
+        const char* name;
+        qint32 mode;
+        QStringList fonts;    // installed
+        QString ordinaryFace; // CSOtherText
+        QString inOrdinary;   // what CSOtherText shows
+        QString inERoos;      // what CSERoosText shows
+        QStringList remarks;  // what the reply says
+    } cases[] = {
+        {"1, signs", 1, {"eroos", "signs"}, "Test Signs", number + sign, "", {}},
+        {"1, no signs", 1, {"eroos", "letters"}, "Test Letters", number + standIn, "", {standIns}},
+        {"2, signs, eROOS", 2, {"eroos", "signs"}, "Test Signs", number + sign, "", {}},
+        {"2, signs, no eROOS", 2, {"signs"}, "Test Signs", number + sign, "", {}},
+        {"2, no signs, eROOS", 2, {"eroos", "letters"}, "Test Letters", number, eroosSign, {eroosInstead}},
+        {"2, no signs, no eROOS", 2, {"letters"}, "Test Letters", number + standIn, "", {noERoos, standIns}},
+        // A face not installed is the one that stands in for it: here the eROOS face, without letters.
+        {"2, no letters, eROOS", 2, {"eroos"}, "Missing Face", "", eroosNumber + eroosSign, {eroosInstead}},
+        {"3, signs, eROOS", 3, {"eroos", "signs"}, "Test Signs", "", eroosNumber + eroosSign, {}},
+        {"3, no signs, eROOS", 3, {"eroos", "letters"}, "Test Letters", "", eroosNumber + eroosSign, {}},
+        {"3, signs, no eROOS", 3, {"signs"}, "Test Signs", number + sign, "", {noERoos}},
+        {"3, no signs, no eROOS", 3, {"letters"}, "Test Letters", number + standIn, "", {noERoos, standIns}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        useFonts(c.fonts);
+        options.CSDigitMode = c.mode;
+        options.CSERoosText().FillWith(QStringLiteral("Test Orthodox eRoos"), 16, false, false, 0, 0);
+        options.CSOtherText().FillWith(c.ordinaryFace, 16, false, false, 0, 0);
+        ASSERT_TRUE(convert(folder + QStringLiteral("/числа.kez"), folder + QStringLiteral("/числа.rtf")));
+        const RtfReading reading = readRtf(readAll(folder + QStringLiteral("/числа.rtf")));
+        QString inOrdinary, inERoos;
+        for (const RtfRun& run : reading.runs) {
+            if (run.format.font == 2)
+                inOrdinary += run.text.trimmed();
+            else if (run.format.font == 1)
+                inERoos += run.text.trimmed();
+        }
+        EXPECT_EQ(inOrdinary, c.inOrdinary);
+        EXPECT_EQ(inERoos, c.inERoos);
+        const QString reply = replyMessage();
+        for (const QString& remark : c.remarks)
+            EXPECT_TRUE(reply.contains(remark)) << reply.toStdString();
+        EXPECT_EQ(reply.count(QStringLiteral("; ")), std::max<qsizetype>(c.remarks.size() - 1, 0)) << reply.toStdString();
+    }
+
+    // Installed, but no eROOS face by the font catalogue's rule; and an eROOS name not installed.
+    useFonts({QStringLiteral("eroos"), QStringLiteral("signs")});
+    options.CSDigitMode = 3;
+    options.CSOtherText().FillWith(QStringLiteral("Test Signs"), 16, false, false, 0, 0);
+    const std::pair<QString, QString> faces[] = {
+        {QStringLiteral("Test Signs"), QStringLiteral("«Test Signs» не шрифт eROOS")},
+        {QStringLiteral("Orthodox.tt eRoos"), QStringLiteral("Шрифт eROOS «Orthodox.tt eRoos» не установлен")}};
+    for (const auto& [face, remark] : faces) {
+        SCOPED_TRACE(face.toStdString());
+        options.CSERoosText().FillWith(face, 16, false, false, 0, 0);
+        ASSERT_TRUE(convert(folder + QStringLiteral("/числа.kez"), folder + QStringLiteral("/числа.rtf")));
+        const RtfReading reading = readRtf(readAll(folder + QStringLiteral("/числа.rtf")));
+        EXPECT_FALSE(reading.fontsUsed.contains(1));
+        EXPECT_TRUE(replyMessage().startsWith(remark)) << replyMessage().toStdString();
     }
 }

@@ -58,7 +58,7 @@ RtfReading readRtf(const QByteArray& aRtf)
             reading.footnotes.last() += aChar;
         else if (area == Area::MarginNote)
             reading.marginNotes.last() += aChar;
-        if (areas.last() == Area::Body && depth == 1)
+        if (areas.last() == Area::Body && depth >= 1)
             reading.text += aChar;
         else if (areas.last() == Area::FontTable && fontNumber >= 0)
             fontName += aChar;
@@ -98,7 +98,8 @@ RtfReading readRtf(const QByteArray& aRtf)
             }
             if (next == '\'' && i + 3 < aRtf.size()) {
                 const int byte = aRtf.mid(i + 2, 2).toInt(nullptr, 16);
-                ++reading.codePageEscapes;
+                // The fallback after \uN is no text of its own.
+                reading.codePageEscapes += skip == 0 ? 1 : 0;
                 put(decodeByte(static_cast<unsigned char>(byte), reading.charsets.value(formats.last().font, 204)));
                 i += 3;
                 continue;

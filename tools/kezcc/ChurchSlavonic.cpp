@@ -1,6 +1,7 @@
 #include "ChurchSlavonic.h"
 #include "CodePages.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kezcc {
@@ -11,26 +12,25 @@ constexpr char32_t kTitlo = 0x0483;
 
 // Letters of units, tens and hundreds, 1 to 9.
 constexpr std::array<char32_t, 9> kUnits = {0x0430, 0x0432, 0x0433, 0x0434, 0x0454, 0x0455, 0x0437, 0x0438, 0x0473};
-constexpr std::array<char32_t, 9> kTens = {0x0456, 0x043A, 0x043B, 0x043C, 0x043D, 0x046F, 0x043E, 0x043F, 0x0447};
-constexpr std::array<char32_t, 9> kHundreds = {0x0440, 0x0441, 0x0442, 0x0475, 0x0444, 0x0445, 0x0471, 0x0461, 0x0446};
+// 70 and 800 as today's books print them: broad on (U+047B) and ot (U+047F), not о and ѡ.
+constexpr std::array<char32_t, 9> kTens = {0x0456, 0x043A, 0x043B, 0x043C, 0x043D, 0x046F, 0x047B, 0x043F, 0x0447};
+constexpr std::array<char32_t, 9> kHundreds = {0x0440, 0x0441, 0x0442, 0x0475, 0x0444, 0x0445, 0x0471, 0x047F, 0x0446};
 
-// 1..999 as letters, without marks; units come before і in 11..19.
-std::u32string groupLetters(int aValue)
+// 1..999 as letters, without marks, after aLetters; units come before і in 11..19.
+void groupLetters(int aValue, std::u32string& letters)
 {
-    std::u32string letters;
     const int hundreds = aValue / 100, tens = aValue / 10 % 10, units = aValue % 10;
     if (hundreds > 0)
         letters += kHundreds[hundreds - 1];
     if (tens == 1 && units > 0) {
         letters += kUnits[units - 1];
         letters += kTens[0];
-        return letters;
+        return;
     }
     if (tens > 0)
         letters += kTens[tens - 1];
     if (units > 0)
         letters += kUnits[units - 1];
-    return letters;
 }
 
 struct SignInfo {
@@ -39,10 +39,13 @@ struct SignInfo {
     std::u32string_view standIn;
 };
 
+// As the Menaion's chapter on the signs has them: three dots in a half-circle for the six stichera
+// (black) and the doxology (red), a cross alone for the polyeleos, a cross with a half-circle
+// where a vigil is served, a cross in a circle for a great feast.
 constexpr std::array<SignInfo, 5> kSigns = {{{U"six", 0x1F543, U"(\u00B7)"},
                                              {U"doxology", 0x1F543, U"(:)"},
-                                             {U"polyeleos", 0x1F541, U"(+"},
-                                             {U"vigil", 0x1F542, U"+"},
+                                             {U"polyeleos", 0x1F542, U"+"},
+                                             {U"vigil", 0x1F541, U"(+"},
                                              {U"great", 0x1F540, U"(+)"}}};
 
 int hexValue(char32_t aCharacter)
@@ -77,11 +80,13 @@ char32_t eroosMoved(char32_t aCharacter)
     case 0x046F: return 0x0453; // ѯ -> ѓ
     case 0x0471: return 0x0452; // ѱ -> ђ
     case 0x0461: return 0x045E; // ѡ -> ў
+    case 0x047F: return 0x0459; // ѿ -> љ
+    case 0x047B: return 0x040E; // ѻ -> Ў
     case kThousands: return 0x0402; // ҂ -> Ђ
     case kTitlo: return 0x0403;     // titlo -> Ѓ
     case 0x1F543: return 0x0409;    // semicircle with dots -> Љ
-    case 0x1F541: return 0x040A;    // cross over a half-circle -> Њ
-    case 0x1F542: return 0x0408;    // cross -> Ј
+    case 0x1F541: return 0x040A;    // cross with a half-circle (vigil) -> Њ
+    case 0x1F542: return 0x0408;    // cross (polyeleos) -> Ј
     case 0x1F540: return 0x0458;    // cross in a circle -> ј
     default: return roosPlace(aCharacter) != aCharacter ? roosPlace(aCharacter) : 0;
     }
@@ -92,11 +97,18 @@ char32_t eroosMoved(char32_t aCharacter)
 std::u32string numberLetters(int aValue)
 {
     std::u32string letters;
-    for (const char32_t letter : groupLetters(aValue / 1000)) {
-        letters += kThousands;
-        letters += letter;
-    }
-    letters += groupLetters(aValue % 1000);
+    numberLetters(aValue, letters);
+    return letters;
+}
+
+void numberLetters(int aValue, std::u32string& letters)
+{
+    letters.clear();
+    groupLetters(aValue / 1000, letters);
+    // A thousands sign before each letter of the thousands.
+    for (std::size_t i = 0; i < letters.size(); i += 2)
+        letters.insert(i, 1, kThousands);
+    groupLetters(aValue % 1000, letters);
     // The titlo goes over the last letter but one; thousands signs are not letters.
     std::size_t baseLetters = 0;
     for (const char32_t c : letters)
@@ -109,14 +121,14 @@ std::u32string numberLetters(int aValue)
             break;
         }
     }
-    return letters;
 }
 
 std::optional<int> numberOf(std::u32string_view aText)
 {
-    while (!aText.empty() && aText.front() == u' ')
+    const auto blank = [](char32_t aCharacter) { return aCharacter == u' ' || aCharacter == u'\t'; };
+    while (!aText.empty() && blank(aText.front()))
         aText.remove_prefix(1);
-    while (!aText.empty() && aText.back() == u' ')
+    while (!aText.empty() && blank(aText.back()))
         aText.remove_suffix(1);
     if (aText.empty() || aText.size() > 6)
         return std::nullopt;
@@ -149,10 +161,21 @@ bool signIsRed(TypikonSign aSign) { return aSign != TypikonSign::Six; }
 std::u32string decodeChurchSlavonicMarks(std::u32string_view aText)
 {
     std::u32string text;
-    text.reserve(aText.size());
+    decodeChurchSlavonicMarks(aText, text);
+    return text;
+}
+
+void decodeChurchSlavonicMarks(std::u32string_view aText, std::u32string& text)
+{
+    text.clear();
     for (std::size_t i = 0; i < aText.size(); ++i) {
-        if (aText[i] != u'\\' || i + 1 == aText.size()) {
-            text += aText[i];
+        // Up to the next backslash in one piece.
+        const std::size_t backslash = std::min(aText.find(u'\\', i), aText.size());
+        text.append(aText.data() + i, backslash - i);
+        i = backslash;
+        if (i + 1 >= aText.size()) {
+            if (i < aText.size())
+                text += aText[i];
             continue;
         }
         const char32_t next = aText[i + 1];
@@ -177,7 +200,6 @@ std::u32string decodeChurchSlavonicMarks(std::u32string_view aText)
         text += next;
         ++i;
     }
-    return text;
 }
 
 char32_t eroosPlace(char32_t aCharacter)
@@ -187,7 +209,5 @@ char32_t eroosPlace(char32_t aCharacter)
         return moved;
     return cp1251.byteOf(aCharacter) != 0 ? aCharacter : 0;
 }
-
-bool ordinaryFontShows(char32_t aCharacter) { return aCharacter >= 0x20 && aCharacter <= 0x04FF; }
 
 } // namespace kezcc

@@ -5,7 +5,7 @@
 #include <string_view>
 
 // Church Slavonic in the converter: its numbers written with letters, the Typikon signs, the
-// ASCII-safe way of writing its marks, and which characters the ordinary and the eROOS fonts have.
+// ASCII-safe way of writing its marks, and where the eROOS fonts draw them.
 namespace kezcc {
 
 inline constexpr int kLargestChurchSlavonicNumber = 999999;
@@ -14,8 +14,10 @@ inline constexpr int kLargestChurchSlavonicNumber = 999999;
 // thousands after a thousands sign U+0482, and a titlo U+0483 over the last letter but one (over
 // the only letter of a one-letter number). 1 <= aValue <= kLargestChurchSlavonicNumber.
 std::u32string numberLetters(int aValue);
+// The same into aLetters (replaced), whose room is kept from call to call.
+void numberLetters(int aValue, std::u32string& aLetters);
 
-// The number a mark-up argument names ("1234", blanks around allowed), if it is one in range.
+// The number a mark-up argument names ("1234", blanks and tabs around allowed), if it is one in range.
 std::optional<int> numberOf(std::u32string_view aText);
 
 // The feast signs of the Typikon, lowest to highest.
@@ -33,13 +35,12 @@ bool signIsRed(TypikonSign aSign);
 // "\=" pokrytie, "\)" psili, "\(" dasia, "\uXXXX" any character by its code; every other
 // backslash pair is left for the mark-up reader.
 std::u32string decodeChurchSlavonicMarks(std::u32string_view aText);
+// The same into aText (replaced), whose room is kept from call to call.
+void decodeChurchSlavonicMarks(std::u32string_view aSource, std::u32string& aText);
 
 // The byte place where the eROOS font draws a character (in code page 1251 terms, as the ROOS
 // fonts do), 0 when it has none: the letters of code page 1251 stay, the rest move to letters
 // Church Slavonic numbers do not use.
 char32_t eroosPlace(char32_t aCharacter);
-// Whether an ordinary font shows the character: Latin and Cyrillic up to U+04FF, the numbers'
-// thousands sign and titlo included.
-bool ordinaryFontShows(char32_t aCharacter);
 
 } // namespace kezcc

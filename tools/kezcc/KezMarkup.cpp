@@ -46,10 +46,19 @@ bool endsName(char32_t aCharacter)
 
 } // namespace
 
-KezMarkup::KezMarkup(const MarkupModes& aModes, RtfWriter& aWriter) : mModes(aModes), mWriter(aWriter) {}
+KezMarkup::KezMarkup(const MarkupModes& aModes, RtfWriter& aWriter, DigitFonts* aDigitFonts)
+    : mModes(aModes), mWriter(aWriter), mDigitFonts(aDigitFonts)
+{
+    if (!mDigitFonts) {
+        mOwnDigitFonts = std::make_unique<DigitFonts>(aModes.csDigits, std::u16string(), std::u16string(), nullptr);
+        mDigitFonts = mOwnDigitFonts.get();
+    }
+}
 
-KezMarkup::KezMarkup(const MarkupModes& aModes, RtfWriter& aWriter, std::optional<TextClass> aPlainClass, int aNesting)
-    : mModes(aModes), mWriter(aWriter), mPlainClass(aPlainClass), mNesting(aNesting)
+KezMarkup::KezMarkup(const MarkupModes& aModes, RtfWriter& aWriter, DigitFonts* aDigitFonts,
+                     std::optional<TextClass> aPlainClass, int aNesting, bool aInNote)
+    : mModes(aModes), mWriter(aWriter), mPlainClass(aPlainClass), mNesting(aNesting), mInNote(aInNote),
+      mDigitFonts(aDigitFonts)
 {
 }
 
@@ -87,6 +96,17 @@ void KezMarkup::feed(const char32_t* aText, std::size_t aSize)
                 errorFragment(mPending, true);
             }
             if (i == aSize || mState != State::Body)
+                continue;
+        }
+        // A function's name up to its end in one piece; what ends it goes through step().
+        if (mState == State::Name) {
+            const std::size_t start = i;
+            const std::size_t room = kLongestFunctionName + 1 - std::min(mPending.size(), kLongestFunctionName + 1);
+            const std::size_t limit = std::min(aSize, i + room);
+            while (i < limit && aText[i] != u'>' && !endsName(aText[i]))
+                ++i;
+            mPending.append(aText + start, i - start);
+            if (i == aSize)
                 continue;
         }
         // A character that ends a tentative construct is read again as text.
@@ -321,21 +341,24 @@ bool KezMarkup::renderOwnFunction()
         name != Name::Footnote && name != Name::MarginNote)
         return false;
     const bool note = name == Name::Footnote || name == Name::MarginNote;
-    if (mArguments.size() != 1 || mNesting >= kDeepestNesting || (note && mWriter.inNote())) {
+    // A note inside a note is an error whether either is a real note or kept in the text.
+    if (mArguments.size() != 1 || mNesting >= kDeepestNesting || (note && mInNote)) {
         errorFragment(mPending, true);
         return true;
     }
     const std::u32string_view argument(mPending.data() + mArguments[0].first,
                                        mArguments[0].second - mArguments[0].first);
     if (name == Name::ChurchSlavonic) {
-        renderArgument(decodeChurchSlavonicMarks(argument), TextClass::ChurchSlavonic);
+        decodeChurchSlavonicMarks(argument, mScratch);
+        renderArgument(mScratch, TextClass::ChurchSlavonic);
     } else if (name == Name::SpacedOut) {
         namespace SpaceOut = OptionValues::CSSpaceOutMode;
         Decoration spacing;
         spacing.italic = mModes.csSpaceOut == SpaceOut::Italic;
         spacing.underline = mModes.csSpaceOut == SpaceOut::Underline;
         mWriter.pushDecoration(spacing);
-        renderArgument(decodeChurchSlavonicMarks(argument),
+        decodeChurchSlavonicMarks(argument, mScratch);
+        renderArgument(mScratch,
                        mModes.csSpaceOut == SpaceOut::OwnFont ? TextClass::SpacedOut : TextClass::ChurchSlavonic);
         mWriter.popDecoration();
     } else if (name == Name::Number || name == Name::Sign) {
@@ -344,10 +367,12 @@ bool KezMarkup::renderOwnFunction()
         if ((!number && !sign) || mModes.csDigits == OptionValues::CSDigitMode::Forbidden) {
             errorFragment(mPending, true);
         } else if (number) {
-            renderDigits(numberLetters(*number), false, {});
+            numberLetters(*number, mScratch);
+            renderDigits(mScratch, mDigitFonts->numberFont(mScratch), false, {});
         } else {
             const char32_t character = signCharacter(*sign);
-            renderDigits(std::u32string_view(&character, 1), signIsRed(*sign), signStandIn(*sign));
+            renderDigits(std::u32string_view(&character, 1), mDigitFonts->signFont(character), signIsRed(*sign),
+                         signStandIn(*sign));
         }
     } else {
         const bool bottom = name == Name::Footnote;
@@ -369,34 +394,25 @@ bool KezMarkup::renderOwnFunction()
 
 void KezMarkup::renderArgument(std::u32string_view aText, std::optional<TextClass> aClass)
 {
-    KezMarkup inner(mModes, mWriter, aClass, mNesting + 1);
+    const std::u32string_view name(mPending.data() + 1, mNameEnd - 1);
+    const bool note = name == FunctionName::Footnote || name == FunctionName::MarginNote;
+    KezMarkup inner(mModes, mWriter, mDigitFonts, aClass, mNesting + 1, mInNote || note);
     inner.feed(aText.data(), aText.size());
     inner.finish();
     mErrors += inner.errors();
 }
 
-// Each character in the font the digit mode puts first among those that have it; a sign no font
-// of the mode has is written as its stand-in.
-void KezMarkup::renderDigits(std::u32string_view aText, bool aRed, std::u32string_view aStandIn)
+// A number or a sign in the font chosen for it, signs but the lowest in red.
+void KezMarkup::renderDigits(std::u32string_view aText, DigitFont aFont, bool aRed, std::u32string_view aStandIn)
 {
-    namespace Digits = OptionValues::CSDigitMode;
     constexpr std::int32_t kRed = 6;
     Decoration colour;
     colour.foreColorIndex = aRed ? kRed : 0;
     mWriter.pushDecoration(colour);
-    for (const char32_t c : aText) {
-        const bool ordinary = ordinaryFontShows(c) && mModes.csDigits != Digits::ERoosThenOrdinary;
-        // The modes from OrdinaryThenERoos on may use eROOS.
-        const bool eroos = eroosPlace(c) != 0 && mModes.csDigits >= Digits::OrdinaryThenERoos;
-        if (ordinary)
-            mWriter.fragment(TextClass::CsOther, &c, 1);
-        else if (eroos)
-            mWriter.fragment(TextClass::CsERoos, &c, 1);
-        else if (ordinaryFontShows(c))
-            mWriter.fragment(TextClass::CsOther, &c, 1);
-        else
-            mWriter.fragment(TextClass::CsOther, aStandIn);
-    }
+    if (aFont == DigitFont::ERoos)
+        mWriter.fragment(TextClass::CsERoos, aText);
+    else
+        mWriter.fragment(TextClass::CsOther, aFont == DigitFont::StandIn ? aStandIn : aText);
     mWriter.popDecoration();
 }
 
@@ -404,8 +420,12 @@ void KezMarkup::errorFragment(const std::u32string& aText, bool aCounted)
 {
     if (aCounted)
         ++mErrors;
-    if (mModes.errorMode == OptionValues::ErrorMode::InErrorFont)
-        mWriter.fragment(TextClass::Error, aText.data(), aText.size());
+    if (mModes.errorMode != OptionValues::ErrorMode::InErrorFont)
+        return;
+    // In the error font alone: not italic or highlighted like the spaced-out text or note around it.
+    mWriter.pushDecoration(Decoration{}, true);
+    mWriter.fragment(TextClass::Error, aText.data(), aText.size());
+    mWriter.popDecoration();
 }
 
 void KezMarkup::finish()

@@ -1,9 +1,11 @@
 #pragma once
+#include "DigitFonts.h"
 #include "RtfWriter.h"
 #include "protocol/OptionValues.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,7 +55,8 @@ inline constexpr std::size_t kLongestFunctionName = 64;
 
 class KezMarkup {
 public:
-    KezMarkup(const MarkupModes& aModes, RtfWriter& aWriter);
+    // aDigitFonts chooses the fonts of numbers and signs; without it none is installed.
+    KezMarkup(const MarkupModes& aModes, RtfWriter& aWriter, DigitFonts* aDigitFonts = nullptr);
 
     void feed(const char32_t* aText, std::size_t aSize);
     // The end of the text: whatever is still open is settled.
@@ -90,10 +93,11 @@ private:
     void plain(const std::u32string& aText) { plain(aText.data(), aText.size()); }
     bool renderOwnFunction();
     void renderArgument(std::u32string_view aText, std::optional<TextClass> aClass);
-    void renderDigits(std::u32string_view aText, bool aRed, std::u32string_view aStandIn);
+    void renderDigits(std::u32string_view aText, DigitFont aFont, bool aRed, std::u32string_view aStandIn);
 
     // An argument of one of the converter's functions, read as mark-up of its own.
-    KezMarkup(const MarkupModes& aModes, RtfWriter& aWriter, std::optional<TextClass> aPlainClass, int aNesting);
+    KezMarkup(const MarkupModes& aModes, RtfWriter& aWriter, DigitFonts* aDigitFonts,
+              std::optional<TextClass> aPlainClass, int aNesting, bool aInNote);
 
     MarkupModes mModes;
     RtfWriter& mWriter;
@@ -101,7 +105,11 @@ private:
     Kind mKind = Kind::SpecialComment;
     std::optional<TextClass> mPlainClass; // set: all text in this class's font (Church Slavonic)
     int mNesting = 0;
+    bool mInNote = false; // inside a note's argument, whatever the note became
+    std::unique_ptr<DigitFonts> mOwnDigitFonts;
+    DigitFonts* mDigitFonts = nullptr;
     std::u32string mPending; // the construct as written so far
+    std::u32string mScratch; // an argument decoded, a number's letters: its room kept
     std::size_t mNameEnd = 0; // a function's: the place of ">" in mPending
     std::vector<std::pair<std::size_t, std::size_t>> mArguments; // a function's, in mPending
     int mDepth = 0;

@@ -1,5 +1,6 @@
 #include "KezccConversion.h"
 #include "Descriptor.h"
+#include "DigitFonts.h"
 #include "FileNames.h"
 #include "OutputFile.h"
 #include "SourceDecoder.h"
@@ -182,7 +183,7 @@ std::optional<Outcome> checkSourceUnchanged(const Text& aPath, int aFile, const 
                    u"Исходный файл изменился, пока его читали; результат не записан: " + aPath);
 }
 
-Text noticesOf(std::int64_t aErrors, std::int64_t aUndecodable)
+Text noticesOf(std::int64_t aErrors, std::int64_t aUndecodable, const Text& aFontRemarks)
 {
     Text notices;
     if (aErrors > 0)
@@ -190,6 +191,8 @@ Text noticesOf(std::int64_t aErrors, std::int64_t aUndecodable)
     if (aUndecodable > 0)
         notices += (notices.empty() ? Text() : Text(u"; ")) +
                    u"Недопустимых байтов в исходном файле (заменены знаком \uFFFD): " + number(aUndecodable);
+    if (!aFontRemarks.empty())
+        notices += (notices.empty() ? Text() : Text(u"; ")) + aFontRemarks;
     return notices;
 }
 
@@ -265,7 +268,9 @@ Outcome convertFile(const Request& aRequest)
         return *problem;
     FileSink& sink = output.sink();
     const auto writer = std::make_unique<RtfWriter>(aRequest.fonts, aRequest.rusMode, aRequest.greekMode, sink);
-    KezMarkup markup(aRequest.markup, *writer);
+    DigitFonts digitFonts(aRequest.markup.csDigits, writtenFace(aRequest.fonts[FontIndex::ERoos].face),
+                          writtenFace(aRequest.fonts[FontIndex::CsOther].face), systemFonts);
+    KezMarkup markup(aRequest.markup, *writer, &digitFonts);
     SourceDecoder decoder(detection.encoding);
     const auto text = std::make_unique_for_overwrite<char32_t[]>(kChunk + 2);
     for (;;) {
@@ -288,7 +293,7 @@ Outcome convertFile(const Request& aRequest)
     }
     if (auto problem = output.commit())
         return *problem;
-    return Outcome{ResultCode::Converted, noticesOf(markup.errors(), decoder.undecodable())};
+    return Outcome{ResultCode::Converted, noticesOf(markup.errors(), decoder.undecodable(), digitFonts.remarks())};
 }
 
 Outcome convertRequest(std::string_view aRequest)

@@ -5,6 +5,7 @@
 #include "protocol/OptionValues.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -45,7 +46,7 @@ std::string escapeHeaderText(std::u16string_view aText)
         } else if (unit >= 0x20 && unit < 0x7F) {
             out += char(unit);
         } else if (unit >= 0xA0) {
-            out += "\\u" + number(std::int16_t(unit)) + '?';
+            out += "\\u" + number(std::int16_t(unit)) + "\\'3f";
         }
     }
     return out;
@@ -56,10 +57,7 @@ std::string header(const std::array<RtfFont, kFontCount>& aFonts)
     std::string rtf = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\uc1\n{\\fonttbl\n";
     for (int i = 0; i < kFontCount; ++i) {
         // ";" ends an entry of the font table, so it cannot be part of a face name.
-        std::u16string face = aFonts[i].face;
-        std::erase(face, u';');
-        if (std::all_of(face.begin(), face.end(), isSpace))
-            face = u"Times New Roman";
+        const std::u16string face = writtenFace(aFonts[i].face);
         rtf += "{\\f" + number(i) + "\\fnil\\fcharset" + number(aFonts[i].charset) + ' ' + escapeHeaderText(face) +
                ";}\n";
     }
@@ -67,16 +65,19 @@ std::string header(const std::array<RtfFont, kFontCount>& aFonts)
     for (const FontValues::COLORREF colour : kPalette)
         rtf += "\\red" + number(FontValues::RedOf(colour)) + "\\green" + number(FontValues::GreenOf(colour)) +
                "\\blue" + number(FontValues::BlueOf(colour)) + ';';
-    rtf += "}\n\\pard\n";
+    // A4 with a left margin wide enough for the margin notes' box: without a page set-up each
+    // reader takes its own paper and margins.
+    rtf += "}\n\\paperw11906\\paperh16838\\margl2835\\margr1134\\margt1134\\margb1134\n\\pard\n";
     return rtf;
 }
 
-// "\plain" and the font's settings: every run states its whole formatting.
+// A run is a group of its own stating its whole formatting: a "\plain" between runs made a
+// reader (AbiWord) drop the formatting of every run of a paragraph but the last.
 std::vector<char> runStart(int aFontIndex, const RtfFont& aFont, bool aHidden)
 {
     const std::int32_t halfPoints =
         aFont.size >= FontValues::kSmallestSize && aFont.size <= FontValues::kLargestSize ? aFont.size * 2 : kDefaultHalfPoints;
-    std::string start = "\\plain\\f" + number(aFontIndex) + "\\fs" + number(halfPoints);
+    std::string start = "{\\f" + number(aFontIndex) + "\\fs" + number(halfPoints);
     if (aFont.bold)
         start += "\\b";
     if (aFont.italic)
@@ -91,39 +92,45 @@ std::vector<char> runStart(int aFontIndex, const RtfFont& aFont, bool aHidden)
     return {start.begin(), start.end()};
 }
 
-// "\uN?" of every unit below 0x8000, eight bytes each (zero-padded), and its length. Made by the
-// compiler, not at each start of the converter.
+// "\uN\'3f" of every unit below 0x8000, sixteen bytes each (padded), and its length. Made by the
+// compiler, not at each start of the converter. The fallback character after it is written as
+// "\'3f": a literal "?" there made some readers drop the next character or the rest of the word.
 struct UnitEscapes {
-    std::array<std::array<char, 8>, 0x8000> text{};
+    std::array<std::array<char, 16>, 0x8000> text{};
     std::array<std::uint8_t, 0x8000> length{};
-    // Counts up in decimal from "\u0?": few enough steps for every compiler's constant evaluation.
+    // Counts up in decimal from "\u0\'3f": few enough steps for every compiler's constant evaluation.
     constexpr UnitEscapes()
     {
-        std::array<char, 8> escape{'\\', 'u', '0', '?'};
+        std::array<char, 16> escape{'\\', 'u', '0', '\\', '\'', '3', 'f'};
         std::size_t digits = 1;
         for (std::size_t unit = 0; unit < text.size(); ++unit) {
             text[unit] = escape;
-            length[unit] = std::uint8_t(3 + digits);
+            length[unit] = std::uint8_t(2 + digits + 4);
             std::size_t at = 2 + digits;
             while (at > 2 && escape[at - 1] == '9')
                 escape[--at] = '0';
             if (at > 2) {
                 ++escape[at - 1];
             } else {
+                // One digit more: "1" and zeros, the fallback moved along.
                 escape[2] = '1';
                 escape[2 + digits] = '0';
-                escape[2 + ++digits] = '?';
+                ++digits;
+                escape[2 + digits] = '\\';
+                escape[3 + digits] = '\'';
+                escape[4 + digits] = '3';
+                escape[5 + digits] = 'f';
             }
         }
     }
 };
 constexpr UnitEscapes kUnitEscapes;
 
-// \uN? for a BMP character, into a local pointer (no member is touched).
+// \uN\'3f for a BMP character, into a local pointer (no member is touched).
 inline char* writeUnit(char* aOut, std::int32_t aUnit)
 {
     if (aUnit < 0x8000) {
-        std::memcpy(aOut, kUnitEscapes.text[std::size_t(aUnit)].data(), 8);
+        std::memcpy(aOut, kUnitEscapes.text[std::size_t(aUnit)].data(), 16);
         return aOut + kUnitEscapes.length[std::size_t(aUnit)];
     }
     *aOut++ = '\\';
@@ -141,8 +148,8 @@ inline char* writeUnit(char* aOut, std::int32_t aUnit)
     } while (value > 0);
     while (count > 0)
         *aOut++ = digits[--count];
-    *aOut++ = '?';
-    return aOut;
+    std::memcpy(aOut, "\\'3f", 4);
+    return aOut + 4;
 }
 
 constexpr char kHex[] = "0123456789abcdef";
@@ -159,6 +166,14 @@ struct ByteEscapes {
 const ByteEscapes kByteEscapes;
 
 } // namespace
+
+std::u16string writtenFace(std::u16string aFace)
+{
+    std::erase(aFace, u';');
+    if (std::all_of(aFace.begin(), aFace.end(), isSpace))
+        aFace = u"Times New Roman";
+    return aFace;
+}
 
 RtfWriter::RtfWriter(const std::array<RtfFont, kFontCount>& aFonts, int aRusMode, int aGreekMode, ByteSink& aSink)
     : mSink(aSink), mBuffer(std::make_unique_for_overwrite<char[]>(kBufferSize + kHeadroom))
@@ -188,6 +203,13 @@ RtfWriter::RtfWriter(const std::array<RtfFont, kFontCount>& aFonts, int aRusMode
 
 void RtfWriter::append(const char* aBytes, std::size_t aSize)
 {
+    // A run start, a brace or a line end: one copy, the headroom holds it.
+    if (aSize <= kLargestPiece) {
+        makeRoom();
+        std::memcpy(mOut, aBytes, aSize);
+        mOut += aSize;
+        return;
+    }
     while (aSize > 0) {
         makeRoom();
         const std::size_t piece = std::min(aSize, kLargestPiece);
@@ -206,8 +228,22 @@ inline void RtfWriter::makeRoom()
     }
 }
 
+void RtfWriter::closeRun()
+{
+    if (mRunOpen) {
+        makeRoom();
+        *mOut++ = '}';
+        mRunOpen = false;
+    }
+    mHaveRun = false;
+}
+
 void RtfWriter::switchTo(TextClass aClass)
 {
+    makeRoom();
+    if (mRunOpen)
+        *mOut++ = '}';
+    mRunOpen = true;
     const std::vector<char>& start = mRunStart[int(aClass)];
     append(start.data(), start.size());
     mCurrent = aClass;
@@ -432,9 +468,9 @@ void RtfWriter::fragment(TextClass aClass, const char32_t* aText, std::size_t aS
     }
 }
 
-void RtfWriter::pushDecoration(const Decoration& aDecoration)
+void RtfWriter::pushDecoration(const Decoration& aDecoration, bool aAlone)
 {
-    Decoration combined = mDecorations.empty() ? Decoration{} : mDecorations.back();
+    Decoration combined = mDecorations.empty() || aAlone ? Decoration{} : mDecorations.back();
     combined.italic = combined.italic || aDecoration.italic;
     combined.underline = combined.underline || aDecoration.underline;
     if (isPaletteIndex(aDecoration.foreColorIndex))
@@ -457,14 +493,24 @@ void RtfWriter::decorationChanged()
     mDecorationControls.clear();
     if (!mDecorations.empty()) {
         const Decoration& top = mDecorations.back();
+        // Into the kept string: a push and a pop come with every number, sign and note.
+        const auto addNumber = [this](std::int32_t aValue) {
+            char digits[12];
+            const auto end = std::to_chars(digits, digits + sizeof digits, aValue).ptr;
+            mDecorationControls.append(digits, std::size_t(end - digits));
+        };
         if (top.italic)
             mDecorationControls += "\\i";
         if (top.underline)
             mDecorationControls += "\\ul";
-        if (top.foreColorIndex != 0)
-            mDecorationControls += "\\cf" + number(top.foreColorIndex);
-        if (top.backColorIndex != 0)
-            mDecorationControls += "\\highlight" + number(top.backColorIndex);
+        if (top.foreColorIndex != 0) {
+            mDecorationControls += "\\cf";
+            addNumber(top.foreColorIndex);
+        }
+        if (top.backColorIndex != 0) {
+            mDecorationControls += "\\highlight";
+            addNumber(top.backColorIndex);
+        }
         if (!mDecorationControls.empty())
             mDecorationControls += ' ';
     }
@@ -478,12 +524,13 @@ void RtfWriter::beginNote(NoteKind aKind)
     // line or fill, left of the text's margin, level with the top of the paragraph.
     static const std::string kFootnote = "{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn}";
     static const std::string kMarginFrame =
-        "{\\shp{\\*\\shpinst\\shpleft-1800\\shptop0\\shpright-100\\shpbottom300\\shpfhdr0\\shpbxmargin\\shpbxignore"
+        "{\\shp{\\*\\shpinst\\shpleft-2400\\shptop0\\shpright-170\\shpbottom300\\shpfhdr0\\shpbxmargin\\shpbxignore"
         "\\shpbypara\\shpbyignore\\shpwr3\\shpwrk0\\shpfblwtxt0\\shpz0"
         "{\\sp{\\sn shapeType}{\\sv 202}}{\\sp{\\sn fFitShapeToText}{\\sv 1}}{\\sp{\\sn posh}{\\sv 0}}"
         "{\\sp{\\sn posrelh}{\\sv 0}}{\\sp{\\sn posv}{\\sv 0}}{\\sp{\\sn posrelv}{\\sv 2}}{\\sp{\\sn fLine}{\\sv 0}}"
         "{\\sp{\\sn fFilled}{\\sv 0}}{\\shptxt\\pard\\plain ";
     const std::string& start = aKind == NoteKind::Footnote ? kFootnote : kMarginFrame;
+    closeRun();
     append(start.data(), start.size());
     mNoteKind = aKind;
     ++mNoteDepth;
@@ -496,10 +543,14 @@ void RtfWriter::endNote()
 {
     if (mNoteDepth == 0)
         return;
+    // The margin box's last paragraph ends inside its run, in the run's font.
+    if (mNoteKind == NoteKind::MarginFrame)
+        append("\\par", 4);
+    closeRun();
     if (mNoteKind == NoteKind::Footnote)
         append("}", 1);
     else
-        append("\\par}}}", 7);
+        append("}}}", 3);
     --mNoteDepth;
     // A footnote's number is on the line it was written in.
     mLineOpen = mLineOpenOutsideNote || mNoteKind == NoteKind::Footnote;
@@ -512,6 +563,7 @@ void RtfWriter::finish()
         endNote();
     if (mLineOpen)
         endLine();
+    closeRun();
     append("}\n", 2);
     mSink.write(mBuffer.get(), std::size_t(mOut - mBuffer.get()));
     mOut = mBuffer.get();

@@ -27,6 +27,10 @@ struct RtfFont {
 
 inline constexpr int kFontCount = 9;
 
+// The face name the font table gives a font: without ";" (it ends an entry), "Times New Roman"
+// for a name of nothing but blanks.
+std::u16string writtenFace(std::u16string aFace);
+
 // Positions in the font table (record order) of the fonts the converter sets text in.
 namespace FontIndex {
 inline constexpr int ChurchSlavonic = 0;
@@ -88,8 +92,8 @@ public:
     void fragment(TextClass aClass, const char32_t* aText, std::size_t aSize);
     void fragment(TextClass aClass, std::u32string_view aText) { fragment(aClass, aText.data(), aText.size()); }
 
-    // Decorations until the matching pop.
-    void pushDecoration(const Decoration& aDecoration);
+    // Decorations until the matching pop; aAlone drops the outer ones meanwhile.
+    void pushDecoration(const Decoration& aDecoration, bool aAlone = false);
     void popDecoration();
 
     // A note: what is written until endNote is its body; a footnote leaves its number in the
@@ -105,6 +109,7 @@ private:
     enum class Places : std::uint8_t { Own, Roos, ERoos }; // where the font draws a character
 
     void switchTo(TextClass aClass);
+    void closeRun();
     void put(char32_t aCharacter);
     void putUnicode(char32_t aCharacter);
     void putUnit(std::int32_t aUnit);
@@ -128,6 +133,7 @@ private:
     bool mLineOpenOutsideNote = false;
     bool mLineOpen = false;
     bool mHaveRun = false;
+    bool mRunOpen = false; // a run's group is open
     TextClass mCurrent = TextClass::Russian;
     Path mCurrentPath = Path::Unicode;
     const CodePageEncoder* mEncoder = nullptr;

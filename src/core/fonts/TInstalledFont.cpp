@@ -1,4 +1,5 @@
 #include "core/fonts/TInstalledFont.h"
+#include "protocol/FontClassRules.h"
 
 namespace {
 
@@ -12,13 +13,11 @@ bool TInstalledFont::IsAppropriateFor(qint32 aFontClass) const
     case fcAny:
         return true;
     case fcUcs:
-        return Face.toLower().contains(u"ucs");
+        return FontClassRules::IsUcsFace(Face.toStdU16String());
     case fcERoos:
-        return Face.toLower().contains(u"eroos");
-    case fcRoos: {
-        const QString name = Face.toLower();
-        return name.contains(u"roos") && !name.contains(u"eroos");
-    }
+        return FontClassRules::IsERoosFace(Face.toStdU16String());
+    case fcRoos:
+        return FontClassRules::IsRoosFace(Face.toStdU16String());
     case fcCyrillicCodePage:
         return hasBits(CpCover0, 1u << 2);
     case fcCyrillicUnicode:
