@@ -3,6 +3,7 @@
 #include "core/errors/mErrorHandling.h"
 #include "gui/forms/EditorColors.h"
 #include "gui/forms/FormSetup.h"
+#include "gui/forms/KeyboardConventions.h"
 #include "gui/colors/ColorRefColor.h"
 #include "gui/colors/LuColorSelectorFrm.h"
 #include "gui/forms/miGraph.h"
@@ -64,6 +65,7 @@ LuColorSelector::LuColorSelector(QWidget* aParent)
 
     theText = named(new QLineEdit(this), "theText");
     theText->setReadOnly(true);
+    KeyboardConventions::NoSelectionOnTab(theText);
     theText->setFont(SampleFont());
     placeTwips(theText, 0, 0, 1515, 315);
 

@@ -3,6 +3,7 @@
 #include "core/errors/mErrorHandling.h"
 #include "gui/forms/EditorColors.h"
 #include "gui/forms/FormSetup.h"
+#include "gui/forms/KeyboardConventions.h"
 #include "gui/colors/ColorRefColor.h"
 #include "gui/forms/miGraph.h"
 #include "core/fonts/DecodeCharRefs.h"
@@ -47,6 +48,7 @@ LuFontSelector::LuFontSelector(QWidget* aParent)
 
     theText = named(new QLineEdit(this), "theText");
     theText->setReadOnly(true);
+    KeyboardConventions::NoSelectionOnTab(theText);
     placeTwips(theText, 0, 0, 2400, 315);
 
     setTabOrder(theSelect, theText);

@@ -7,6 +7,7 @@
 #include "core/errors/mErrorHandling.h"
 #include "core/options/TLuKezOptions.h"
 #include "gui/forms/FormSetup.h"
+#include "gui/forms/KeyboardConventions.h"
 #include "gui/forms/ResourceIcon.h"
 #include "gui/forms/miGraph.h"
 #include "gui/options/KezOptionsFrm.h"
@@ -163,28 +164,21 @@ void BrowserForm::CreateControls()
     theAddSrcFile->setFocus();
 }
 
-void BrowserForm::KeepTabOnChosenDestination()
-{
-    // Tab enters a group of option buttons at the chosen one; the arrows move within it.
-    theDestDirSame->setFocusPolicy(theDestDirSame->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
-    theDestDirFixed->setFocusPolicy(theDestDirFixed->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
-}
-
 void BrowserForm::ConnectEvents()
 {
     // Setting a value from code raises these just as a click does; the update lock defers the
     // refreshes they ask for.
     connect(theDestDirSame, &QRadioButton::toggled, this, [this](bool on) {
-        KeepTabOnChosenDestination();
         if (on)
             theDestDirSame_Click();
     });
     connect(theDestDirFixed, &QRadioButton::toggled, this, [this](bool on) {
-        KeepTabOnChosenDestination();
         if (on)
             theDestDirFixed_Click();
     });
-    KeepTabOnChosenDestination();
+    // Tab enters a group of option buttons at the chosen one; the arrows move within it.
+    KeyboardConventions::TickedRadioIsTheTabStop(this);
+    KeyboardConventions::EnterPressesFocusedButtons(this);
     connect(theSrcOnlyKez, &QCheckBox::toggled, this, &BrowserForm::theSrcOnlyKez_Click);
     connect(theSrcList, &QListWidget::itemSelectionChanged, this, &BrowserForm::theSrcList_Click);
     connect(theConvertImmediately, &QCheckBox::toggled, this, &BrowserForm::theConvertImmediately_Click);

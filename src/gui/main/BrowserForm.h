@@ -136,7 +136,6 @@ private:
     SourceList::View SrcListView();
     void ShowSrcListLines(const QStringList& aLines, bool aHelp);
     void PaintDestDirBackground(bool aEnabled);
-    void KeepTabOnChosenDestination();
     bool ConfirmEndConverter(const QString& aFile);
     void ShowPendingLog();
 

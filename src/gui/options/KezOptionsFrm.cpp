@@ -3,6 +3,7 @@
 #include "core/options/OptionsTable.h"
 #include "core/options/TLuKezOptions.h"
 #include "gui/forms/FormSetup.h"
+#include "gui/forms/KeyboardConventions.h"
 #include "gui/colors/LuColorSelector.h"
 #include "gui/forms/miGraph.h"
 #include "gui/fonts/DrawableFaces.h"
@@ -148,6 +149,7 @@ KezOptionsFrm::KezOptionsFrm(QWidget* parent)
                  kClientHeightTwips);
     CreateControls();
     ConnectEvents();
+    KeyboardConventions::TickedRadioIsTheTabStop(this);
     CentreFrameOn(this, [this] { return screen()->availableGeometry(); });
 }
 

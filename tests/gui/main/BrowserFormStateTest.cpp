@@ -144,6 +144,17 @@ TEST_F(BrowserFormKeyboard, TabEntersTheDestinationButtonsAtTheChosenOne)
     }
 }
 
+TEST_F(BrowserFormKeyboard, EnterPressesTheFocusedButtonAsSpaceDoes)
+{
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        form->AddSrcFile("/k/a.kez");
+        list()->setCurrentRow(0);
+        child<QWidget>("theDeleteSrcFile")->setFocus(Qt::TabFocusReason);
+        press(key);
+        QTRY_VERIFY_WITH_TIMEOUT(lines().isEmpty(), 2000);
+    }
+}
+
 // The Delete key on the list does what "Удалить" does, and nothing when the button could not be pressed.
 TEST_F(BrowserFormKeyboard, DeleteKeyRemovesTheSelectedLinesLikeTheButton)
 {

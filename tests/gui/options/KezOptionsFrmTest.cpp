@@ -361,6 +361,50 @@ TEST_F(KezOptionsFrmTest, EnterPressesTheFocusedButtonAndOkOnlyFromElsewhere)
     EXPECT_TRUE(reports.isEmpty()) << reports.join(QLatin1Char('\n')).toStdString();
 }
 
+// Tab stops on the ticked one of "Конвертировать" and "Загрузить как простой текст", either way;
+// coming by Tab to a read-only field (a font's or a colour's) leaves what it shows unselected.
+TEST_F(KezOptionsFrmTest, TabStopsOnTheTickedChoiceAndLeavesReadOnlyFieldsUnselected)
+{
+    QString afterTab, afterBacktab;
+    bool colourSelected = true;
+    execute([&] {
+        QApplication::setActiveWindow(&dialog);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        child<QRadioButton>("theLoadUnconverted")->setChecked(true);
+        // The stops just outside the group, either way.
+        const auto outside = [](QWidget* aFrom, bool aForward) {
+            QWidget* w = aFrom;
+            do
+                w = aForward ? w->nextInFocusChain() : w->previousInFocusChain();
+            while (w != aFrom && (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisible() || !w->isEnabled() ||
+                                  qobject_cast<QRadioButton*>(w)));
+            return w;
+        };
+        outside(child<QRadioButton>("theConvertToViewable"), false)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        afterTab = QApplication::focusWidget()->objectName();
+        outside(child<QRadioButton>("theLoadUnconverted"), true)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        afterBacktab = QApplication::focusWidget()->objectName();
+
+        child<QRadioButton>("theConvertToViewable")->setChecked(true);
+        QTest::mouseClick(child<QPushButton>("theTSSlav"), Qt::LeftButton);
+        QLineEdit* field = nullptr;
+        for (QLineEdit* candidate : child<QFrame>("theTabSlav")->findChildren<QLineEdit*>("theText"))
+            if (!field && candidate->isEnabled() && candidate->isReadOnly())
+                field = candidate;
+        EXPECT_TRUE(field);
+        if (field) {
+            field->setFocus(Qt::TabFocusReason);
+            colourSelected = QApplication::focusWidget() != field || field->hasSelectedText();
+        }
+        child<QPushButton>("theCancel")->click();
+    });
+    EXPECT_EQ(afterTab, QStringLiteral("theLoadUnconverted"));
+    EXPECT_EQ(afterBacktab, QStringLiteral("theLoadUnconverted"));
+    EXPECT_FALSE(colourSelected);
+}
+
 // The lowest row of the text's ink in aWidget, in aPage's coordinates: the widget drawn with
 // aText and without it, the difference being the text. -1 when nothing differs.
 int InkBottom(QWidget* aPage, QWidget* aWidget, const std::function<void(const QString&)>& aSetText)
