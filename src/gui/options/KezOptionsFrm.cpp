@@ -21,6 +21,10 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include <algorithm>
+#include <iterator>
+#include <stdexcept>
+
 using miGraph::placeTwips;
 using mErrorHandling::TopLevel;
 
@@ -74,15 +78,6 @@ QLabel* rowLabel(QWidget* aParent, const QString& aText, int aLeft, int aTop, in
     return label;
 }
 
-// The list of an option's choices, as the options table words them.
-QComboBox* modeList(QWidget* aParent, const char* aName, qint32 TLuKezOptions::*aOption)
-{
-    auto* list = named(new QComboBox(aParent), aName);
-    list->setEditable(false);
-    list->addItems(OptionsTable::Of(aOption).Items);
-    return list;
-}
-
 QGroupBox* groupFrame(QWidget* aParent, const QString& aCaption, int aLeft, int aTop, int aWidth, int aHeight)
 {
     auto* frame = new QGroupBox(aCaption, aParent);
@@ -107,26 +102,17 @@ LuColorSelector* footnoteColour(QWidget* aParent, const char* aName)
     return selector;
 }
 
-// The options a list's chosen index stands for, with the list's value procedures.
-struct ListValue {
+// The property pair of each choice, named by the options table's row for the error trail.
+struct ListProperty {
     qint32 TLuKezOptions::*Option;
-    qint32 (KezOptionsFrm::*Get)();
-    void (KezOptionsFrm::*Let)(qint32);
+    const char* GetProcedure;
+    const char* LetProcedure;
 };
-constexpr ListValue kListValues[] = {
-    {&TLuKezOptions::SourceEncoding, &KezOptionsFrm::IntSourceEncoding, &KezOptionsFrm::SetIntSourceEncoding},
-    {&TLuKezOptions::CSDigitMode, &KezOptionsFrm::IntCSDigitMode, &KezOptionsFrm::SetIntCSDigitMode},
-    {&TLuKezOptions::CSSpaceOutMode, &KezOptionsFrm::IntCSSpacedOutMode, &KezOptionsFrm::SetIntCSSpacedOutMode},
-    {&TLuKezOptions::RusMode, &KezOptionsFrm::IntRusMode, &KezOptionsFrm::SetIntRusMode},
-    {&TLuKezOptions::GreekMode, &KezOptionsFrm::IntGreekMode, &KezOptionsFrm::SetIntGreekMode},
-    {&TLuKezOptions::FtnBottomImpl, &KezOptionsFrm::IntFtnBottMode, &KezOptionsFrm::SetIntFtnBottMode},
-    {&TLuKezOptions::FtnMarginImpl, &KezOptionsFrm::IntFtnMargMode, &KezOptionsFrm::SetIntFtnMargMode},
-    {&TLuKezOptions::NSModeSpecComm, &KezOptionsFrm::IntNsSpecCommMode, &KezOptionsFrm::SetIntNsSpecCommMode},
-    {&TLuKezOptions::NSModeCommands, &KezOptionsFrm::IntNsCommandsMode, &KezOptionsFrm::SetIntNsCommandsMode},
-    {&TLuKezOptions::NSModeFunction, &KezOptionsFrm::IntNsFunctionsMode, &KezOptionsFrm::SetIntNsFunctionsMode},
-    {&TLuKezOptions::NSModeVariants, &KezOptionsFrm::IntNsVariantsMode, &KezOptionsFrm::SetIntNsVariantsMode},
-    {&TLuKezOptions::ErrorMode, &KezOptionsFrm::IntErrMode, &KezOptionsFrm::SetIntErrMode},
-};
+#define KEZ_OPTIONS_LIST_PROPERTY(aMember, aStored, aDefault, aProperty, ...)                                   \
+    {&TLuKezOptions::aMember, "Get-" #aProperty, "Let-" #aProperty},
+const ListProperty kListProperties[] = {
+    KEZ_OPTIONS_TABLE(KEZ_OPTIONS_SKIP, KEZ_OPTIONS_LIST_PROPERTY, KEZ_OPTIONS_SKIP, KEZ_OPTIONS_SKIP)};
+#undef KEZ_OPTIONS_LIST_PROPERTY
 
 // Holds the update lock for one scope.
 class UpdateLock {
@@ -147,6 +133,11 @@ KezOptionsFrm::KezOptionsFrm(QWidget* parent)
     SetUpAppForm(this, QStringLiteral("KezOptionsFrm"), QStringLiteral("Опции конвертации"), kClientWidthTwips,
                  kClientHeightTwips);
     CreateControls();
+    // A choice of the options table without its list is a dialog that cannot show it.
+    for (const OptionsTable::NumberOption& row : OptionsTable::NumberOptions()) {
+        if (!row.Items.isEmpty())
+            Bound(row.Member);
+    }
     ConnectEvents();
     CentreFrameOn(this, [this] { return screen()->availableGeometry(); });
 }
@@ -181,7 +172,7 @@ void KezOptionsFrm::CreateControls()
     pipeGroup->addButton(theLoadUnconverted);
     theConvertToViewable->setChecked(true);
     rowLabel(page, QStringLiteral("Исходная кодировка:"), 240, 1800, 2220, RowControl::List);
-    theSourceEncoding = modeList(page, "theSourceEncoding", &TLuKezOptions::SourceEncoding);
+    theSourceEncoding = MakeModeList(page, "theSourceEncoding", &TLuKezOptions::SourceEncoding);
     placeTwips(theSourceEncoding, 2520, 1800, 3075, kRowHeight);
     theDontShowAgain = named(
         new QCheckBox(QStringLiteral("Больше не показывать эту форму при открытии каждого файла"), page),
@@ -197,7 +188,7 @@ void KezOptionsFrm::CreateControls()
     theCsUcs8Text->SetStateBack(2);
     placeTwips(theCsUcs8Text, 3120, 360, 4575, kRowHeight);
     frame = groupFrame(page, QStringLiteral("Цифры, знаки Типикона и пр."), 240, 840, 7455, 1695);
-    theCsDigitMode = modeList(frame, "theCsDigitMode", &TLuKezOptions::CSDigitMode);
+    theCsDigitMode = MakeModeList(frame, "theCsDigitMode", &TLuKezOptions::CSDigitMode);
     placeTwips(theCsDigitMode, 240, 300, 6975, kRowHeight);
     rowLabel(frame, QStringLiteral("Шрифт eROOS:"), 240, 780, 2580);
     theCsERoosText = fontSelector(frame, "theCsERoosText", fcERoos, QStringLiteral("12345 #@$%^M"));
@@ -206,7 +197,7 @@ void KezOptionsFrm::CreateControls()
     theCsOtherText = fontSelector(frame, "theCsOtherText", fcAny, QStringLiteral("Образец 12345"));
     placeTwips(theCsOtherText, 2880, 1200, 4335, kRowHeight);
     frame = groupFrame(page, QStringLiteral("Разрядка"), 240, 2700, 7455, 1395);
-    theCsSpacedOutMode = modeList(frame, "theCsSpacedOutMode", &TLuKezOptions::CSSpaceOutMode);
+    theCsSpacedOutMode = MakeModeList(frame, "theCsSpacedOutMode", &TLuKezOptions::CSSpaceOutMode);
     placeTwips(theCsSpacedOutMode, 240, 300, 6975, kRowHeight);
     rowLabel(frame, QStringLiteral("Шрифт для разрядки:"), 240, 840, 2580);
     theCsSpacedOutText = fontSelector(frame, "theCsSpacedOutText", fcUcs, kSlavonicSample);
@@ -219,13 +210,13 @@ void KezOptionsFrm::CreateControls()
         placeTwips(aSelector, 3120, 960, 4575, kRowHeight);
     };
     page = mPageFrame[2];
-    theRuMode = modeList(page, "theRuMode", &TLuKezOptions::RusMode);
+    theRuMode = MakeModeList(page, "theRuMode", &TLuKezOptions::RusMode);
     // Class and sample follow the Russian mode (RefreshControls).
     theRuText = named(new LuFontSelector(page), "theRuText");
     listAndFont(page, theRuMode, theRuText);
 
     page = mPageFrame[3];
-    theGrMode = modeList(page, "theGrMode", &TLuKezOptions::GreekMode);
+    theGrMode = MakeModeList(page, "theGrMode", &TLuKezOptions::GreekMode);
     theGrText = fontSelector(page, "theGrText", fcGreekExtended, OptionsRefreshRules::kGreekUnicodeSample);
     listAndFont(page, theGrMode, theGrText);
 
@@ -237,12 +228,12 @@ void KezOptionsFrm::CreateControls()
     // Page 5: footnotes.
     page = mPageFrame[5];
     frame = groupFrame(page, QStringLiteral("Сноски внизу страницы"), 240, 300, 7455, 1455);
-    theBotFtnMode = modeList(frame, "theBotFtnMode", &TLuKezOptions::FtnBottomImpl);
+    theBotFtnMode = MakeModeList(frame, "theBotFtnMode", &TLuKezOptions::FtnBottomImpl);
     placeTwips(theBotFtnMode, 240, 300, 6975, kRowHeight);
     theBotFtnColor = footnoteColour(frame, "theBotFtnColor");
     placeTwips(theBotFtnColor, 240, 840, 4035, kRowHeight);
     frame = groupFrame(page, QStringLiteral("Сноски на полях"), 240, 1920, 7455, 1455);
-    theFldFtnMode = modeList(frame, "theFldFtnMode", &TLuKezOptions::FtnMarginImpl);
+    theFldFtnMode = MakeModeList(frame, "theFldFtnMode", &TLuKezOptions::FtnMarginImpl);
     placeTwips(theFldFtnMode, 240, 300, 6975, kRowHeight);
     theFldFtnColor = footnoteColour(frame, "theFldFtnColor");
     placeTwips(theFldFtnColor, 240, 840, 4035, kRowHeight);
@@ -267,12 +258,12 @@ void KezOptionsFrm::CreateControls()
     for (const auto& row : specialRows) {
         QLabel* label = rowLabel(page, QString::fromUtf8(row.Label), 360, row.Top, 2700, RowControl::List);
         label->setTextFormat(Qt::PlainText);
-        *row.Control = modeList(page, row.List, row.Option);
+        *row.Control = MakeModeList(page, row.List, row.Option);
         placeTwips(*row.Control, 3120, row.Top, 4575, kRowHeight);
     }
 
     page = mPageFrame[7];
-    theErrMode = modeList(page, "theErrMode", &TLuKezOptions::ErrorMode);
+    theErrMode = MakeModeList(page, "theErrMode", &TLuKezOptions::ErrorMode);
     theErrText = fontSelector(page, "theErrText", fcCyrillicCodePage, QStringLiteral("Образец"));
     listAndFont(page, theErrMode, theErrText);
 
@@ -353,8 +344,8 @@ void KezOptionsFrm::DistributeValues(TLuKezOptions& aOptions)
         LockUpdate();
         SetIntIsDirectPipe(aOptions.IsDirectPipe);
         SetIntDontShowAgain(aOptions.DontShowOptions);
-        for (const ListValue& list : kListValues)
-            (this->*list.Let)(aOptions.*list.Option);
+        for (const BoundList& list : mLists)
+            LetListValue(list, aOptions.*list.Option);
         for (const auto& [selector, font] : FontRows(aOptions))
             selector->SetTheFont(*font);
         theBotFtnColor->SetBackIndex(aOptions.FtnBottomBack);
@@ -370,8 +361,8 @@ void KezOptionsFrm::AssembleValues(TLuKezOptions& aOptions)
     TopLevel(kModule, "AssembleValues", [&] {
         aOptions.IsDirectPipe = IntIsDirectPipe();
         aOptions.DontShowOptions = IntDontShowAgain();
-        for (const ListValue& list : kListValues)
-            aOptions.*list.Option = (this->*list.Get)();
+        for (const BoundList& list : mLists)
+            aOptions.*list.Option = GetListValue(list);
         for (const auto& [selector, font] : FontRows(aOptions))
             font->AssignFrom(selector->TheFont());
         aOptions.FtnBottomBack = theBotFtnColor->BackIndex();
@@ -476,22 +467,50 @@ void KezOptionsFrm::SetIntDontShowAgain(bool aValue)
     });
 }
 
-qint32 KezOptionsFrm::GetListValue(QComboBox* aList, const char* aProcedure)
+QComboBox* KezOptionsFrm::MakeModeList(QWidget* aParent, const char* aName, qint32 TLuKezOptions::*aOption)
 {
-    return TopLevel(kModule, aProcedure, [&] { return static_cast<qint32>(aList->currentIndex()); });
+    const ListProperty* property = std::find_if(std::begin(kListProperties), std::end(kListProperties),
+                                                [&](const ListProperty& p) { return p.Option == aOption; });
+    if (property == std::end(kListProperties))
+        throw std::logic_error("a list for an option that is no choice of the options table");
+    auto* list = named(new QComboBox(aParent), aName);
+    list->setEditable(false);
+    list->addItems(OptionsTable::Of(aOption).Items);
+    mLists.push_back({aOption, list, property->GetProcedure, property->LetProcedure});
+    return list;
 }
 
-void KezOptionsFrm::LetListValue(QComboBox* aList, const char* aProcedure, qint32 aValue)
+const KezOptionsFrm::BoundList& KezOptionsFrm::Bound(qint32 TLuKezOptions::*aOption) const
 {
-    TopLevel(kModule, aProcedure, [&] {
+    for (const BoundList& list : mLists) {
+        if (list.Option == aOption)
+            return list;
+    }
+    throw std::logic_error("a choice of the options table without its list in the dialog");
+}
+
+#define KEZ_OPTIONS_LIST_PROPERTY(aMember, aStored, aDefault, aProperty, ...)                                   \
+    qint32 KezOptionsFrm::aProperty() { return GetListValue(Bound(&TLuKezOptions::aMember)); }                  \
+    void KezOptionsFrm::Set##aProperty(qint32 aValue) { LetListValue(Bound(&TLuKezOptions::aMember), aValue); }
+KEZ_OPTIONS_TABLE(KEZ_OPTIONS_SKIP, KEZ_OPTIONS_LIST_PROPERTY, KEZ_OPTIONS_SKIP, KEZ_OPTIONS_SKIP)
+#undef KEZ_OPTIONS_LIST_PROPERTY
+
+qint32 KezOptionsFrm::GetListValue(const BoundList& aList)
+{
+    return TopLevel(kModule, aList.GetProcedure, [&] { return static_cast<qint32>(aList.List->currentIndex()); });
+}
+
+void KezOptionsFrm::LetListValue(const BoundList& aList, qint32 aValue)
+{
+    TopLevel(kModule, aList.LetProcedure, [&] {
         // A list index is a 16-bit number; one that names no item is refused, not turned into
         // "nothing chosen".
         if (aValue < -32768 || aValue > 32767)
             mErrorHandling::RaiseError(KezErrorNumber::Overflow, QStringLiteral("Переполнение"));
-        if (aValue < -1 || aValue >= aList->count())
+        if (aValue < -1 || aValue >= aList.List->count())
             mErrorHandling::RaiseError(kInvalidPropertyValue, QStringLiteral("Недопустимое значение свойства"));
         UpdateLock lock(*this);
-        aList->setCurrentIndex(aValue);
+        aList.List->setCurrentIndex(aValue);
     });
 }
 
