@@ -133,11 +133,7 @@ KezOptionsFrm::KezOptionsFrm(QWidget* parent)
     SetUpAppForm(this, QStringLiteral("KezOptionsFrm"), QStringLiteral("Опции конвертации"), kClientWidthTwips,
                  kClientHeightTwips);
     CreateControls();
-    // A choice of the options table without its list is a dialog that cannot show it.
-    for (const OptionsTable::NumberOption& row : OptionsTable::NumberOptions()) {
-        if (!row.Items.isEmpty())
-            Bound(row.Member);
-    }
+    CheckBindings();
     ConnectEvents();
     CentreFrameOn(this, [this] { return screen()->availableGeometry(); });
 }
@@ -182,7 +178,7 @@ void KezOptionsFrm::CreateControls()
     // Page 1: Church Slavonic.
     page = mPageFrame[1];
     rowLabel(page, QStringLiteral("Основной текст:"), 240, 360, 2820);
-    theCsUcs8Text = fontSelector(page, "theCsUcs8Text", fcUcs, kSlavonicSample);
+    theCsUcs8Text = BindFont(fontSelector(page, "theCsUcs8Text", fcUcs, kSlavonicSample), &TLuKezOptions::Ucs8Text);
     theCsUcs8Text->SetStateItalic(1);
     theCsUcs8Text->SetStateFore(2);
     theCsUcs8Text->SetStateBack(2);
@@ -191,16 +187,19 @@ void KezOptionsFrm::CreateControls()
     theCsDigitMode = MakeModeList(frame, "theCsDigitMode", &TLuKezOptions::CSDigitMode);
     placeTwips(theCsDigitMode, 240, 300, 6975, kRowHeight);
     rowLabel(frame, QStringLiteral("Шрифт eROOS:"), 240, 780, 2580);
-    theCsERoosText = fontSelector(frame, "theCsERoosText", fcERoos, QStringLiteral("12345 #@$%^M"));
+    theCsERoosText = BindFont(fontSelector(frame, "theCsERoosText", fcERoos, QStringLiteral("12345 #@$%^M")),
+                              &TLuKezOptions::CSERoosText);
     placeTwips(theCsERoosText, 2880, 780, 4335, kRowHeight);
     rowLabel(frame, QStringLiteral("Обычный шрифт:"), 240, 1200, 2580);
-    theCsOtherText = fontSelector(frame, "theCsOtherText", fcAny, QStringLiteral("Образец 12345"));
+    theCsOtherText = BindFont(fontSelector(frame, "theCsOtherText", fcAny, QStringLiteral("Образец 12345")),
+                              &TLuKezOptions::CSOtherText);
     placeTwips(theCsOtherText, 2880, 1200, 4335, kRowHeight);
     frame = groupFrame(page, QStringLiteral("Разрядка"), 240, 2700, 7455, 1395);
     theCsSpacedOutMode = MakeModeList(frame, "theCsSpacedOutMode", &TLuKezOptions::CSSpaceOutMode);
     placeTwips(theCsSpacedOutMode, 240, 300, 6975, kRowHeight);
     rowLabel(frame, QStringLiteral("Шрифт для разрядки:"), 240, 840, 2580);
-    theCsSpacedOutText = fontSelector(frame, "theCsSpacedOutText", fcUcs, kSlavonicSample);
+    theCsSpacedOutText =
+        BindFont(fontSelector(frame, "theCsSpacedOutText", fcUcs, kSlavonicSample), &TLuKezOptions::CSSpaceOutText);
     placeTwips(theCsSpacedOutText, 2880, 840, 4335, kRowHeight);
 
     // Pages 2, 3 and 7: a mode list across the page and the font row below it.
@@ -212,17 +211,18 @@ void KezOptionsFrm::CreateControls()
     page = mPageFrame[2];
     theRuMode = MakeModeList(page, "theRuMode", &TLuKezOptions::RusMode);
     // Class and sample follow the Russian mode (RefreshControls).
-    theRuText = named(new LuFontSelector(page), "theRuText");
+    theRuText = BindFont(named(new LuFontSelector(page), "theRuText"), &TLuKezOptions::RussText);
     listAndFont(page, theRuMode, theRuText);
 
     page = mPageFrame[3];
     theGrMode = MakeModeList(page, "theGrMode", &TLuKezOptions::GreekMode);
-    theGrText = fontSelector(page, "theGrText", fcGreekExtended, OptionsRefreshRules::kGreekUnicodeSample);
+    theGrText = BindFont(fontSelector(page, "theGrText", fcGreekExtended, OptionsRefreshRules::kGreekUnicodeSample),
+                         &TLuKezOptions::GreekText);
     listAndFont(page, theGrMode, theGrText);
 
     page = mPageFrame[4];
     rowLabel(page, QStringLiteral("Шрифт:"), 420, 420, 2640);
-    theLtText = fontSelector(page, "theLtText", fcLatin, QStringLiteral("Example"));
+    theLtText = BindFont(fontSelector(page, "theLtText", fcLatin, QStringLiteral("Example")), &TLuKezOptions::LatinText);
     placeTwips(theLtText, 3120, 420, 4575, kRowHeight);
 
     // Page 5: footnotes.
@@ -230,18 +230,19 @@ void KezOptionsFrm::CreateControls()
     frame = groupFrame(page, QStringLiteral("Сноски внизу страницы"), 240, 300, 7455, 1455);
     theBotFtnMode = MakeModeList(frame, "theBotFtnMode", &TLuKezOptions::FtnBottomImpl);
     placeTwips(theBotFtnMode, 240, 300, 6975, kRowHeight);
-    theBotFtnColor = footnoteColour(frame, "theBotFtnColor");
+    theBotFtnColor = BindColour(footnoteColour(frame, "theBotFtnColor"), &TLuKezOptions::FtnBottomBack);
     placeTwips(theBotFtnColor, 240, 840, 4035, kRowHeight);
     frame = groupFrame(page, QStringLiteral("Сноски на полях"), 240, 1920, 7455, 1455);
     theFldFtnMode = MakeModeList(frame, "theFldFtnMode", &TLuKezOptions::FtnMarginImpl);
     placeTwips(theFldFtnMode, 240, 300, 6975, kRowHeight);
-    theFldFtnColor = footnoteColour(frame, "theFldFtnColor");
+    theFldFtnColor = BindColour(footnoteColour(frame, "theFldFtnColor"), &TLuKezOptions::FtnMarginBack);
     placeTwips(theFldFtnColor, 240, 840, 4035, kRowHeight);
 
     // Page 6: special comments. A label shows a literal "&", so its text carries one "&" and no mnemonic.
     page = mPageFrame[6];
     rowLabel(page, QStringLiteral("Шрифт:"), 360, 360, 2700);
-    theNsText = fontSelector(page, "theNsText", fcCyrillicCodePage, QStringLiteral("Образец"));
+    theNsText = BindFont(fontSelector(page, "theNsText", fcCyrillicCodePage, QStringLiteral("Образец")),
+                         &TLuKezOptions::NonSupportText);
     placeTwips(theNsText, 3120, 360, 4575, kRowHeight);
     const struct {
         const char* Label;
@@ -264,7 +265,8 @@ void KezOptionsFrm::CreateControls()
 
     page = mPageFrame[7];
     theErrMode = MakeModeList(page, "theErrMode", &TLuKezOptions::ErrorMode);
-    theErrText = fontSelector(page, "theErrText", fcCyrillicCodePage, QStringLiteral("Образец"));
+    theErrText = BindFont(fontSelector(page, "theErrText", fcCyrillicCodePage, QStringLiteral("Образец")),
+                          &TLuKezOptions::ErrorText);
     listAndFont(page, theErrMode, theErrText);
 
     theAbout = named(new QPushButton(QStringLiteral("О программе ..."), this), "theAbout");
@@ -338,18 +340,18 @@ void KezOptionsFrm::DistributeValues(TLuKezOptions& aOptions)
     TopLevel(kModule, "DistributeValues", [&] {
         // A face installed since the program started is drawn in its own face, not a fallback.
         QStringList faces;
-        for (const auto& [selector, font] : FontRows(aOptions))
-            faces << font->Face;
+        for (const auto& [selector, font] : mFonts)
+            faces << (aOptions.*font)().Face;
         DrawableFaces::RegisterFaces(faces);
         LockUpdate();
         SetIntIsDirectPipe(aOptions.IsDirectPipe);
         SetIntDontShowAgain(aOptions.DontShowOptions);
         for (const BoundList& list : mLists)
             LetListValue(list, aOptions.*list.Option);
-        for (const auto& [selector, font] : FontRows(aOptions))
-            selector->SetTheFont(*font);
-        theBotFtnColor->SetBackIndex(aOptions.FtnBottomBack);
-        theFldFtnColor->SetBackIndex(aOptions.FtnMarginBack);
+        for (const auto& [selector, font] : mFonts)
+            selector->SetTheFont((aOptions.*font)());
+        for (const auto& [selector, option] : mColours)
+            selector->SetBackIndex(aOptions.*option);
         UnlockUpdate();
         RefreshControls();
     });
@@ -363,24 +365,11 @@ void KezOptionsFrm::AssembleValues(TLuKezOptions& aOptions)
         aOptions.DontShowOptions = IntDontShowAgain();
         for (const BoundList& list : mLists)
             aOptions.*list.Option = GetListValue(list);
-        for (const auto& [selector, font] : FontRows(aOptions))
-            font->AssignFrom(selector->TheFont());
-        aOptions.FtnBottomBack = theBotFtnColor->BackIndex();
-        aOptions.FtnMarginBack = theFldFtnColor->BackIndex();
+        for (const auto& [selector, font] : mFonts)
+            (aOptions.*font)().AssignFrom(selector->TheFont());
+        for (const auto& [selector, option] : mColours)
+            aOptions.*option = selector->BackIndex();
     });
-}
-
-std::array<std::pair<LuFontSelector*, TOptionsFont*>, 9> KezOptionsFrm::FontRows(TLuKezOptions& aOptions) const
-{
-    return {{{theCsUcs8Text, &aOptions.Ucs8Text()},
-             {theCsERoosText, &aOptions.CSERoosText()},
-             {theCsOtherText, &aOptions.CSOtherText()},
-             {theCsSpacedOutText, &aOptions.CSSpaceOutText()},
-             {theRuText, &aOptions.RussText()},
-             {theGrText, &aOptions.GreekText()},
-             {theLtText, &aOptions.LatinText()},
-             {theNsText, &aOptions.NonSupportText()},
-             {theErrText, &aOptions.ErrorText()}}};
 }
 
 void KezOptionsFrm::RefreshControls()
@@ -487,6 +476,35 @@ const KezOptionsFrm::BoundList& KezOptionsFrm::Bound(qint32 TLuKezOptions::*aOpt
             return list;
     }
     throw std::logic_error("a choice of the options table without its list in the dialog");
+}
+
+LuFontSelector* KezOptionsFrm::BindFont(LuFontSelector* aSelector, FontOf aFont)
+{
+    mFonts.emplace_back(aSelector, aFont);
+    return aSelector;
+}
+
+LuColorSelector* KezOptionsFrm::BindColour(LuColorSelector* aSelector, qint32 TLuKezOptions::*aOption)
+{
+    mColours.emplace_back(aSelector, aOption);
+    return aSelector;
+}
+
+void KezOptionsFrm::CheckBindings() const
+{
+    // A row of the options table without its control would be an option the dialog cannot show.
+    for (const OptionsTable::NumberOption& row : OptionsTable::NumberOptions()) {
+        if (!row.Items.isEmpty())
+            Bound(row.Member);
+        else if (std::none_of(mColours.begin(), mColours.end(), [&](const auto& c) { return c.second == row.Member; }))
+            throw std::logic_error("a colour of the options table without its selector in the dialog");
+    }
+    TLuKezOptions probe;
+    for (const OptionsTable::FontOption& row : OptionsTable::FontOptions()) {
+        if (std::none_of(mFonts.begin(), mFonts.end(),
+                         [&](const auto& f) { return &(probe.*f.second)() == &(probe.*row.Member); }))
+            throw std::logic_error("a font of the options table without its selector in the dialog");
+    }
 }
 
 #define KEZ_OPTIONS_LIST_PROPERTY(aMember, aStored, aDefault, aProperty, ...)                                   \

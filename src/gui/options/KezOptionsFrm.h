@@ -3,7 +3,6 @@
 
 #include <QDialog>
 
-#include <array>
 #include <utility>
 #include <vector>
 
@@ -85,14 +84,20 @@ private:
     const BoundList& Bound(qint32 TLuKezOptions::*aOption) const;
     qint32 GetListValue(const BoundList& aList);
     void LetListValue(const BoundList& aList, qint32 aValue);
-    // Each font selector with the record of aOptions it edits.
-    std::array<std::pair<LuFontSelector*, TOptionsFont*>, 9> FontRows(TLuKezOptions& aOptions) const;
+    // A font selector or colour selector bound to the option it edits.
+    using FontOf = TOptionsFont& (TLuKezOptions::*)();
+    LuFontSelector* BindFont(LuFontSelector* aSelector, FontOf aFont);
+    LuColorSelector* BindColour(LuColorSelector* aSelector, qint32 TLuKezOptions::*aOption);
+    // Every option of the table with a control of its own has one; else the dialog is not made.
+    void CheckBindings() const;
 
     bool mModalResult = false;
     qint32 mUpdateLockCount = 0;
     bool mSelectingPage = false;
-    // The choices' lists in the order they are made.
+    // The controls bound to options, each kind in the order they are made.
     std::vector<BoundList> mLists;
+    std::vector<std::pair<LuFontSelector*, FontOf>> mFonts;
+    std::vector<std::pair<LuColorSelector*, qint32 TLuKezOptions::*>> mColours;
 
     // Controls, by their object names.
     QPushButton* mPageButton[kPageCount];
