@@ -1,52 +1,34 @@
 #pragma once
+#include "core/options/OptionsTableRows.h"
 #include "core/options/TOptionsFont.h"
 #include "platform/Registry.h"
 
 #include <QString>
 
-// Every setting that tells the converter how to turn one KEZ file into RTF. The nine font
-// records are owned and never replaced; editors copy values in and out with AssignFrom.
+#include <vector>
+
+namespace OptionsTable {
+struct FontOption;
+const std::vector<FontOption>& FontOptions();
+} // namespace OptionsTable
+
+// Every setting that tells the converter how to turn one KEZ file into RTF. The members are the
+// rows of the options table (OptionsTableRows.h): a flag or a number is a member of its name, a
+// font a record reached through a function of its name. The nine font records are owned and
+// never replaced; editors copy values in and out with AssignFrom.
 class TLuKezOptions {
 public:
     TLuKezOptions() = default;
     TLuKezOptions(const TLuKezOptions&) = delete;
     TLuKezOptions& operator=(const TLuKezOptions&) = delete;
 
-    bool IsDirectPipe = false;
-    qint32 SourceEncoding = 0;
-    bool DontShowOptions = false;
-    TOptionsFont& Ucs8Text() { return mUcs8Text; }
-    qint32 CSDigitMode = 0;
-    TOptionsFont& CSERoosText() { return mCSERoosText; }
-    TOptionsFont& CSOtherText() { return mCSOtherText; }
-    qint32 CSSpaceOutMode = 0;
-    TOptionsFont& CSSpaceOutText() { return mCSSpaceOutText; }
-    qint32 RusMode = 0;
-    TOptionsFont& RussText() { return mRussText; }
-    qint32 GreekMode = 0;
-    TOptionsFont& GreekText() { return mGreekText; }
-    TOptionsFont& LatinText() { return mLatinText; }
-    qint32 ErrorMode = 0;
-    TOptionsFont& ErrorText() { return mErrorText; }
-    TOptionsFont& NonSupportText() { return mNonSupportText; }
-    qint32 NSModeFunction = 0;
-    qint32 NSModeVariants = 0;
-    qint32 NSModeSpecComm = 0;
-    qint32 NSModeCommands = 0;
-    qint32 FtnBottomImpl = 0;
-    qint32 FtnBottomBack = 0;
-    qint32 FtnMarginImpl = 0;
-    qint32 FtnMarginBack = 0;
-
-    const TOptionsFont& Ucs8Text() const { return mUcs8Text; }
-    const TOptionsFont& CSERoosText() const { return mCSERoosText; }
-    const TOptionsFont& CSOtherText() const { return mCSOtherText; }
-    const TOptionsFont& CSSpaceOutText() const { return mCSSpaceOutText; }
-    const TOptionsFont& RussText() const { return mRussText; }
-    const TOptionsFont& GreekText() const { return mGreekText; }
-    const TOptionsFont& LatinText() const { return mLatinText; }
-    const TOptionsFont& ErrorText() const { return mErrorText; }
-    const TOptionsFont& NonSupportText() const { return mNonSupportText; }
+#define KEZ_OPTIONS_FLAG_MEMBER(aMember) bool aMember = false;
+#define KEZ_OPTIONS_NUMBER_MEMBER(aMember, ...) qint32 aMember = 0;
+#define KEZ_OPTIONS_FONT_ACCESS(aMember, ...)                                                                   \
+    TOptionsFont& aMember() { return m##aMember; }                                                             \
+    const TOptionsFont& aMember() const { return m##aMember; }
+    KEZ_OPTIONS_TABLE(KEZ_OPTIONS_FLAG_MEMBER, KEZ_OPTIONS_NUMBER_MEMBER, KEZ_OPTIONS_NUMBER_MEMBER,
+                      KEZ_OPTIONS_FONT_ACCESS)
 
     void FillWithDefaults();
     void AssignFrom(const TLuKezOptions& aSource);
@@ -54,22 +36,13 @@ public:
     void WriteToRegistry(platform::RegKey aRoot, const QString& aKeyPath) const;
 
 private:
-    // One stored entry of the options: a number (its name and range in the options table), or a
-    // font in a subkey (its suffix to the options key).
-    struct StoredEntry {
-        const char* FontKey;
-        qint32 TLuKezOptions::*Number;
-        TOptionsFont TLuKezOptions::*Font;
-    };
-    static const StoredEntry kStoredLayout[23];
+    // The table's font rows point at the records.
+    friend const std::vector<OptionsTable::FontOption>& OptionsTable::FontOptions();
 
-    TOptionsFont mUcs8Text;
-    TOptionsFont mCSERoosText;
-    TOptionsFont mCSOtherText;
-    TOptionsFont mCSSpaceOutText;
-    TOptionsFont mRussText;
-    TOptionsFont mGreekText;
-    TOptionsFont mLatinText;
-    TOptionsFont mErrorText;
-    TOptionsFont mNonSupportText;
+#define KEZ_OPTIONS_FONT_MEMBER(aMember, ...) TOptionsFont m##aMember;
+    KEZ_OPTIONS_TABLE(KEZ_OPTIONS_SKIP, KEZ_OPTIONS_SKIP, KEZ_OPTIONS_SKIP, KEZ_OPTIONS_FONT_MEMBER)
+#undef KEZ_OPTIONS_FLAG_MEMBER
+#undef KEZ_OPTIONS_NUMBER_MEMBER
+#undef KEZ_OPTIONS_FONT_ACCESS
+#undef KEZ_OPTIONS_FONT_MEMBER
 };

@@ -1,5 +1,6 @@
 #include "core/runner/ExternalData.h"
 #include "core/errors/mErrorHandling.h"
+#include "core/options/OptionsTable.h"
 #include "core/options/TLuKezOptions.h"
 
 using mErrorHandling::PassOn;
@@ -29,30 +30,13 @@ void SaveFontToExternal(uchar* aDestination, const TOptionsFont& aFont)
 void SaveKezOptionsToExternal(const TLuKezOptions& aOptions, uchar* aRecord)
 {
     PassOn(kModule, "SaveKezOptionsToExternal", [&] {
-        using namespace ExternalData;
-        WriteInt32(aRecord, Offset::SourceEncoding, aOptions.SourceEncoding);
-        SaveFontToExternal(aRecord + Offset::Ucs8Text, aOptions.Ucs8Text());
-        WriteInt32(aRecord, Offset::CSDigitMode, aOptions.CSDigitMode);
-        SaveFontToExternal(aRecord + Offset::CSERoosText, aOptions.CSERoosText());
-        SaveFontToExternal(aRecord + Offset::CSOtherText, aOptions.CSOtherText());
-        WriteInt32(aRecord, Offset::CSSpaceOutMode, aOptions.CSSpaceOutMode);
-        SaveFontToExternal(aRecord + Offset::CSSpaceOutText, aOptions.CSSpaceOutText());
-        WriteInt32(aRecord, Offset::RusMode, aOptions.RusMode);
-        SaveFontToExternal(aRecord + Offset::RussText, aOptions.RussText());
-        WriteInt32(aRecord, Offset::GreekMode, aOptions.GreekMode);
-        SaveFontToExternal(aRecord + Offset::GreekText, aOptions.GreekText());
-        SaveFontToExternal(aRecord + Offset::LatinText, aOptions.LatinText());
-        WriteInt32(aRecord, Offset::ErrorMode, aOptions.ErrorMode);
-        SaveFontToExternal(aRecord + Offset::ErrorText, aOptions.ErrorText());
-        SaveFontToExternal(aRecord + Offset::NonSupportText, aOptions.NonSupportText());
-        WriteInt32(aRecord, Offset::NSModeFunction, aOptions.NSModeFunction);
-        WriteInt32(aRecord, Offset::NSModeVariants, aOptions.NSModeVariants);
-        WriteInt32(aRecord, Offset::NSModeSpecComm, aOptions.NSModeSpecComm);
-        WriteInt32(aRecord, Offset::NSModeCommands, aOptions.NSModeCommands);
-        WriteInt32(aRecord, Offset::FtnBottomImpl, aOptions.FtnBottomImpl);
-        WriteInt32(aRecord, Offset::FtnBottomBack, aOptions.FtnBottomBack);
-        WriteInt32(aRecord, Offset::FtnMarginImpl, aOptions.FtnMarginImpl);
-        WriteInt32(aRecord, Offset::FtnMarginBack, aOptions.FtnMarginBack);
+        // Each option at its field, in record order; the dialog's flags are not sent.
+        for (const OptionsTable::Option& option : OptionsTable::Options()) {
+            if (option.Number)
+                ExternalData::WriteInt32(aRecord, option.Number->RecordOffset, aOptions.*option.Number->Member);
+            else if (option.Font)
+                SaveFontToExternal(aRecord + option.Font->RecordOffset, aOptions.*option.Font->Member);
+        }
     });
 }
 

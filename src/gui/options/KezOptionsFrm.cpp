@@ -22,6 +22,10 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include <algorithm>
+#include <iterator>
+#include <stdexcept>
+
 using miGraph::placeTwips;
 using mErrorHandling::TopLevel;
 
@@ -75,15 +79,6 @@ QLabel* rowLabel(QWidget* aParent, const QString& aText, int aLeft, int aTop, in
     return label;
 }
 
-// The list of an option's choices, as the options table words them.
-QComboBox* modeList(QWidget* aParent, const char* aName, qint32 TLuKezOptions::*aOption)
-{
-    auto* list = named(new QComboBox(aParent), aName);
-    list->setEditable(false);
-    list->addItems(OptionsTable::Of(aOption).Items);
-    return list;
-}
-
 QGroupBox* groupFrame(QWidget* aParent, const QString& aCaption, int aLeft, int aTop, int aWidth, int aHeight)
 {
     auto* frame = new QGroupBox(aCaption, aParent);
@@ -108,26 +103,17 @@ LuColorSelector* footnoteColour(QWidget* aParent, const char* aName)
     return selector;
 }
 
-// The options a list's chosen index stands for, with the list's value procedures.
-struct ListValue {
+// The property pair of each choice, named by the options table's row for the error trail.
+struct ListProperty {
     qint32 TLuKezOptions::*Option;
-    qint32 (KezOptionsFrm::*Get)();
-    void (KezOptionsFrm::*Let)(qint32);
+    const char* GetProcedure;
+    const char* LetProcedure;
 };
-constexpr ListValue kListValues[] = {
-    {&TLuKezOptions::SourceEncoding, &KezOptionsFrm::IntSourceEncoding, &KezOptionsFrm::SetIntSourceEncoding},
-    {&TLuKezOptions::CSDigitMode, &KezOptionsFrm::IntCSDigitMode, &KezOptionsFrm::SetIntCSDigitMode},
-    {&TLuKezOptions::CSSpaceOutMode, &KezOptionsFrm::IntCSSpacedOutMode, &KezOptionsFrm::SetIntCSSpacedOutMode},
-    {&TLuKezOptions::RusMode, &KezOptionsFrm::IntRusMode, &KezOptionsFrm::SetIntRusMode},
-    {&TLuKezOptions::GreekMode, &KezOptionsFrm::IntGreekMode, &KezOptionsFrm::SetIntGreekMode},
-    {&TLuKezOptions::FtnBottomImpl, &KezOptionsFrm::IntFtnBottMode, &KezOptionsFrm::SetIntFtnBottMode},
-    {&TLuKezOptions::FtnMarginImpl, &KezOptionsFrm::IntFtnMargMode, &KezOptionsFrm::SetIntFtnMargMode},
-    {&TLuKezOptions::NSModeSpecComm, &KezOptionsFrm::IntNsSpecCommMode, &KezOptionsFrm::SetIntNsSpecCommMode},
-    {&TLuKezOptions::NSModeCommands, &KezOptionsFrm::IntNsCommandsMode, &KezOptionsFrm::SetIntNsCommandsMode},
-    {&TLuKezOptions::NSModeFunction, &KezOptionsFrm::IntNsFunctionsMode, &KezOptionsFrm::SetIntNsFunctionsMode},
-    {&TLuKezOptions::NSModeVariants, &KezOptionsFrm::IntNsVariantsMode, &KezOptionsFrm::SetIntNsVariantsMode},
-    {&TLuKezOptions::ErrorMode, &KezOptionsFrm::IntErrMode, &KezOptionsFrm::SetIntErrMode},
-};
+#define KEZ_OPTIONS_LIST_PROPERTY(aMember, aStored, aDefault, aProperty, ...)                                   \
+    {&TLuKezOptions::aMember, "Get-" #aProperty, "Let-" #aProperty},
+const ListProperty kListProperties[] = {
+    KEZ_OPTIONS_TABLE(KEZ_OPTIONS_SKIP, KEZ_OPTIONS_LIST_PROPERTY, KEZ_OPTIONS_SKIP, KEZ_OPTIONS_SKIP)};
+#undef KEZ_OPTIONS_LIST_PROPERTY
 
 // Holds the update lock for one scope.
 class UpdateLock {
@@ -148,6 +134,7 @@ KezOptionsFrm::KezOptionsFrm(QWidget* parent)
     SetUpAppForm(this, QStringLiteral("KezOptionsFrm"), QStringLiteral("Опции конвертации"), kClientWidthTwips,
                  kClientHeightTwips);
     CreateControls();
+    CheckBindings();
     ConnectEvents();
     KeyboardConventions::TickedRadioIsTheTabStop(this);
     CentreFrameOn(this, [this] { return screen()->availableGeometry(); });
@@ -183,7 +170,7 @@ void KezOptionsFrm::CreateControls()
     pipeGroup->addButton(theLoadUnconverted);
     theConvertToViewable->setChecked(true);
     rowLabel(page, QStringLiteral("Исходная кодировка:"), 240, 1800, 2220, RowControl::List);
-    theSourceEncoding = modeList(page, "theSourceEncoding", &TLuKezOptions::SourceEncoding);
+    theSourceEncoding = MakeModeList(page, "theSourceEncoding", &TLuKezOptions::SourceEncoding);
     placeTwips(theSourceEncoding, 2520, 1800, 3075, kRowHeight);
     theDontShowAgain = named(
         new QCheckBox(QStringLiteral("Больше не показывать эту форму при открытии каждого файла"), page),
@@ -193,25 +180,28 @@ void KezOptionsFrm::CreateControls()
     // Page 1: Church Slavonic.
     page = mPageFrame[1];
     rowLabel(page, QStringLiteral("Основной текст:"), 240, 360, 2820);
-    theCsUcs8Text = fontSelector(page, "theCsUcs8Text", fcUcs, kSlavonicSample);
+    theCsUcs8Text = BindFont(fontSelector(page, "theCsUcs8Text", fcUcs, kSlavonicSample), &TLuKezOptions::Ucs8Text);
     theCsUcs8Text->SetStateItalic(1);
     theCsUcs8Text->SetStateFore(2);
     theCsUcs8Text->SetStateBack(2);
     placeTwips(theCsUcs8Text, 3120, 360, 4575, kRowHeight);
     frame = groupFrame(page, QStringLiteral("Цифры, знаки Типикона и пр."), 240, 840, 7455, 1695);
-    theCsDigitMode = modeList(frame, "theCsDigitMode", &TLuKezOptions::CSDigitMode);
+    theCsDigitMode = MakeModeList(frame, "theCsDigitMode", &TLuKezOptions::CSDigitMode);
     placeTwips(theCsDigitMode, 240, 300, 6975, kRowHeight);
     rowLabel(frame, QStringLiteral("Шрифт eROOS:"), 240, 780, 2580);
-    theCsERoosText = fontSelector(frame, "theCsERoosText", fcERoos, QStringLiteral("12345 #@$%^M"));
+    theCsERoosText = BindFont(fontSelector(frame, "theCsERoosText", fcERoos, QStringLiteral("12345 #@$%^M")),
+                              &TLuKezOptions::CSERoosText);
     placeTwips(theCsERoosText, 2880, 780, 4335, kRowHeight);
     rowLabel(frame, QStringLiteral("Обычный шрифт:"), 240, 1200, 2580);
-    theCsOtherText = fontSelector(frame, "theCsOtherText", fcAny, QStringLiteral("Образец 12345"));
+    theCsOtherText = BindFont(fontSelector(frame, "theCsOtherText", fcAny, QStringLiteral("Образец 12345")),
+                              &TLuKezOptions::CSOtherText);
     placeTwips(theCsOtherText, 2880, 1200, 4335, kRowHeight);
     frame = groupFrame(page, QStringLiteral("Разрядка"), 240, 2700, 7455, 1395);
-    theCsSpacedOutMode = modeList(frame, "theCsSpacedOutMode", &TLuKezOptions::CSSpaceOutMode);
+    theCsSpacedOutMode = MakeModeList(frame, "theCsSpacedOutMode", &TLuKezOptions::CSSpaceOutMode);
     placeTwips(theCsSpacedOutMode, 240, 300, 6975, kRowHeight);
     rowLabel(frame, QStringLiteral("Шрифт для разрядки:"), 240, 840, 2580);
-    theCsSpacedOutText = fontSelector(frame, "theCsSpacedOutText", fcUcs, kSlavonicSample);
+    theCsSpacedOutText =
+        BindFont(fontSelector(frame, "theCsSpacedOutText", fcUcs, kSlavonicSample), &TLuKezOptions::CSSpaceOutText);
     placeTwips(theCsSpacedOutText, 2880, 840, 4335, kRowHeight);
 
     // Pages 2, 3 and 7: a mode list across the page and the font row below it.
@@ -221,38 +211,40 @@ void KezOptionsFrm::CreateControls()
         placeTwips(aSelector, 3120, 960, 4575, kRowHeight);
     };
     page = mPageFrame[2];
-    theRuMode = modeList(page, "theRuMode", &TLuKezOptions::RusMode);
+    theRuMode = MakeModeList(page, "theRuMode", &TLuKezOptions::RusMode);
     // Class and sample follow the Russian mode (RefreshControls).
-    theRuText = named(new LuFontSelector(page), "theRuText");
+    theRuText = BindFont(named(new LuFontSelector(page), "theRuText"), &TLuKezOptions::RussText);
     listAndFont(page, theRuMode, theRuText);
 
     page = mPageFrame[3];
-    theGrMode = modeList(page, "theGrMode", &TLuKezOptions::GreekMode);
-    theGrText = fontSelector(page, "theGrText", fcGreekExtended, OptionsRefreshRules::kGreekUnicodeSample);
+    theGrMode = MakeModeList(page, "theGrMode", &TLuKezOptions::GreekMode);
+    theGrText = BindFont(fontSelector(page, "theGrText", fcGreekExtended, OptionsRefreshRules::kGreekUnicodeSample),
+                         &TLuKezOptions::GreekText);
     listAndFont(page, theGrMode, theGrText);
 
     page = mPageFrame[4];
     rowLabel(page, QStringLiteral("Шрифт:"), 420, 420, 2640);
-    theLtText = fontSelector(page, "theLtText", fcLatin, QStringLiteral("Example"));
+    theLtText = BindFont(fontSelector(page, "theLtText", fcLatin, QStringLiteral("Example")), &TLuKezOptions::LatinText);
     placeTwips(theLtText, 3120, 420, 4575, kRowHeight);
 
     // Page 5: footnotes.
     page = mPageFrame[5];
     frame = groupFrame(page, QStringLiteral("Сноски внизу страницы"), 240, 300, 7455, 1455);
-    theBotFtnMode = modeList(frame, "theBotFtnMode", &TLuKezOptions::FtnBottomImpl);
+    theBotFtnMode = MakeModeList(frame, "theBotFtnMode", &TLuKezOptions::FtnBottomImpl);
     placeTwips(theBotFtnMode, 240, 300, 6975, kRowHeight);
-    theBotFtnColor = footnoteColour(frame, "theBotFtnColor");
+    theBotFtnColor = BindColour(footnoteColour(frame, "theBotFtnColor"), &TLuKezOptions::FtnBottomBack);
     placeTwips(theBotFtnColor, 240, 840, 4035, kRowHeight);
     frame = groupFrame(page, QStringLiteral("Сноски на полях"), 240, 1920, 7455, 1455);
-    theFldFtnMode = modeList(frame, "theFldFtnMode", &TLuKezOptions::FtnMarginImpl);
+    theFldFtnMode = MakeModeList(frame, "theFldFtnMode", &TLuKezOptions::FtnMarginImpl);
     placeTwips(theFldFtnMode, 240, 300, 6975, kRowHeight);
-    theFldFtnColor = footnoteColour(frame, "theFldFtnColor");
+    theFldFtnColor = BindColour(footnoteColour(frame, "theFldFtnColor"), &TLuKezOptions::FtnMarginBack);
     placeTwips(theFldFtnColor, 240, 840, 4035, kRowHeight);
 
     // Page 6: special comments. A label shows a literal "&", so its text carries one "&" and no mnemonic.
     page = mPageFrame[6];
     rowLabel(page, QStringLiteral("Шрифт:"), 360, 360, 2700);
-    theNsText = fontSelector(page, "theNsText", fcCyrillicCodePage, QStringLiteral("Образец"));
+    theNsText = BindFont(fontSelector(page, "theNsText", fcCyrillicCodePage, QStringLiteral("Образец")),
+                         &TLuKezOptions::NonSupportText);
     placeTwips(theNsText, 3120, 360, 4575, kRowHeight);
     const struct {
         const char* Label;
@@ -269,13 +261,14 @@ void KezOptionsFrm::CreateControls()
     for (const auto& row : specialRows) {
         QLabel* label = rowLabel(page, QString::fromUtf8(row.Label), 360, row.Top, 2700, RowControl::List);
         label->setTextFormat(Qt::PlainText);
-        *row.Control = modeList(page, row.List, row.Option);
+        *row.Control = MakeModeList(page, row.List, row.Option);
         placeTwips(*row.Control, 3120, row.Top, 4575, kRowHeight);
     }
 
     page = mPageFrame[7];
-    theErrMode = modeList(page, "theErrMode", &TLuKezOptions::ErrorMode);
-    theErrText = fontSelector(page, "theErrText", fcCyrillicCodePage, QStringLiteral("Образец"));
+    theErrMode = MakeModeList(page, "theErrMode", &TLuKezOptions::ErrorMode);
+    theErrText = BindFont(fontSelector(page, "theErrText", fcCyrillicCodePage, QStringLiteral("Образец")),
+                          &TLuKezOptions::ErrorText);
     listAndFont(page, theErrMode, theErrText);
 
     theAbout = named(new QPushButton(QStringLiteral("О программе ..."), this), "theAbout");
@@ -349,18 +342,18 @@ void KezOptionsFrm::DistributeValues(TLuKezOptions& aOptions)
     TopLevel(kModule, "DistributeValues", [&] {
         // A face installed since the program started is drawn in its own face, not a fallback.
         QStringList faces;
-        for (const auto& [selector, font] : FontRows(aOptions))
-            faces << font->Face;
+        for (const auto& [selector, font] : mFonts)
+            faces << (aOptions.*font)().Face;
         DrawableFaces::RegisterFaces(faces);
         LockUpdate();
         SetIntIsDirectPipe(aOptions.IsDirectPipe);
         SetIntDontShowAgain(aOptions.DontShowOptions);
-        for (const ListValue& list : kListValues)
-            (this->*list.Let)(aOptions.*list.Option);
-        for (const auto& [selector, font] : FontRows(aOptions))
-            selector->SetTheFont(*font);
-        theBotFtnColor->SetBackIndex(aOptions.FtnBottomBack);
-        theFldFtnColor->SetBackIndex(aOptions.FtnMarginBack);
+        for (const BoundList& list : mLists)
+            LetListValue(list, aOptions.*list.Option);
+        for (const auto& [selector, font] : mFonts)
+            selector->SetTheFont((aOptions.*font)());
+        for (const auto& [selector, option] : mColours)
+            selector->SetBackIndex(aOptions.*option);
         UnlockUpdate();
         RefreshControls();
     });
@@ -372,26 +365,13 @@ void KezOptionsFrm::AssembleValues(TLuKezOptions& aOptions)
     TopLevel(kModule, "AssembleValues", [&] {
         aOptions.IsDirectPipe = IntIsDirectPipe();
         aOptions.DontShowOptions = IntDontShowAgain();
-        for (const ListValue& list : kListValues)
-            aOptions.*list.Option = (this->*list.Get)();
-        for (const auto& [selector, font] : FontRows(aOptions))
-            font->AssignFrom(selector->TheFont());
-        aOptions.FtnBottomBack = theBotFtnColor->BackIndex();
-        aOptions.FtnMarginBack = theFldFtnColor->BackIndex();
+        for (const BoundList& list : mLists)
+            aOptions.*list.Option = GetListValue(list);
+        for (const auto& [selector, font] : mFonts)
+            (aOptions.*font)().AssignFrom(selector->TheFont());
+        for (const auto& [selector, option] : mColours)
+            aOptions.*option = selector->BackIndex();
     });
-}
-
-std::array<std::pair<LuFontSelector*, TOptionsFont*>, 9> KezOptionsFrm::FontRows(TLuKezOptions& aOptions) const
-{
-    return {{{theCsUcs8Text, &aOptions.Ucs8Text()},
-             {theCsERoosText, &aOptions.CSERoosText()},
-             {theCsOtherText, &aOptions.CSOtherText()},
-             {theCsSpacedOutText, &aOptions.CSSpaceOutText()},
-             {theRuText, &aOptions.RussText()},
-             {theGrText, &aOptions.GreekText()},
-             {theLtText, &aOptions.LatinText()},
-             {theNsText, &aOptions.NonSupportText()},
-             {theErrText, &aOptions.ErrorText()}}};
 }
 
 void KezOptionsFrm::RefreshControls()
@@ -478,22 +458,79 @@ void KezOptionsFrm::SetIntDontShowAgain(bool aValue)
     });
 }
 
-qint32 KezOptionsFrm::GetListValue(QComboBox* aList, const char* aProcedure)
+QComboBox* KezOptionsFrm::MakeModeList(QWidget* aParent, const char* aName, qint32 TLuKezOptions::*aOption)
 {
-    return TopLevel(kModule, aProcedure, [&] { return static_cast<qint32>(aList->currentIndex()); });
+    const ListProperty* property = std::find_if(std::begin(kListProperties), std::end(kListProperties),
+                                                [&](const ListProperty& p) { return p.Option == aOption; });
+    if (property == std::end(kListProperties))
+        throw std::logic_error("a list for an option that is no choice of the options table");
+    auto* list = named(new QComboBox(aParent), aName);
+    list->setEditable(false);
+    list->addItems(OptionsTable::Of(aOption).Items);
+    mLists.push_back({aOption, list, property->GetProcedure, property->LetProcedure});
+    return list;
 }
 
-void KezOptionsFrm::LetListValue(QComboBox* aList, const char* aProcedure, qint32 aValue)
+const KezOptionsFrm::BoundList& KezOptionsFrm::Bound(qint32 TLuKezOptions::*aOption) const
 {
-    TopLevel(kModule, aProcedure, [&] {
+    for (const BoundList& list : mLists) {
+        if (list.Option == aOption)
+            return list;
+    }
+    throw std::logic_error("a choice of the options table without its list in the dialog");
+}
+
+LuFontSelector* KezOptionsFrm::BindFont(LuFontSelector* aSelector, FontOf aFont)
+{
+    mFonts.emplace_back(aSelector, aFont);
+    return aSelector;
+}
+
+LuColorSelector* KezOptionsFrm::BindColour(LuColorSelector* aSelector, qint32 TLuKezOptions::*aOption)
+{
+    mColours.emplace_back(aSelector, aOption);
+    return aSelector;
+}
+
+void KezOptionsFrm::CheckBindings() const
+{
+    // A row of the options table without its control would be an option the dialog cannot show.
+    for (const OptionsTable::NumberOption& row : OptionsTable::NumberOptions()) {
+        if (!row.Items.isEmpty())
+            Bound(row.Member);
+        else if (std::none_of(mColours.begin(), mColours.end(), [&](const auto& c) { return c.second == row.Member; }))
+            throw std::logic_error("a colour of the options table without its selector in the dialog");
+    }
+    TLuKezOptions probe;
+    for (const OptionsTable::FontOption& row : OptionsTable::FontOptions()) {
+        if (std::none_of(mFonts.begin(), mFonts.end(),
+                         [&](const auto& f) { return &(probe.*f.second)() == &(probe.*row.Member); }))
+            throw std::logic_error("a font of the options table without its selector in the dialog");
+    }
+}
+
+#define KEZ_OPTIONS_LIST_PROPERTY(aMember, aStored, aDefault, aProperty, ...)                                   \
+    qint32 KezOptionsFrm::aProperty() { return GetListValue(Bound(&TLuKezOptions::aMember)); }                  \
+    void KezOptionsFrm::Set##aProperty(qint32 aValue) { LetListValue(Bound(&TLuKezOptions::aMember), aValue); }
+KEZ_OPTIONS_TABLE(KEZ_OPTIONS_SKIP, KEZ_OPTIONS_LIST_PROPERTY, KEZ_OPTIONS_SKIP, KEZ_OPTIONS_SKIP)
+#undef KEZ_OPTIONS_LIST_PROPERTY
+
+qint32 KezOptionsFrm::GetListValue(const BoundList& aList)
+{
+    return TopLevel(kModule, aList.GetProcedure, [&] { return static_cast<qint32>(aList.List->currentIndex()); });
+}
+
+void KezOptionsFrm::LetListValue(const BoundList& aList, qint32 aValue)
+{
+    TopLevel(kModule, aList.LetProcedure, [&] {
         // A list index is a 16-bit number; one that names no item is refused, not turned into
         // "nothing chosen".
         if (aValue < -32768 || aValue > 32767)
             mErrorHandling::RaiseError(KezErrorNumber::Overflow, QStringLiteral("Переполнение"));
-        if (aValue < -1 || aValue >= aList->count())
+        if (aValue < -1 || aValue >= aList.List->count())
             mErrorHandling::RaiseError(kInvalidPropertyValue, QStringLiteral("Недопустимое значение свойства"));
         UpdateLock lock(*this);
-        aList->setCurrentIndex(aValue);
+        aList.List->setCurrentIndex(aValue);
     });
 }
 

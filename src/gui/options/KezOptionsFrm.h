@@ -1,8 +1,10 @@
 #pragma once
+#include "core/options/OptionsTableRows.h"
+
 #include <QDialog>
 
-#include <array>
 #include <utility>
+#include <vector>
 
 class LuColorSelector;
 class LuFontSelector;
@@ -46,30 +48,12 @@ public:
     void SetIntIsDirectPipe(bool aValue);
     bool IntDontShowAgain();
     void SetIntDontShowAgain(bool aValue);
-    qint32 IntSourceEncoding() { return GetListValue(theSourceEncoding, "Get-IntSourceEncoding"); }
-    void SetIntSourceEncoding(qint32 aValue) { LetListValue(theSourceEncoding, "Let-IntSourceEncoding", aValue); }
-    qint32 IntCSDigitMode() { return GetListValue(theCsDigitMode, "Get-IntCSDigitMode"); }
-    void SetIntCSDigitMode(qint32 aValue) { LetListValue(theCsDigitMode, "Let-IntCSDigitMode", aValue); }
-    qint32 IntCSSpacedOutMode() { return GetListValue(theCsSpacedOutMode, "Get-IntCSSpacedOutMode"); }
-    void SetIntCSSpacedOutMode(qint32 aValue) { LetListValue(theCsSpacedOutMode, "Let-IntCSSpacedOutMode", aValue); }
-    qint32 IntRusMode() { return GetListValue(theRuMode, "Get-IntRusMode"); }
-    void SetIntRusMode(qint32 aValue) { LetListValue(theRuMode, "Let-IntRusMode", aValue); }
-    qint32 IntGreekMode() { return GetListValue(theGrMode, "Get-IntGreekMode"); }
-    void SetIntGreekMode(qint32 aValue) { LetListValue(theGrMode, "Let-IntGreekMode", aValue); }
-    qint32 IntFtnBottMode() { return GetListValue(theBotFtnMode, "Get-IntFtnBottMode"); }
-    void SetIntFtnBottMode(qint32 aValue) { LetListValue(theBotFtnMode, "Let-IntFtnBottMode", aValue); }
-    qint32 IntFtnMargMode() { return GetListValue(theFldFtnMode, "Get-IntFtnMargMode"); }
-    void SetIntFtnMargMode(qint32 aValue) { LetListValue(theFldFtnMode, "Let-IntFtnMargMode", aValue); }
-    qint32 IntNsSpecCommMode() { return GetListValue(theNsSpecCommMode, "Get-IntNsSpecCommMode"); }
-    void SetIntNsSpecCommMode(qint32 aValue) { LetListValue(theNsSpecCommMode, "Let-IntNsSpecCommMode", aValue); }
-    qint32 IntNsCommandsMode() { return GetListValue(theNsCommandsMode, "Get-IntNsCommandsMode"); }
-    void SetIntNsCommandsMode(qint32 aValue) { LetListValue(theNsCommandsMode, "Let-IntNsCommandsMode", aValue); }
-    qint32 IntNsFunctionsMode() { return GetListValue(theNsFunctionsMode, "Get-IntNsFunctionsMode"); }
-    void SetIntNsFunctionsMode(qint32 aValue) { LetListValue(theNsFunctionsMode, "Let-IntNsFunctionsMode", aValue); }
-    qint32 IntNsVariantsMode() { return GetListValue(theNsVariantsMode, "Get-IntNsVariantsMode"); }
-    void SetIntNsVariantsMode(qint32 aValue) { LetListValue(theNsVariantsMode, "Let-IntNsVariantsMode", aValue); }
-    qint32 IntErrMode() { return GetListValue(theErrMode, "Get-IntErrMode"); }
-    void SetIntErrMode(qint32 aValue) { LetListValue(theErrMode, "Let-IntErrMode", aValue); }
+    // One pair for each choice of the options table, named by its row (IntRusMode, SetIntRusMode).
+#define KEZ_OPTIONS_LIST_PROPERTY(aMember, aStored, aDefault, aProperty, ...)                                   \
+    qint32 aProperty();                                                                                        \
+    void Set##aProperty(qint32 aValue);
+    KEZ_OPTIONS_TABLE(KEZ_OPTIONS_SKIP, KEZ_OPTIONS_LIST_PROPERTY, KEZ_OPTIONS_SKIP, KEZ_OPTIONS_SKIP)
+#undef KEZ_OPTIONS_LIST_PROPERTY
 
     // Event handlers, named after the control and the event.
     void theOK_Click();
@@ -88,14 +72,32 @@ protected:
 private:
     void CreateControls();
     void ConnectEvents();
-    qint32 GetListValue(QComboBox* aList, const char* aProcedure);
-    void LetListValue(QComboBox* aList, const char* aProcedure, qint32 aValue);
-    // Each font selector with the record of aOptions it edits.
-    std::array<std::pair<LuFontSelector*, TOptionsFont*>, 9> FontRows(TLuKezOptions& aOptions) const;
+    // A choice's list with its option and its property pair's names for the error trail.
+    struct BoundList {
+        qint32 TLuKezOptions::*Option;
+        QComboBox* List;
+        const char* GetProcedure;
+        const char* LetProcedure;
+    };
+    // Makes the list of a choice of the options table and binds it to its option.
+    QComboBox* MakeModeList(QWidget* aParent, const char* aName, qint32 TLuKezOptions::*aOption);
+    const BoundList& Bound(qint32 TLuKezOptions::*aOption) const;
+    qint32 GetListValue(const BoundList& aList);
+    void LetListValue(const BoundList& aList, qint32 aValue);
+    // A font selector or colour selector bound to the option it edits.
+    using FontOf = TOptionsFont& (TLuKezOptions::*)();
+    LuFontSelector* BindFont(LuFontSelector* aSelector, FontOf aFont);
+    LuColorSelector* BindColour(LuColorSelector* aSelector, qint32 TLuKezOptions::*aOption);
+    // Every option of the table with a control of its own has one; else the dialog is not made.
+    void CheckBindings() const;
 
     bool mModalResult = false;
     qint32 mUpdateLockCount = 0;
     bool mSelectingPage = false;
+    // The controls bound to options, each kind in the order they are made.
+    std::vector<BoundList> mLists;
+    std::vector<std::pair<LuFontSelector*, FontOf>> mFonts;
+    std::vector<std::pair<LuColorSelector*, qint32 TLuKezOptions::*>> mColours;
 
     // Controls, by their object names.
     QPushButton* mPageButton[kPageCount];

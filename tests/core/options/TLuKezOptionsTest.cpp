@@ -1,11 +1,14 @@
 #include "core/options/TLuKezOptions.h"
 #include "core/options/OptionsSaver.h"
+#include "core/options/OptionsTable.h"
+#include "core/runner/ExternalData.h"
 #include "core/options/RegistrySpy.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -237,4 +240,67 @@ TEST_F(KezOptions, ReadingWhileAnotherProgramSavesGivesOneWholeSave)
     const SavesRead reads = ReadWhileSaving(500, [&]() -> const TLuKezOptions& { return *(options = read()); });
     EXPECT_EQ(reads.mixed, 0) << "of " << reads.reads;
     EXPECT_GE(reads.changes, 20) << "the other program saved during the reads";
+}
+
+// The copy, the store and the record walk the options table: each row, changed alone, is copied,
+// read back from its own stored name and sent in its own field only, and the rows' fields fill
+// the record's options part (offsets 12 to 1507) without a gap, so no option is left out.
+TEST_F(KezOptions, EveryRowOfTheTableIsCopiedStoredAndSentInAFieldOfItsOwn)
+{
+    const auto recordOf = [](const TLuKezOptions& aOptions) {
+        miKezConverterRunner::ExternalRecord record{};
+        miKezConverterRunner::SaveAllToExternal(record.data(), aOptions, QString(), QString());
+        return record;
+    };
+    const miKezConverterRunner::ExternalRecord defaultRecord = recordOf(defaults);
+    std::map<qint32, qint32> fields; // offset to size
+    for (const OptionsTable::Option& option : OptionsTable::Options()) {
+        TLuKezOptions changed;
+        changed.AssignFrom(defaults);
+        if (option.Flag) {
+            // The dialog's own: copied, but neither stored nor sent.
+            changed.*option.Flag = true;
+            TLuKezOptions copy;
+            copy.AssignFrom(changed);
+            EXPECT_TRUE(copy.*option.Flag);
+            EXPECT_EQ(recordOf(changed), defaultRecord);
+            continue;
+        }
+        SCOPED_TRACE(option.Number ? option.Number->RegistryName : option.Font->RegistryKey);
+        qint32 offset = 0, size = 0;
+        if (option.Number) {
+            changed.*option.Number->Member = option.Number->Default == option.Number->Maximum
+                                                 ? option.Number->Minimum
+                                                 : option.Number->Maximum;
+            offset = option.Number->RecordOffset;
+            size = 4;
+        } else {
+            (changed.*option.Font->Member).FillWith(QStringLiteral("Проба"), 7, true, true, 3, 9);
+            offset = option.Font->RecordOffset;
+            size = 160;
+        }
+        const QString key = freshKey();
+        changed.WriteToRegistry(kHKeyCurrentUser, key);
+        TLuKezOptions copy;
+        copy.AssignFrom(changed);
+        expectSameOptions(copy, changed);
+        expectSameOptions(*read(key), changed);
+
+        const miKezConverterRunner::ExternalRecord record = recordOf(changed);
+        int differing = 0;
+        for (qint32 i = 0; i < qint32(record.size()); ++i) {
+            if (record[std::size_t(i)] != defaultRecord[std::size_t(i)]) {
+                ++differing;
+                EXPECT_TRUE(i >= offset && i < offset + size) << "byte " << i << " outside " << offset;
+            }
+        }
+        EXPECT_GT(differing, 0);
+        EXPECT_TRUE(fields.emplace(offset, size).second) << offset;
+    }
+    qint32 next = 12;
+    for (const auto& [offset, size] : fields) {
+        EXPECT_EQ(offset, next);
+        next = offset + size;
+    }
+    EXPECT_EQ(next, 1508);
 }
