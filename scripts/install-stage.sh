@@ -77,14 +77,13 @@ tree_is_complete()
 icons_are_drawn()
 {
     local apps="$1/share/icons/hicolor"
-    cmp -s "$apps/16x16/apps/$id.png" "$here/resources/app.png" || { echo "16x16 is not the hand-tuned picture"; return 1; }
-    /usr/bin/python3 - "$apps/16x16/apps/$id.png" "$apps/256x256/apps/$id.png" <<'PYTHON'
+    /usr/bin/python3 - "$here/resources/app.png" "$apps/16x16/apps/$id.png" "$apps/256x256/apps/$id.png" <<'PYTHON'
 import sys
 from PIL import Image
-small = Image.open(sys.argv[1]).convert("RGBA")
-large = Image.open(sys.argv[2]).convert("RGBA")
-enlarged = small.resize(large.size, Image.NEAREST)
-if enlarged.tobytes() == large.tobytes():
+tuned, small, large = (Image.open(name).convert("RGBA") for name in sys.argv[1:])
+if small.tobytes() != tuned.tobytes():
+    sys.exit("16x16 is not the hand-tuned picture")
+if small.resize(large.size, Image.NEAREST).tobytes() == large.tobytes():
     sys.exit("256x256 is the 16-pixel picture enlarged")
 PYTHON
 }
@@ -99,8 +98,8 @@ manual_pages_are_right()
         grep -qF "$usr/share/doc/kezconverter/kezcc/README.md" <<<"$text" ||
             { echo "$page.1 does not name $usr/share/doc/kezconverter"; return 1; }
         grep -q '@' <<<"$text" && { echo "$page.1 holds an unreplaced @...@"; return 1; }
-        [ -z "$(LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z <<<"$text" 2>&1)" ] ||
-            { LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z <<<"$text"; return 1; }
+        [ -z "$(LC_ALL=C.UTF-8 groff -k -man -Tutf8 -ww -z <<<"$text" 2>&1)" ] ||
+            { LC_ALL=C.UTF-8 groff -k -man -Tutf8 -ww -z <<<"$text"; return 1; }
     done
     zcat "$usr/share/man/man1/KezConverter.1.gz" | grep -q '^\.BR kezconv (1)' || { echo "KezConverter.1 does not refer to kezconv(1)"; return 1; }
 }
