@@ -44,7 +44,8 @@ install: configure
 	fi
 
 # The Debian package, built as Debian builds it (debian/). dpkg-buildpackage writes it beside the
-# source folder; it is moved from there to $(BUILD)/package/ with its .buildinfo and .changes.
+# source folder; it is moved from there to $(BUILD)/package/ with its .buildinfo and .changes, and
+# the build's leftovers in the tree are cleaned away (the next build starts clean all the same).
 package: deps
 	@dpkg-buildpackage -us -uc -b
 	@version=$$(dpkg-parsechangelog -S Version) arch=$$(dpkg --print-architecture) && \
@@ -54,6 +55,7 @@ package: deps
 	                ../$${name}_$${version}_$${arch}.changes; do \
 	      if [ -e "$$file" ]; then mv -f "$$file" $(BUILD)/package/; fi; done; done && \
 	  ls $(BUILD)/package/kezconverter_$${version}_$${arch}.deb
+	@debian/rules clean >/dev/null 2>&1
 
 bench: configure
 	@cmake --build $(BUILD) --target benchmarks
