@@ -5,7 +5,7 @@ FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 DESTDIR ?=
 # What the install rules take from the build (the tests are not needed for it).
-INSTALLED_TARGETS = KezConverter kezconv kezcc theme_icons manual_page
+INSTALLED_TARGETS = KezConverter kezconv kezcc theme_icons
 
 .PHONY: all deps configure build run test install package bench fuzz clean
 
@@ -43,11 +43,19 @@ install: configure
 	    gtk-update-icon-cache -q -t -f "$(PREFIX)/share/icons/hicolor"; fi; \
 	fi
 
-# The Debian package, $(BUILD)/package/KezConverter_<version>_amd64.deb.
-package: configure
-	@cmake --build $(BUILD) --target $(INSTALLED_TARGETS)
-	@cd $(BUILD) && cpack -G DEB >/dev/null
-	@ls $(BUILD)/package/KezConverter_*.deb
+# The Debian package, built as Debian builds it (debian/). dpkg-buildpackage writes it beside the
+# source folder; it is moved from there to $(BUILD)/package/ with its .buildinfo and .changes, and
+# the build's leftovers in the tree are cleaned away (the next build starts clean all the same).
+package: deps
+	@dpkg-buildpackage -us -uc -b
+	@version=$$(dpkg-parsechangelog -S Version) arch=$$(dpkg --print-architecture) && \
+	  mkdir -p $(BUILD)/package && \
+	  for name in kezconverter kezconverter-dbgsym; do \
+	    for file in ../$${name}_$${version}_$${arch}.deb ../$${name}_$${version}_$${arch}.buildinfo \
+	                ../$${name}_$${version}_$${arch}.changes; do \
+	      if [ -e "$$file" ]; then mv -f "$$file" $(BUILD)/package/; fi; done; done && \
+	  ls $(BUILD)/package/kezconverter_$${version}_$${arch}.deb
+	@debian/rules clean >/dev/null 2>&1
 
 bench: configure
 	@cmake --build $(BUILD) --target benchmarks

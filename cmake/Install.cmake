@@ -9,8 +9,6 @@
 include(GNUInstallDirs)
 
 set(KEZ_APP_ID ru.torvane.KezConverter)
-set(KEZ_HOMEPAGE_URL "https://kezconverter.example.org" CACHE STRING
-    "Where the program is published (the desktop metadata's homepage and screenshot)")
 set(KEZ_RELEASE_DATE 2026-12-09)
 set(KEZ_PROGRAM_DIR ${CMAKE_INSTALL_LIBEXECDIR}/kezconverter)
 # Under the package's name, as Debian keeps every package's documentation.
@@ -40,33 +38,42 @@ install(FILES ${CMAKE_SOURCE_DIR}/resources/${KEZ_APP_ID}.mime.xml DESTINATION $
         RENAME ${KEZ_APP_ID}.xml)
 install(FILES ${KEZ_DATA_DIR}/${KEZ_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# The icon at the hicolor theme's usual sizes, made from the one 16-pixel drawing.
-add_executable(iconsizes ${CMAKE_SOURCE_DIR}/tools/iconsizes/IconSizes.cpp)
-target_link_libraries(iconsizes PRIVATE Qt6::Gui)
-set(KEZ_ICON_SIZES 16 22 24 32 48 64 128 256)
+# The icon: the drawing itself (scalable), the hand-tuned 16-pixel picture, and every larger size
+# rendered from the drawing.
+find_program(KEZ_RSVG_CONVERT rsvg-convert REQUIRED)
+set(KEZ_ICON_SIZES 22 24 32 48 64 128 256)
 set(KEZ_THEME_DIR ${KEZ_DATA_DIR}/icons/hicolor)
-set(KEZ_THEME_ICONS)
+set(KEZ_THEME_ICONS ${KEZ_THEME_DIR}/scalable/apps/${KEZ_APP_ID}.svg ${KEZ_THEME_DIR}/16x16/apps/${KEZ_APP_ID}.png)
+add_custom_command(OUTPUT ${KEZ_THEME_DIR}/scalable/apps/${KEZ_APP_ID}.svg
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/app.svg ${KEZ_THEME_DIR}/scalable/apps/${KEZ_APP_ID}.svg
+  DEPENDS ${CMAKE_SOURCE_DIR}/resources/app.svg VERBATIM)
+add_custom_command(OUTPUT ${KEZ_THEME_DIR}/16x16/apps/${KEZ_APP_ID}.png
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/app.png ${KEZ_THEME_DIR}/16x16/apps/${KEZ_APP_ID}.png
+  DEPENDS ${CMAKE_SOURCE_DIR}/resources/app.png VERBATIM)
 foreach(size ${KEZ_ICON_SIZES})
-  list(APPEND KEZ_THEME_ICONS ${KEZ_THEME_DIR}/${size}x${size}/apps/${KEZ_APP_ID}.png)
+  set(icon ${KEZ_THEME_DIR}/${size}x${size}/apps/${KEZ_APP_ID}.png)
+  add_custom_command(OUTPUT ${icon}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${KEZ_THEME_DIR}/${size}x${size}/apps
+    COMMAND ${KEZ_RSVG_CONVERT} --width ${size} --height ${size} --output ${icon} ${CMAKE_SOURCE_DIR}/resources/app.svg
+    DEPENDS ${CMAKE_SOURCE_DIR}/resources/app.svg VERBATIM)
+  list(APPEND KEZ_THEME_ICONS ${icon})
 endforeach()
-add_custom_command(OUTPUT ${KEZ_THEME_ICONS}
-  COMMAND iconsizes ${CMAKE_SOURCE_DIR}/resources/app.png ${KEZ_THEME_DIR} ${KEZ_APP_ID} ${KEZ_ICON_SIZES}
-  DEPENDS iconsizes ${CMAKE_SOURCE_DIR}/resources/app.png VERBATIM)
 add_custom_target(theme_icons ALL DEPENDS ${KEZ_THEME_ICONS})
 install(DIRECTORY ${KEZ_THEME_DIR} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
-# The manual pages, compressed as man pages are kept (no name or time stamp inside: the same every build).
-set(KEZ_MANUAL_PAGES)
+# The manual pages, naming the documentation's folder under the prefix they are installed to (known
+# only then: `cmake --install --prefix`), compressed as man pages are kept (no name or time stamp
+# inside: the same every build).
 foreach(page KezConverter kezconv)
-  add_custom_command(OUTPUT ${KEZ_DATA_DIR}/${page}.1.gz
-    COMMAND gzip -9 -n -c ${CMAKE_SOURCE_DIR}/resources/${page}.1 > ${KEZ_DATA_DIR}/${page}.1.gz
-    DEPENDS ${CMAKE_SOURCE_DIR}/resources/${page}.1)
-  list(APPEND KEZ_MANUAL_PAGES ${KEZ_DATA_DIR}/${page}.1.gz)
+  install(CODE "
+    set(KEZ_DOC_PATH \"\${CMAKE_INSTALL_PREFIX}/${KEZ_DOC_DIR}\")
+    configure_file(\"${CMAKE_SOURCE_DIR}/resources/${page}.1\" \"${KEZ_DATA_DIR}/man/${page}.1\" @ONLY)
+    execute_process(COMMAND gzip -9 -n -f \"${KEZ_DATA_DIR}/man/${page}.1\" COMMAND_ERROR_IS_FATAL ANY)
+    file(INSTALL \"${KEZ_DATA_DIR}/man/${page}.1.gz\" DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_MANDIR}/man1\")")
 endforeach()
-add_custom_target(manual_page ALL DEPENDS ${KEZ_MANUAL_PAGES})
-install(FILES ${KEZ_MANUAL_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-# What the converter makes of a KEZ file, with the pictures its page shows; and the notice.
+# What the converter makes of a KEZ file, with the pictures its page shows; and the licence, in
+# the form Debian keeps it (the package installs the same file).
 install(FILES ${CMAKE_SOURCE_DIR}/tools/kezcc/README.md DESTINATION ${KEZ_DOC_DIR}/kezcc)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/tools/kezcc/sample DESTINATION ${KEZ_DOC_DIR}/kezcc FILES_MATCHING PATTERN "*.png")
-install(FILES ${CMAKE_SOURCE_DIR}/cmake/deb/copyright DESTINATION ${KEZ_DOC_DIR})
+install(FILES ${CMAKE_SOURCE_DIR}/debian/copyright DESTINATION ${KEZ_DOC_DIR})

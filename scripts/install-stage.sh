@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The program as it is installed. `make install` into a temporary prefix: the tree, the menu entry
-# and the desktop metadata validated, the .kez type handled by the program as xdg-mime sees it, and
-# the installed program, started as its menu entry starts it with a sample file, converts it. Then
-# `make package`: lintian finds no error in the .deb, its dependencies are met here, and it installs
-# into an empty root of its own (dpkg --root), converts the sample from there and removes cleanly.
+# The program as it is installed. `make install` into a temporary prefix: the tree, the icons drawn
+# at every size, the manual pages, the menu entry and the desktop metadata validated, the .kez type
+# handled by the program as xdg-mime sees it, and the installed program, started as its menu entry
+# starts it with a sample file, converts it. Then `make package` (dpkg-buildpackage): debian/ agrees
+# with the project, lintian finds no error, warning, hardening or copyright tag in the .deb, its
+# dependencies are met here, and it installs into an empty root of its own (dpkg --root), converts
+# the sample from there, shows its window under the class its menu entry names, and removes cleanly.
 # Closing line: "install: N passed, N failed".
 set -uo pipefail
 build=$(realpath "$1")
@@ -66,6 +68,40 @@ tree_is_complete()
         local icon="$usr/share/icons/hicolor/${size}x${size}/apps/$id.png"
         [ "$(png_size "$icon")" = "${size}x${size}" ] || { echo "icon ${size}x${size}: $(png_size "$icon")"; return 1; }
     done
+    cmp -s "$usr/share/icons/hicolor/scalable/apps/$id.svg" "$here/resources/app.svg" ||
+        { echo "the scalable icon is not the drawing"; return 1; }
+}
+
+# The large icons are drawn from the SVG, not the 16-pixel picture enlarged; the 16-pixel one is the
+# hand-tuned picture.
+icons_are_drawn()
+{
+    local apps="$1/share/icons/hicolor"
+    /usr/bin/python3 - "$here/resources/app.png" "$apps/16x16/apps/$id.png" "$apps/256x256/apps/$id.png" <<'PYTHON'
+import sys
+from PIL import Image
+tuned, small, large = (Image.open(name).convert("RGBA") for name in sys.argv[1:])
+if small.tobytes() != tuned.tobytes():
+    sys.exit("16x16 is not the hand-tuned picture")
+if small.resize(large.size, Image.NEAREST).tobytes() == large.tobytes():
+    sys.exit("256x256 is the 16-pixel picture enlarged")
+PYTHON
+}
+
+# The manual pages name the documentation under the prefix they were installed to, and render
+# without a warning.
+manual_pages_are_right()
+{
+    local usr=$1 page text
+    for page in KezConverter kezconv; do
+        text=$(zcat "$usr/share/man/man1/$page.1.gz") || return 1
+        grep -qF "$usr/share/doc/kezconverter/kezcc/README.md" <<<"$text" ||
+            { echo "$page.1 does not name $usr/share/doc/kezconverter"; return 1; }
+        grep -q '@' <<<"$text" && { echo "$page.1 holds an unreplaced @...@"; return 1; }
+        [ -z "$(LC_ALL=C.UTF-8 groff -k -man -Tutf8 -ww -z <<<"$text" 2>&1)" ] ||
+            { LC_ALL=C.UTF-8 groff -k -man -Tutf8 -ww -z <<<"$text"; return 1; }
+    done
+    zcat "$usr/share/man/man1/KezConverter.1.gz" | grep -q '^\.BR kezconv (1)' || { echo "KezConverter.1 does not refer to kezconv(1)"; return 1; }
 }
 
 # xdg-mime, as a desktop without its own tools asks it, seeing only the installed data under <usr>.
@@ -136,6 +172,8 @@ converts_a_file_it_is_started_with()
 prefix="$scratch/prefix"
 check "make install PREFIX=<temporary>" make -s -C "$here" install BUILD="$build" PREFIX="$prefix"
 check "the installed tree" tree_is_complete "$prefix"
+check "the icons are drawn at every size" icons_are_drawn "$prefix"
+check "the manual pages" manual_pages_are_right "$prefix"
 check "desktop-file-validate" desktop-file-validate "$prefix/share/applications/$id.desktop"
 check "appstreamcli validate --no-net" appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
 check "xdg-mime: a .kez file opens with the program" kez_files_open_with_the_program "$prefix"
@@ -155,16 +193,40 @@ console_converter_converts()
 check "the installed kezconv converts a file" console_converter_converts "$prefix" prefix
 
 # --- make package: lintian, dependencies, install, run and remove in an empty root
+# debian/control's Build-Depends are install-deps.sh's build list, and debian/changelog's version
+# the project's.
+debian_agrees_with_the_project()
+{
+    local control listed version
+    control=$(sed -n '/^Build-Depends:/,/^[^ ]/{s/^Build-Depends://;/^[^ ]/d;p}' "$here/debian/control" |
+        tr ',' '\n' | sed 's/([^)]*)//; s/^[[:space:]]*//; s/[[:space:]]*$//; s/^debhelper-compat$/debhelper/' | grep . | sort)
+    listed=$(bash "$here/scripts/install-deps.sh" --build-depends | sort)
+    [ "$control" = "$listed" ] ||
+        { echo "Build-Depends differ from install-deps.sh's build list (< list, > control):"; diff <(echo "$listed") <(echo "$control"); return 1; }
+    version=$(sed -n 's/^project(KezConverter VERSION \([^ )]*\).*/\1/p' "$here/CMakeLists.txt")
+    [ "$(dpkg-parsechangelog -l "$here/debian/changelog" -S Version)" = "$version" ] ||
+        { echo "debian/changelog's version is not the project's $version"; return 1; }
+}
+check "debian/ agrees with install-deps.sh and the project" debian_agrees_with_the_project
+
+arch=$(dpkg --print-architecture)
+version=$(dpkg-parsechangelog -l "$here/debian/changelog" -S Version)
+deb="$build/package/kezconverter_${version}_$arch.deb"
+rm -f "$deb"
+# Every tag, pedantic and informational ones too, is shown; an error or a warning fails, and so
+# does any tag about hardening or the copyright file.
 package_and_lint()
 {
-    make -s -C "$here" package BUILD="$build" >/dev/null || return 1
-    lintian --fail-on error "$build"/package/KezConverter_*.deb 2>&1 | grep -v 'running with root privileges'
-    return "${PIPESTATUS[0]}"
+    make -s -C "$here" package BUILD="$build" >"$scratch/package.log" 2>&1 || { tail -40 "$scratch/package.log"; return 1; }
+    lintian --pedantic -I --fail-on error,warning "$deb" 2>&1 | grep -v 'running with root privileges' >"$scratch/lintian"
+    local status=${PIPESTATUS[0]}
+    cat "$scratch/lintian"
+    ! grep -Eq '^[A-Z]: kezconverter[^:]*: (hardening|[a-z-]*copyright)' "$scratch/lintian" && [ "$status" -eq 0 ]
 }
-check "make package, lintian" package_and_lint
-deb=$(ls "$build"/package/KezConverter_*.deb 2>/dev/null | head -1)
+check "make package, lintian --pedantic" package_and_lint
+[ -s "$deb" ] || deb=
 
-# apt, as `apt-get install ./KezConverter_*.deb` would, resolves every dependency the package names.
+# apt, as `apt-get install ./kezconverter_*.deb` would, resolves every dependency the package names.
 dependencies_resolve()
 {
     apt-get install --simulate --no-install-recommends "$deb" >"$scratch/apt" 2>&1 &&
@@ -178,7 +240,39 @@ installs_in_an_empty_root()
     : >"$root/var/lib/dpkg/available"
     # The root holds none of the libraries: the program runs on the machine's, resolved above.
     dpkg --root="$root" --force-depends --install "$deb" &&
-        dpkg --root="$root" --verify kezconverter && tree_is_complete "$root/usr"
+        dpkg --root="$root" --verify kezconverter && tree_is_complete "$root/usr" && icons_are_drawn "$root/usr"
+}
+
+# Started as its menu entry starts it, under a virtual display, the program's window carries the
+# class (WM_CLASS) the menu entry names as StartupWMClass, by which docks match the two.
+window_class_matches_menu_entry()
+{
+    local usr=$1 work="$scratch/window"
+    mkdir -p "$work/home" "$work/config" "$work/runtime" "$work/cache"
+    chmod 700 "$work/runtime"
+    local expected exec_line
+    expected=$(sed -n 's/^StartupWMClass=//p' "$usr/share/applications/$id.desktop")
+    exec_line=$(sed -n 's/^Exec=//p' "$usr/share/applications/$id.desktop")
+    [ -n "$expected" ] || { echo "the menu entry names no StartupWMClass"; return 1; }
+    env -i HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+        XDG_CACHE_HOME="$work/cache" PATH="$usr/bin:/usr/bin:/bin" \
+        timeout 60 xvfb-run -a sh -c '
+            "$1" & pid=$!
+            i=0
+            while [ $i -lt 300 ]; do
+                for window in $(xwininfo -root -children | sed -n "s/^ *\(0x[0-9a-f]*\) .*/\1/p"); do
+                    xwininfo -id "$window" | grep -q "Map State: IsViewable" && xprop -id "$window" WM_CLASS
+                done | grep "^WM_CLASS" && break
+                i=$((i + 1))
+                sleep 0.1
+            done
+            kill -TERM $pid
+            wait $pid' sh "${exec_line%% *}" >"$work/classes" 2>&1
+    cat "$work/classes"
+    local class
+    class=$(sed -n 's/^WM_CLASS(STRING) = "[^"]*", "\([^"]*\)"$/\1/p' "$work/classes" | head -1)
+    [ -n "$class" ] || { echo "no window appeared"; return 1; }
+    [ "$class" = "$expected" ] || { echo "WM_CLASS class $class, the menu entry's StartupWMClass $expected"; return 1; }
 }
 removes_cleanly()
 {
@@ -192,6 +286,7 @@ if [ -n "$deb" ]; then
     check "dpkg --root installs the package" installs_in_an_empty_root
     check "the packaged program converts the file it is started with" converts_a_file_it_is_started_with "$root/usr" package
     check "the packaged kezconv converts a file" console_converter_converts "$root/usr" package
+    check "the packaged program's window class is its menu entry's" window_class_matches_menu_entry "$root/usr"
     check "dpkg --root removes the package, nothing left" removes_cleanly
 fi
 

@@ -4,6 +4,11 @@ set -euo pipefail
 build=$1
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+# The builds below (the sanitizers', the package's) keep the caller's compiler cache.
+if command -v ccache >/dev/null; then
+  CCACHE_DIR=${CCACHE_DIR:-$(ccache -k cache_dir)}
+  export CCACHE_DIR
+fi
 mkdir -p "$scratch/home" "$scratch/config" "$scratch/runtime" "$scratch/cache"
 chmod 700 "$scratch/runtime"
 export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime" \

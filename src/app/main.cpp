@@ -1,5 +1,6 @@
 #include "gui/main/ProgramRun.h"
 
+#include <QGuiApplication>
 #include <QtGlobal>
 
 #include <cstdio>
@@ -25,8 +26,10 @@ bool displayReachable()
 int main(int argc, char** argv)
 {
     if (!displayReachable()) {
-        std::fputs("KezConverter: no display found; start it under a virtual one: xvfb-run -a make run\n", stderr);
+        std::fputs("KezConverter: no display found; start it under a virtual one: xvfb-run -a KezConverter\n", stderr);
         return 1;
     }
+    // The window's id for Wayland compositors and docks: its menu entry's name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("ru.torvane.KezConverter"));
     return RunProgram(argc, argv);
 }

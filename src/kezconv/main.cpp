@@ -139,7 +139,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (parsed.arguments.version) {
-        say(stdout, QStringLiteral("kezconv %1\n").arg(QStringLiteral(KEZ_VERSION)));
+        say(stdout, QStringLiteral("kezconv %1\nЛицензия MIT: свободная программа, без каких-либо гарантий.\n").arg(QStringLiteral(KEZ_VERSION)));
         return 0;
     }
     QCoreApplication application(argc, argv);

@@ -59,8 +59,8 @@ TEST_F(Startup, WithoutTheConverterOnlyTheMessageIsShownAndNothingIsWritten)
 
     EXPECT_EQ(window, nullptr);
     ASSERT_EQ(titles.size(), 1);
-    EXPECT_EQ(titles[0], QStringLiteral("Отсутствует KezCC.exe"));
-    EXPECT_EQ(texts[0], QStringLiteral("Для работы данного конвертера необходим файл KezCC.exe.\r\n"
+    EXPECT_EQ(titles[0], QStringLiteral("Отсутствует kezcc"));
+    EXPECT_EQ(texts[0], QStringLiteral("Для работы данного конвертера необходим файл kezcc.\r\n"
                                        "Файл должен находиться либо в той же папке, что и данная утилита, \r\n"
                                        "либо в папках, перечисленных в системных путях."));
     EXPECT_FALSE(QFile::exists(environment.registryFile()));

@@ -380,5 +380,5 @@ TEST_F(Kezconv, AWrongCommandLineIsWordedInRussianWithStatusTwo)
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("Использование: kezconv"));
-    EXPECT_EQ(run({"--version"}).out, "kezconv 1.0.0\n");
+    EXPECT_EQ(run({"--version"}).out, "kezconv 1.0.0\nЛицензия MIT: свободная программа, без каких-либо гарантий.\n");
 }

@@ -1,6 +1,7 @@
 #include "core/runner/miKezConverterRunner.h"
 #include "core/errors/mErrorHandling.h"
 #include "core/options/TLuKezOptions.h"
+#include "platform/ExecutableSearch.h"
 #include "platform/HandOverLock.h"
 #include "platform/Process.h"
 #include "platform/Services.h"
@@ -108,7 +109,7 @@ bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QSt
         }
         if (launchFailed) {
             aResultCode = ConverterCodes::kLaunchFailed;
-            aMessage = QStringLiteral("Ошибка запуска kezcc.exe: ") + launchFailure;
+            aMessage = QStringLiteral("Ошибка запуска %1: ").arg(QString::fromUtf8(platform::converterFileName())) + launchFailure;
             return false;
         }
 

@@ -55,10 +55,16 @@ std::unique_ptr<BrowserForm> Main()
     std::unique_ptr<BrowserForm> window;
     TopLevel(kModule, "Main", [&] {
         if (!CheckForKezCCExistence()) {
-            messagePresenter()(QStringLiteral("Отсутствует KezCC.exe"),
-                               QStringLiteral("Для работы данного конвертера необходим файл KezCC.exe.\r\n"
+            // Windows keeps its own spelling of the name; elsewhere the file is named as it is there.
+#ifdef Q_OS_WIN
+            const QString name = QStringLiteral("KezCC.exe");
+#else
+            const QString name = QString::fromUtf8(platform::converterFileName());
+#endif
+            messagePresenter()(QStringLiteral("Отсутствует %1").arg(name),
+                               QStringLiteral("Для работы данного конвертера необходим файл %1.\r\n"
                                               "Файл должен находиться либо в той же папке, что и данная утилита, \r\n"
-                                              "либо в папках, перечисленных в системных путях."));
+                                              "либо в папках, перечисленных в системных путях.").arg(name));
             return;
         }
         CreateAndReadOptions();

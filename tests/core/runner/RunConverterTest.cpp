@@ -31,7 +31,7 @@ const QString kReadFailed = QStringLiteral("Ошибка получения ре
 const QString kNoReply = QStringLiteral("Ошибка получения результатов конвертации из буфера обмена.");
 const QString kPlaceFailed = QStringLiteral("Ошибка помещения параметров в буфер обмена.");
 const QString kAllocFailed = QStringLiteral("Ошибка выделения Global-памяти.");
-const QString kLaunchPrefix = QStringLiteral("Ошибка запуска kezcc.exe: ");
+const QString kLaunchPrefix = QStringLiteral("Ошибка запуска kezcc: ");
 const QString kUntouched = QStringLiteral("(не тронуто)");
 
 QByteArray readAll(const QString& aPath)
