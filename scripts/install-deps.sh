@@ -18,7 +18,7 @@ others=(
   g++ make dpkg-dev
   libgtest-dev googletest
   clang libclang-rt-14-dev
-  xvfb xauth x11-utils openbox fonts-dejavu-core fonts-liberation2 python3-fonttools python3-pil qt6-translations-l10n
+  xvfb xauth x11-utils openbox xdotool fonts-dejavu-core fonts-liberation2 python3-fonttools python3-pil qt6-translations-l10n
   g++-mingw-w64-x86-64 mingw-w64-tools wine64 wine
   desktop-file-utils appstream xdg-utils libfile-mimeinfo-perl shared-mime-info lintian groff-base
 )

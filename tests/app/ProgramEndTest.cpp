@@ -4,12 +4,14 @@
 // settings as a close does and leaves no converter behind.
 #include "support/SourceFile.h"
 #include "support/TestEnvironment.h"
+#include "support/VirtualDisplay.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -74,6 +76,9 @@ public:
     qint64 endWith(int aSignal) { return timedEnd([this, aSignal] { ::kill(pid_t(mProcess.processId()), aSignal); }); }
     qint64 close() { return timedEnd([this] { send(QStringLiteral("close")); }); }
     qint64 exitFromInside() { return timedEnd([this] { send(QStringLiteral("exit")); }); }
+    // Another program's hand: aAct is run and the end waited for, as with the others.
+    qint64 endBy(const std::function<void()>& aAct) { return timedEnd(aAct); }
+    qint64 pid() const { return mProcess.processId(); }
 
     bool endedNormally() const { return mProcess.exitStatus() == QProcess::NormalExit && mProcess.exitCode() == 0; }
     QString seen() const { return mSeen.join(QLatin1Char('|')); }
@@ -177,6 +182,46 @@ TEST_F(ProgramEnd, ExitingFromInsideItsEventsWhileItsConverterHangsLeavesNoConve
     ASSERT_GE(program.exitFromInside(), 0) << "still running " << kEndWithinMs + 2000 << " ms after its exit";
     EXPECT_TRUE(isGone(converter)) << "the converter was left running";
     EXPECT_TRUE(readAll(fakeLog).contains("SIGTERM")) << "the converter was not asked to end first";
+}
+
+// On a real display with a window manager: the window destroyed by another program (xdotool
+// windowclose), and the display lost under it (the X server killed). Each ends the program as a
+// close does: the window's settings saved, the hung converter ended, nothing left running.
+TEST_F(ProgramEnd, AWindowDestroyedByAnotherProgramOrADisplayLostEndsItAsACloseDoes)
+{
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    ASSERT_FALSE(xdotool.isEmpty()) << "xdotool is needed (scripts/install-deps.sh)";
+    for (const bool destroyWindow : {true, false}) {
+        SCOPED_TRACE(destroyWindow ? "window destroyed" : "display lost");
+        QFile::remove(environment.registryFile());
+        QFile::remove(fakeLog);
+        VirtualDisplay display;
+        ASSERT_FALSE(display.name().isEmpty()) << "Xvfb and openbox are needed (scripts/install-deps.sh)";
+        Program program(display.environment(variables));
+        const qint64 converter = convertHanging(program);
+        ASSERT_NE(converter, 0) << "the converter never started";
+        const auto act = [&] {
+            if (!destroyWindow) {
+                display.kill();
+                return;
+            }
+            // The program's one window: Qt's own leader window is never mapped.
+            QProcess search;
+            search.setProcessEnvironment(display.environment(QProcessEnvironment::systemEnvironment()));
+            search.start(xdotool, {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                                   QString::number(program.pid())});
+            search.waitForFinished(10000);
+            const QByteArray found = search.readAllStandardOutput().trimmed();
+            EXPECT_FALSE(found.isEmpty()) << "no window of the program on the display";
+            QProcess tool;
+            tool.setProcessEnvironment(search.processEnvironment());
+            tool.start(xdotool, {QStringLiteral("windowclose"), QString::fromLatin1(found)});
+            tool.waitForFinished(10000);
+        };
+        ASSERT_GE(program.endBy(act), 0) << "still running " << kEndWithinMs + 2000 << " ms after";
+        EXPECT_TRUE(browserSettingsSaved());
+        EXPECT_TRUE(isGone(converter)) << "the converter was left running";
+    }
 }
 
 // While one instance converts, another waits for its turn with its events flowing: it paints, says

@@ -284,6 +284,18 @@ void BrowserForm::closeEvent(QCloseEvent* event)
         emit Closed();
 }
 
+void BrowserForm::SaveSettingsAtEnd()
+{
+    if (mClosed)
+        return;
+    mClosed = true;
+    try {
+        Form_QueryUnload();
+    } catch (...) {
+        // No window can say it now; the settings of the last save stay.
+    }
+}
+
 void BrowserForm::Form_QueryUnload()
 {
     PassOn(kModule, "Form_QueryUnload", [&] {

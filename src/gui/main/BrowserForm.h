@@ -41,6 +41,10 @@ public:
 
     bool IsBusy() const { return Busy; }
 
+    // The program is ending without a close (its display lost): the window's settings are saved
+    // as a close saves them. Nothing is shown: there may be no display to show it on.
+    void SaveSettingsAtEnd();
+
     // The source files waiting for conversion, oldest first.
     const KeyedCollection& SourceFiles() const { return mSources.Files(); }
 

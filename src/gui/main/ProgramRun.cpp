@@ -2,6 +2,7 @@
 #include "gui/main/BrowserForm.h"
 #include "gui/main/CommandLineFiles.h"
 #include "gui/main/QtTranslations.h"
+#include "gui/main/WindowDestroyedWatch.h"
 #include "gui/main/miKezConverterMain.h"
 #include "gui/errors/ErrorForm.h"
 #include "platform/EndRequests.h"
@@ -32,6 +33,42 @@ void CancelModalDialogs()
             modal->hide();
     }
 }
+
+// Qt's xcb platform says this, then exits from inside the events, with every object still alive.
+constexpr char kDisplayLost[] = "The X11 connection broke";
+
+QPointer<BrowserForm>& windowToSave()
+{
+    static QPointer<BrowserForm> window;
+    return window;
+}
+
+QtMessageHandler& previousMessageHandler()
+{
+    static QtMessageHandler previous = nullptr;
+    return previous;
+}
+
+void WatchForDisplayLost(QtMsgType aType, const QMessageLogContext& aContext, const QString& aMessage)
+{
+    if (aType == QtWarningMsg && aMessage.startsWith(QLatin1String(kDisplayLost)) && windowToSave())
+        windowToSave()->SaveSettingsAtEnd();
+    if (previousMessageHandler())
+        previousMessageHandler()(aType, aContext, aMessage);
+}
+
+struct SaveWhenDisplayLost {
+    explicit SaveWhenDisplayLost(BrowserForm* aWindow)
+    {
+        windowToSave() = aWindow;
+        previousMessageHandler() = qInstallMessageHandler(WatchForDisplayLost);
+    }
+    ~SaveWhenDisplayLost()
+    {
+        qInstallMessageHandler(previousMessageHandler());
+        windowToSave() = nullptr;
+    }
+};
 
 } // namespace
 
@@ -72,6 +109,12 @@ int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>&
     if (!window)
         return 0;
     shown = window.get();
+    // Destroyed by another program, the window closes as by its close button.
+    const WindowDestroyedWatch destroyedWatch(window.get(), closeNormally);
+    // The window system's library ends the program from inside its events when the display is
+    // lost (the X server gone, the client killed): the window's settings are saved as a close
+    // saves them, when it says so and before it ends the program.
+    const SaveWhenDisplayLost saveWhenDisplayLost(window.get());
     // The program ends when the window has closed and its run, if one was going on, has stopped.
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(window.get(), &BrowserForm::Closed, &application, &QCoreApplication::quit, Qt::QueuedConnection);
