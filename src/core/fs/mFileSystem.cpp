@@ -101,8 +101,9 @@ private:
                                QStringLiteral("Не удалось прочитать папку \"%1\": %2.").arg(aFolder, reason));
 }
 
-// False when the folder does not exist (or is no folder); fails when it cannot be read.
-bool readFolder(const QString& aFolder, platform::FolderListing& aListing)
+// False when the folder does not exist (or is no folder); when it cannot be read, fails or, given
+// aUnreadable, notes it there and gives false.
+bool readFolder(const QString& aFolder, platform::FolderListing& aListing, QList<UnreadableFolder>* aUnreadable)
 {
     platform::FindFailure failure;
     switch (platform::findFirst(aFolder.toStdU16String(), platform::FindInfo::Basic, aListing, failure)) {
@@ -113,7 +114,10 @@ bool readFolder(const QString& aFolder, platform::FolderListing& aListing)
     case platform::FindStatus::Failed:
         break;
     }
-    raiseFolderError(aFolder, failure);
+    if (!aUnreadable)
+        raiseFolderError(aFolder, failure);
+    aUnreadable->append({aFolder, QString::fromStdString(failure.description)});
+    return false;
 }
 
 bool passesAttributes(quint32 aEntry, quint32 aWanted)
@@ -207,7 +211,7 @@ QList<bool> AreFolderNames(const QStringList& aPaths)
 bool MatchesMask(const QString& aName, const QString& aMask) { return CompiledMask(aMask).Matches(aName); }
 
 QStringList CollectFileNamesInFolder(const QString& aFolder, const QString& aMasks, bool aRecursive,
-                                     quint32 aAttributes)
+                                     quint32 aAttributes, QList<UnreadableFolder>* aUnreadable)
 {
     return PassOn(kModule, "CollectFileNamesInFolder", [&] {
         QStringList result;
@@ -223,7 +227,7 @@ QStringList CollectFileNamesInFolder(const QString& aFolder, const QString& aMas
 
         for (qint32 next = 0; next < queue.Count(); ++next) {
             const QString folder = queue.Items(next);
-            if (!readFolder(folder, listing))
+            if (!readFolder(folder, listing, aUnreadable))
                 continue;
             if (listing.identity() != platform::FolderIdentity{} && !visited.insert(listing.identity()).second)
                 continue;

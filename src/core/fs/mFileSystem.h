@@ -39,9 +39,14 @@ QList<bool> AreFolderNames(const QStringList& aPaths);
 // before those of its subfolders; within a folder by name, letter case ignored. aAttributes widens the result: hidden entries need 2, system
 // entries 4, folders 16; other entries are always returned. Only folders that are neither hidden
 // nor system are descended into. A missing folder gives an empty result; a folder that cannot be
-// read fails the whole scan.
+// read fails the whole scan, unless aUnreadable is given: then it is noted there, with the
+// system's words, and the scan goes on without it.
+struct UnreadableFolder {
+    QString Folder;
+    QString Reason;
+};
 QStringList CollectFileNamesInFolder(const QString& aFolder, const QString& aMasks, bool aRecursive,
-                                     quint32 aAttributes);
+                                     quint32 aAttributes, QList<UnreadableFolder>* aUnreadable = nullptr);
 
 // Whether a name matches one wildcard mask, as the scan decides it.
 bool MatchesMask(const QString& aName, const QString& aMask);

@@ -50,8 +50,12 @@ int WhyMissing(const QString& aPath)
 
 QString NotAddedMessage(const QString& aPath, int aWhy)
 {
-    return QStringLiteral("Не удалось добавить в список: ") + aPath + QStringLiteral("\r\n") +
-           QString::fromStdString(platform::systemErrorText(aWhy));
+    return NotAddedMessage(aPath, QString::fromStdString(platform::systemErrorText(aWhy)));
+}
+
+QString NotAddedMessage(const QString& aPath, const QString& aReason)
+{
+    return QStringLiteral("Не удалось добавить в список: ") + aPath + QStringLiteral("\r\n") + aReason;
 }
 
 } // namespace CommandLineFiles

@@ -20,5 +20,6 @@ int WhyMissing(const QString& aPath);
 
 // The log's message for a path that names nothing: the path and the system's reason.
 QString NotAddedMessage(const QString& aPath, int aWhy);
+QString NotAddedMessage(const QString& aPath, const QString& aReason);
 
 } // namespace CommandLineFiles

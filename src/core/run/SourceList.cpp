@@ -1,4 +1,5 @@
 #include "core/run/SourceList.h"
+#include "core/run/CommandLinePaths.h"
 #include "core/fs/mFileSystem.h"
 
 #include <utility>
@@ -8,11 +9,16 @@ SourceList::SourceList(Qt::CaseSensitivity aFileNameCase, View aView)
 {
 }
 
-QStringList SourceList::FolderFiles(const QString& aFolder, bool aOnlyKez)
+QStringList SourceList::FolderFiles(const QString& aFolder, bool aOnlyKez, QStringList* aNotAdded)
 {
     using namespace mFileSystem::Attribute;
-    return mFileSystem::CollectFileNamesInFolder(aFolder, aOnlyKez ? QStringLiteral("*.kez") : QStringLiteral("*"), true,
-                                                 ReadOnly | Hidden | System | Archive);
+    QList<mFileSystem::UnreadableFolder> unreadable;
+    const QStringList files =
+        mFileSystem::CollectFileNamesInFolder(aFolder, aOnlyKez ? QStringLiteral("*.kez") : QStringLiteral("*"), true,
+                                              ReadOnly | Hidden | System | Archive, aNotAdded ? &unreadable : nullptr);
+    for (const mFileSystem::UnreadableFolder& folder : unreadable)
+        aNotAdded->append(CommandLineFiles::NotAddedMessage(folder.Folder, folder.Reason));
+    return files;
 }
 
 const QStringList& SourceList::HelpLines()

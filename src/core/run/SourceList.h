@@ -24,8 +24,10 @@ public:
     SourceList(Qt::CaseSensitivity aFileNameCase, View aView);
 
     // The files a folder tree adds: every "*.kez" file, or every file at all when aOnlyKez is
-    // false, hidden and system ones included, each folder's before its subfolders'.
-    static QStringList FolderFiles(const QString& aFolder, bool aOnlyKez);
+    // false, hidden and system ones included, each folder's before its subfolders'. A folder
+    // that cannot be read fails the whole scan, unless aNotAdded is given: then the scan goes on
+    // without it and the message naming it, and why, is added there.
+    static QStringList FolderFiles(const QString& aFolder, bool aOnlyKez, QStringList* aNotAdded = nullptr);
 
     // What an empty list shows until the first file is added.
     static const QStringList& HelpLines();

@@ -112,7 +112,11 @@ void BrowserForm::AddSrcFiles(const QStringList& aFileNames)
 void BrowserForm::AddFolderFiles(const QString& aFolderName)
 {
     PassOn(kModule, "AddFolderFiles", [&] {
-        AddSrcFiles(SourceList::FolderFiles(aFolderName, theSrcOnlyKez->isChecked()));
+        // A folder below that cannot be read keeps no other file out: it is named in the log.
+        QStringList notAdded;
+        AddSrcFiles(SourceList::FolderFiles(aFolderName, theSrcOnlyKez->isChecked(), &notAdded));
+        for (const QString& message : notAdded)
+            AddMessage(message);
     });
 }
 

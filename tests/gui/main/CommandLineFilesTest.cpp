@@ -3,6 +3,8 @@
 #include "support/MainWindowFixture.h"
 #include "core/common/LineBreak.h"
 #include "platform/FileNameCodec.h"
+#include "platform/FolderSearch.h"
+#include "platform/Services.h"
 #include "support/DropFiles.h"
 
 #include <QAction>
@@ -13,6 +15,24 @@
 
 namespace {
 
+// The file system's own listing, but a folder named "closed" cannot be read, as a folder the user
+// may not read cannot (permissions do not stop the superuser the tests may run as).
+class ClosedFolderSearch : public platform::FolderSearch {
+public:
+    platform::FindStatus list(const std::u16string& aFolder, platform::FindInfo aInfo, platform::FindScope aScope,
+                              platform::FolderListing& aListing, platform::FindFailure& aFailure) const override
+    {
+        if (aFolder.ends_with(u"/closed")) {
+            aFailure = {13, true, "Отказано в доступе (ошибка 13)"};
+            return platform::FindStatus::Failed;
+        }
+        return mReal.list(aFolder, aInfo, aScope, aListing, aFailure);
+    }
+    std::uint32_t attributesOf(const std::u16string& aPath) const override { return mReal.attributesOf(aPath); }
+
+private:
+    platform::FolderSearch& mReal = platform::service<platform::FolderSearch>();
+};
 
 class CommandLineFilesTest : public MainWindowTest {
 protected:
@@ -127,4 +147,32 @@ TEST_F(CommandLineFilesTest, WithTheImmediateRunTickedTheOpenedFilesAreConverted
     const QString rtf = tree.path() + QStringLiteral("/Псалом 1.rtf");
     EXPECT_TRUE(QFile::exists(rtf));
     EXPECT_EQ(form->LogText(), "Успешно: " + a + " -> " + rtf + kCrLf);
+}
+
+// A folder that cannot be read, among the paths given or deep in one of them, is named in the log;
+// every other path and file is added, whatever the order, and the immediate run starts.
+TEST_F(CommandLineFilesTest, AnUnreadableFolderIsLoggedAndKeepsNoOtherPathOutNorTheRunFromStarting)
+{
+    FakeConverterOnPath fake;
+    ClosedFolderSearch search;
+    const platform::ScopedService<platform::FolderSearch> closedFolders(search);
+    const QString closed = QFileInfo(file(QStringLiteral("texts/closed/secret.kez"))).absolutePath();
+    const QString texts = tree.path() + QStringLiteral("/texts");
+    const QString notAdded = "Не удалось добавить в список: " + closed + kCrLf + "Отказано в доступе (ошибка 13)" + kCrLf;
+    for (const bool folderFirst : {true, false}) {
+        SCOPED_TRACE(folderFirst ? "folder first" : "file first");
+        const qsizetype logged = form->LogText().size();
+        tick("theConvertImmediately", true);
+        const QString a = file(QStringLiteral("a.kez"));
+        const QString b = file(QStringLiteral("texts/b.kez"));
+        CommandLineFiles::Open(*form, folderFirst ? QStringList{texts, a} : QStringList{a, texts});
+        EXPECT_EQ(entries(), folderFirst ? (QStringList{b, a}) : (QStringList{a, b}));
+        EXPECT_TRUE(form->LogText().mid(logged).startsWith(notAdded)) << form->LogText().toStdString();
+        EXPECT_TRUE(startTimer()->isActive());
+        QTRY_VERIFY(entries().isEmpty());
+        EXPECT_TRUE(QFile::exists(tree.path() + QStringLiteral("/a.rtf")));
+        EXPECT_TRUE(QFile::exists(texts + QStringLiteral("/b.rtf")));
+        QFile::remove(tree.path() + QStringLiteral("/a.rtf"));
+        QFile::remove(texts + QStringLiteral("/b.rtf"));
+    }
 }
