@@ -40,5 +40,6 @@ void TBrowserOptions::WriteToRegistry(platform::RegKey aRoot, const QString& aKe
         WriteLongValue(aRoot, aKeyPath, QStringLiteral("DestPlace"), DestPlace);
         WriteStrValue(aRoot, aKeyPath, QStringLiteral("DestFolder"), DestFolder);
         WriteBoolValue(aRoot, aKeyPath, QStringLiteral("ConvertImmediately"), ConvertImmediately);
+        batch.CommitOrRaise(aKeyPath);
     });
 }

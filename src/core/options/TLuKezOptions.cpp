@@ -75,5 +75,6 @@ void TLuKezOptions::WriteToRegistry(platform::RegKey aRoot, const QString& aKeyP
                 (this->*option.Font->Member).WriteToRegistry(aRoot,
                                                              aKeyPath + QString::fromLatin1(option.Font->RegistryKey));
         }
+        batch.CommitOrRaise(aKeyPath);
     });
 }

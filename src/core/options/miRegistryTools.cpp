@@ -339,7 +339,11 @@ bool WriteBoolValue(RegKey aRoot, const QString& aKeyPath, const QString& aValue
 
 RegResult LastRegistryError() { return gLastRegistryError; }
 
-RegistryBatch::RegistryBatch() : mOpen(registry().beginBatch() == RegError::Success) {}
+RegistryBatch::RegistryBatch() : mOpen(registry().beginBatch() == RegError::Success)
+{
+    // What this save meets, alone: an earlier failure is no failure of it.
+    gLastRegistryError = RegError::Success;
+}
 
 RegistryBatch::~RegistryBatch()
 {
@@ -356,6 +360,33 @@ bool RegistryBatch::Commit()
     if (result != RegError::Success)
         gLastRegistryError = result;
     return result == RegError::Success;
+}
+
+void RegistryBatch::CommitOrRaise(const QString& aKeyPath)
+{
+    PassOn(kModule, "RegistryBatch.Commit", [&] {
+        Commit();
+        if (gLastRegistryError == RegError::Success)
+            return;
+        mErrorHandling::RaiseError(KezErrorNumber::PathFileAccessError,
+                                   QStringLiteral("Не удалось сохранить настройки в разделе реестра \"HKEY_CURRENT_USER\\%1\": %2.")
+                                       .arg(aKeyPath, RegistryErrorText(gLastRegistryError)));
+    });
+}
+
+QString RegistryErrorText(platform::RegResult aResult)
+{
+    QString words;
+    switch (aResult) {
+    case RegError::FileNotFound: words = QStringLiteral("раздел не найден"); break;
+    case RegError::AccessDenied:
+    case RegError::NoAccess: words = QStringLiteral("отказано в доступе"); break;
+    case RegError::OutOfMemory: words = QStringLiteral("недостаточно памяти"); break;
+    case RegError::DiskFull: words = QStringLiteral("нет места на диске"); break;
+    case RegError::RegistryIoFailed: words = QStringLiteral("файл настроек не удалось записать"); break;
+    default: words = QStringLiteral("ошибка реестра"); break;
+    }
+    return words + QStringLiteral(" (ошибка %1)").arg(aResult);
 }
 
 RegistryReadBatch::RegistryReadBatch() : mOpen(registry().beginReadBatch() == RegError::Success) {}

@@ -63,9 +63,15 @@ public:
     // values could not be stored, in which case the stored settings are as they were.
     bool Commit();
 
+    // Commit, and a worded failure naming aKeyPath when any value of the batch was not stored.
+    void CommitOrRaise(const QString& aKeyPath);
+
 private:
     bool mOpen;
 };
+
+// The words for a registry result, as the error window shows them.
+QString RegistryErrorText(platform::RegResult aResult);
 
 // While one lives, every value read in this process comes from one version of the stored
 // settings (with this process's own writes on top), however often other programs save

@@ -1,3 +1,4 @@
+#include "core/errors/KezError.h"
 #include "core/options/TLuKezOptions.h"
 #include "core/options/OptionsSaver.h"
 #include "core/options/OptionsTable.h"
@@ -220,12 +221,19 @@ TEST_F(KezOptions, AWholeSaveReachesTheSettingsFileAtOnceOrNotAtAll)
     EXPECT_NE(fileText(), before);
     expectSameOptions(*read(), changed);
 
-    // The lock file replaced by a link: the save is refused whole.
+    // The lock file replaced by a link: the save is refused whole, and says so in words.
     const QString lock = environment.registryFile() + QStringLiteral(".lock");
     QFile::remove(lock);
     ASSERT_TRUE(QFile::link(environment.root() + QStringLiteral("/elsewhere"), lock));
     const QByteArray saved = fileText();
-    defaults.WriteToRegistry(kHKeyCurrentUser, kKey);
+    try {
+        defaults.WriteToRegistry(kHKeyCurrentUser, kKey);
+        ADD_FAILURE() << "a refused save went unsaid";
+    } catch (const KezError& failure) {
+        EXPECT_TRUE(failure.description().contains(QStringLiteral("отказано в доступе (ошибка 5)")))
+            << failure.description().toStdString();
+        EXPECT_TRUE(failure.description().contains(kKey)) << failure.description().toStdString();
+    }
     EXPECT_EQ(miRegistryTools::LastRegistryError(), platform::RegError::AccessDenied);
     EXPECT_EQ(fileText(), saved);
     expectSameOptions(*read(), changed);

@@ -135,3 +135,21 @@ TEST_F(BrowserFormSettings, ADamagedSettingsFileGivesDefaultsForWhatIsUnreadable
     EXPECT_EQ(ReadStrValueDef(kHKeyCurrentUser, kBrowserKey, QStringLiteral("DestFolder"), QString()),
               QStringLiteral("/srv/rtf"));
 }
+
+// A settings folder that is a link is refused: the close says so in the error window instead of
+// losing the settings without a word.
+TEST_F(BrowserFormSettings, AClosingSaveThatIsRefusedSaysSo)
+{
+    start();
+    const QString folder = QFileInfo(environment.registryFile()).absolutePath();
+    QDir(folder).removeRecursively();
+    const QString elsewhere = environment.root() + QStringLiteral("/elsewhere");
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(QFile::link(elsewhere, folder));
+    form->close();
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reports.first().contains(QStringLiteral("Не удалось сохранить настройки"))) << reports.first().toStdString();
+    EXPECT_TRUE(reports.first().contains(kBrowserKey)) << reports.first().toStdString();
+    reports.clear();
+    QFile::remove(folder);
+}
