@@ -1,6 +1,7 @@
 #pragma once
 #include "core/fonts/TInstalledFont.h"
 
+#include <QFont>
 #include <QStringList>
 
 // Qt reads the installed fonts once, when the program starts; a font installed later is listed
@@ -15,5 +16,10 @@ void Register(const InstalledFontCollection& aCatalogue);
 
 // The same for the given faces: the catalogue is read only when Qt lacks one of them.
 void RegisterFaces(const QStringList& aFaces);
+
+// Sets aFont to draw the face: its family, or, for a face that fontconfig lists as a style of
+// another family ("DejaVu Sans Light" is DejaVu Sans ExtraLight), that family in that style
+// (unless bold or italic is asked for, which Qt then takes from the family).
+void ApplyFace(QFont& aFont, const QString& aFace, bool aBold, bool aItalic);
 
 } // namespace DrawableFaces

@@ -393,7 +393,8 @@ void LuFontSelectorFrm::RefreshExample()
                                   double(miGraph::PixelsToTwipsY(theExampleField->height())), tx, ty, GetFontSize());
         FontSample sample;
         sample.Shown = true;
-        sample.Font.setFamily(theFaceText->text().left(kMaxFaceText));
+        DrawableFaces::ApplyFace(sample.Font, theFaceText->text().left(kMaxFaceText), IsChecked(theBold),
+                                 IsChecked(theItalic));
         sample.Font.setStyleStrategy(QFont::PreferOutline);
         if (geometry.FontHeight < 0)
             sample.Font.setPixelSize(-geometry.FontHeight);
