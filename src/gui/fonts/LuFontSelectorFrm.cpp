@@ -3,6 +3,7 @@
 #include "core/errors/mErrorHandling.h"
 #include "gui/forms/EditorColors.h"
 #include "gui/forms/FormSetup.h"
+#include "gui/forms/FrameEdges.h"
 #include "gui/forms/LabelBuddy.h"
 #include "gui/colors/ColorRefColor.h"
 #include "gui/colors/LuColorSelector.h"
@@ -191,6 +192,7 @@ LuFontSelectorFrm::LuFontSelectorFrm(QWidget* aParent)
                                       theOnlyAppropriate, theSizeText, theSizeList, theOK, theCancel};
     for (int i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    KeepFrameEdgesWhole(this);
 
     connect(theFaceText, &QLineEdit::textChanged, this, [this] { theFaceText_Change(); });
     connect(theFaceList, &QListWidget::itemSelectionChanged, this, [this] { theFaceList_Click(); });

@@ -7,6 +7,7 @@
 #include "core/errors/mErrorHandling.h"
 #include "core/options/TLuKezOptions.h"
 #include "gui/forms/FormSetup.h"
+#include "gui/forms/FrameEdges.h"
 #include "gui/forms/KeyboardConventions.h"
 #include "gui/forms/ResourceIcon.h"
 #include "gui/forms/miGraph.h"
@@ -179,6 +180,7 @@ void BrowserForm::ConnectEvents()
     // Tab enters a group of option buttons at the chosen one; the arrows move within it.
     KeyboardConventions::TickedRadioIsTheTabStop(this);
     KeyboardConventions::EnterPressesFocusedButtons(this);
+    KeepFrameEdgesWhole(this);
     connect(theSrcOnlyKez, &QCheckBox::toggled, this, &BrowserForm::theSrcOnlyKez_Click);
     connect(theSrcList, &QListWidget::itemSelectionChanged, this, &BrowserForm::theSrcList_Click);
     connect(theConvertImmediately, &QCheckBox::toggled, this, &BrowserForm::theConvertImmediately_Click);
