@@ -16,6 +16,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 #include <memory>
@@ -205,23 +206,58 @@ TEST_F(ProgramEnd, AWindowDestroyedByAnotherProgramOrADisplayLostEndsItAsACloseD
                 display.kill();
                 return;
             }
-            // The program's one window: Qt's own leader window is never mapped.
-            QProcess search;
-            search.setProcessEnvironment(display.environment(QProcessEnvironment::systemEnvironment()));
-            search.start(xdotool, {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                                   QString::number(program.pid())});
-            search.waitForFinished(10000);
-            const QByteArray found = search.readAllStandardOutput().trimmed();
-            EXPECT_FALSE(found.isEmpty()) << "no window of the program on the display";
+            // The window the program says it shows.
+            QString window;
+            for (const QString& line : program.seen().split(QLatin1Char('|')))
+                if (line.startsWith(QLatin1String("shown ")))
+                    window = line.section(QLatin1Char(' '), 1);
+            EXPECT_FALSE(window.isEmpty()) << program.seen().toStdString();
             QProcess tool;
-            tool.setProcessEnvironment(search.processEnvironment());
-            tool.start(xdotool, {QStringLiteral("windowclose"), QString::fromLatin1(found)});
+            tool.setProcessEnvironment(display.environment(QProcessEnvironment::systemEnvironment()));
+            tool.start(xdotool, {QStringLiteral("windowclose"), window});
             tool.waitForFinished(10000);
         };
         ASSERT_GE(program.endBy(act), 0) << "still running " << kEndWithinMs + 2000 << " ms after";
         EXPECT_TRUE(browserSettingsSaved());
         EXPECT_TRUE(isGone(converter)) << "the converter was left running";
     }
+}
+
+// The palette pop-up on a real display, by keyboard alone: the arrows move its frame, Enter picks
+// the framed colour, Esc leaves it as the cross does.
+TEST_F(ProgramEnd, ThePalettePopupIsDrivenByTheKeyboardAloneOnARealDisplay)
+{
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    ASSERT_FALSE(xdotool.isEmpty()) << "xdotool is needed (scripts/install-deps.sh)";
+    VirtualDisplay display;
+    ASSERT_FALSE(display.name().isEmpty()) << "Xvfb and openbox are needed (scripts/install-deps.sh)";
+    Program program(display.environment(variables));
+    ASSERT_TRUE(program.waitFor(QStringLiteral("shown"))) << program.seen().toStdString();
+    program.send(QStringLiteral("options"));
+    ASSERT_TRUE(program.waitFor(QStringLiteral("modal KezOptionsFrm"))) << program.seen().toStdString();
+    const auto keys = [&](const QStringList& aKeys) {
+        QProcess tool;
+        tool.setProcessEnvironment(display.environment(QProcessEnvironment::systemEnvironment()));
+        tool.start(xdotool, QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("50")} + aKeys);
+        tool.waitForFinished(10000);
+    };
+    const auto openPalette = [&] {
+        program.send(QStringLiteral("back"));
+        const bool opened = program.waitFor(QStringLiteral("modal LuColorSelectorFrm"));
+        QThread::msleep(300); // mapped and given the keyboard by the window manager
+        return opened;
+    };
+    // Esc: nothing chosen, the colour stays what it was.
+    ASSERT_TRUE(openPalette()) << program.seen().toStdString();
+    keys({QStringLiteral("Left"), QStringLiteral("Escape")});
+    ASSERT_TRUE(program.waitFor(QStringLiteral("back "), 10000)) << "Esc did not close the palette: " << program.seen().toStdString();
+    const int before = program.last().section(QLatin1Char(' '), 1).toInt();
+    // The frame starts on the chosen colour ("(Auto)" before the first cell): Right, Down, Enter.
+    ASSERT_TRUE(openPalette()) << program.seen().toStdString();
+    keys({QStringLiteral("Right"), QStringLiteral("Down"), QStringLiteral("Return")});
+    ASSERT_TRUE(program.waitFor(QStringLiteral("back "), 10000)) << "Enter did not pick: " << program.seen().toStdString();
+    const int right = std::min(before + 1, 16);
+    EXPECT_EQ(program.last(), QStringLiteral("back %1").arg(right + 4 <= 16 ? right + 4 : right)) << before;
 }
 
 // While one instance converts, another waits for its turn with its events flowing: it paints, says

@@ -6,7 +6,9 @@
 //   addfiles     presses "Добавить ..."            folder   chooses the fixed folder, presses its button
 //   exit         calls exit(1) from inside the window's events, as the window system's library does
 //                when the display is lost
-// It reports on standard output, one a line: "shown" once the window is up, "title <caption>" at
+//   back         on the options dialog's footnote page, presses the first "Фон" that can be pressed
+//                and, once its palette has closed, reports "back <index>" of that colour selector
+// It reports on standard output, one a line: "shown <native window>" once the window is up, "title <caption>" at
 // each change of the caption, "modal <class>" when a modal dialog comes up, "painted" for each
 // paint of the window (it asks for one every 100 ms: the paints stop when its events stop).
 #include "gui/main/BrowserForm.h"
@@ -60,7 +62,7 @@ private:
                 if (auto* form = qobject_cast<BrowserForm*>(widget); form && form->isVisible()) {
                     mWindow = form;
                     form->installEventFilter(this);
-                    report(QStringLiteral("shown"));
+                    report(QStringLiteral("shown ") + QString::number(form->winId()));
                     auto* repaint = new QTimer(form);
                     connect(repaint, &QTimer::timeout, form, [form] { form->update(); });
                     repaint->start(100);
@@ -97,6 +99,20 @@ private:
             button->click();
     }
 
+    void PressBackColour(QWidget* aOptions)
+    {
+        if (!aOptions)
+            return;
+        Press(aOptions, "theTSFootnotes");
+        for (QAbstractButton* button : aOptions->findChildren<QAbstractButton*>(QStringLiteral("theSelectBack")))
+            if (button->isVisible() && button->isEnabled()) {
+                QWidget* selector = button->parentWidget();
+                button->click(); // the palette's own modal loop runs inside
+                report(QStringLiteral("back ") + selector->property("BackIndex").toString());
+                return;
+            }
+    }
+
     void Do(const QString& aLine)
     {
         const QString command = aLine.section(QLatin1Char(' '), 0, 0);
@@ -110,6 +126,8 @@ private:
             Press(mWindow, "theOptions");
         else if (command == QLatin1String("font"))
             Press(QApplication::activeModalWidget(), "theSelect");
+        else if (command == QLatin1String("back"))
+            PressBackColour(QApplication::activeModalWidget());
         else if (command == QLatin1String("exit"))
             std::exit(1);
         else if (command == QLatin1String("addfiles"))
