@@ -4,7 +4,6 @@
 #include "core/options/TLuKezOptions.h"
 #include "core/runner/miKezConverterRunner.h"
 
-#include <QElapsedTimer>
 
 FileConverter::FileConverter(std::function<bool()> aEndAsked) : mEndAsked(std::move(aEndAsked))
 {
@@ -28,7 +27,7 @@ WorkerChannel::Reply FileConverter::Convert(const WorkerChannel::Request& aReque
         qint32 code = 0;
         reply.converted = miKezConverterRunner::RunConverter(
             *mOptions, aRequest.source, aRequest.output, 0, code, reply.message,
-            [this](const std::function<bool(std::uint32_t)>& aWaitFor) { WaitHeedingEndRequests(aWaitFor); });
+            [this](miKezConverterRunner::ConverterProcess& aConverter) { WaitHeedingEndRequests(aConverter); });
     } catch (...) {
         reply.converted = false;
         reply.message = mErrorHandling::CurrentFailure().description();
@@ -36,20 +35,11 @@ WorkerChannel::Reply FileConverter::Convert(const WorkerChannel::Request& aReque
     return reply;
 }
 
-void FileConverter::WaitHeedingEndRequests(const std::function<bool(std::uint32_t)>& aWaitFor)
+void FileConverter::WaitHeedingEndRequests(miKezConverterRunner::ConverterProcess& aConverter)
 {
-    using miKezConverterRunner::EndHow;
     constexpr std::uint32_t kStepMs = 50;
-    QElapsedTimer ending;
-    bool endedNow = false;
-    while (!aWaitFor(kStepMs)) {
-        if (!mEndAsked())
-            continue;
-        if (!ending.isValid()) {
-            if (miKezConverterRunner::EndRunningConverter(EndHow::Politely))
-                ending.start();
-        } else if (!endedNow && ending.elapsed() >= miKezConverterRunner::kEndGraceMs) {
-            endedNow = miKezConverterRunner::EndRunningConverter(EndHow::Now);
-        }
+    while (!aConverter.WaitFor(kStepMs)) {
+        if (mEndAsked())
+            aConverter.End();
     }
 }

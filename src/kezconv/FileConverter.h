@@ -1,4 +1,5 @@
 #pragma once
+#include "core/runner/ConverterProcess.h"
 #include "kezconv/WorkerChannel.h"
 
 #include <functional>
@@ -9,8 +10,8 @@ class TLuKezOptions;
 // Converts kezconv's files one at a time in the process it lives in (a worker's, or kezconv's own
 // when it converts one file at a time), with the window's conversion options, through the
 // hand-over store of the process's runtime folder. While a converter works, aEndAsked is asked
-// in short steps; once it says yes, the converter is asked to end, which removes what it has half
-// written, and ended at once if it has not within the window's grace.
+// in short steps; once it says yes, the converter is ended by its rule (asked to end, which removes
+// what it has half written, then ended at once after its grace).
 class FileConverter {
 public:
     explicit FileConverter(std::function<bool()> aEndAsked);
@@ -19,7 +20,7 @@ public:
     WorkerChannel::Reply Convert(const WorkerChannel::Request& aRequest);
 
 private:
-    void WaitHeedingEndRequests(const std::function<bool(std::uint32_t)>& aWaitFor);
+    void WaitHeedingEndRequests(miKezConverterRunner::ConverterProcess& aConverter);
 
     std::function<bool()> mEndAsked;
     std::unique_ptr<TLuKezOptions> mOptions;

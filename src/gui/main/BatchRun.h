@@ -1,5 +1,6 @@
 #pragma once
 #include "core/run/RunResults.h"
+#include "core/runner/ConverterProcess.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -18,8 +19,8 @@ class MessageLog;
 // While the converter works, and while another instance has the turn on the hand-over, the
 // window's events keep flowing (painting, "Стоп!", a close, drops), at a bounded rate so that a
 // batch of quick conversions is not slowed by repainting. Nothing waits without them: a close
-// that finds the converter still working gives it kCloseWaitMs, then asks it to end and, after
-// the runner's grace, ends it at once.
+// that finds the converter still working gives it kCloseWaitMs, then ends it by the converter's
+// rule (asked politely, then ended at once after its grace).
 class BatchRun : public QObject {
     Q_OBJECT
 public:
@@ -76,7 +77,7 @@ private:
     class WaitingThread;
     void RunOnce();
     bool TakeTurn();
-    void WaitKeepingEventsFlowing(const std::function<bool(std::uint32_t)>& aWaitFor);
+    void WaitKeepingEventsFlowing(miKezConverterRunner::ConverterProcess& aConverter);
     void EndConverterWhenDue();
     void ProcessEventsWhenDue();
     void ProcessEvents();
@@ -91,9 +92,8 @@ private:
     // While the run converts its files: the converter is waited for with the events flowing.
     bool mKeepEventsFlowing = false;
     QElapsedTimer mClosingSince;
-    // Since the converter being waited for was asked to end; whether it has been ended at once.
-    QElapsedTimer mEndingSince;
-    bool mEndedNow = false;
+    // The converter being waited for with the events flowing, or none.
+    miKezConverterRunner::ConverterProcess* mConverter = nullptr;
     RunResults mResults;
     QElapsedTimer mSinceEvents;
     std::unique_ptr<WaitingThread> mWaiting;
