@@ -82,7 +82,7 @@ public:
             mStarted.erase(started);
         }
         if (opened)
-            mOpened[opened] = processId;
+            mOpened[opened] = Opened{processId, access};
         return reinterpret_cast<ProcessHandle>(opened);
     }
 
@@ -123,11 +123,8 @@ public:
         // The job ends with the process everything it started; the right to end the process is
         // asked for first, as TerminateProcess would.
         if (HANDLE job = jobOf(process)) {
-            HANDLE probe = nullptr;
-            if (!DuplicateHandle(GetCurrentProcess(), toNative(process), GetCurrentProcess(), &probe,
-                                 PROCESS_TERMINATE, FALSE, 0))
+            if (!mayTerminate(process))
                 return false;
-            CloseHandle(probe);
             if (TerminateJobObject(job, UINT(exitCode)))
                 return true;
         }
@@ -142,12 +139,12 @@ public:
             const std::lock_guard guard(mMutex);
             const auto opened = mOpened.find(toNative(process));
             if (opened != mOpened.end()) {
-                const std::uint32_t processId = opened->second;
+                const std::uint32_t processId = opened->second.processId;
                 mOpened.erase(opened);
                 // The last handle to it goes: its job is no longer reachable.
                 bool another = false;
-                for (const auto& [handle, id] : mOpened)
-                    another = another || id == processId;
+                for (const auto& [handle, other] : mOpened)
+                    another = another || other.processId == processId;
                 if (const auto job = mJobs.find(processId); !another && job != mJobs.end()) {
                     CloseHandle(job->second);
                     mJobs.erase(job);
@@ -164,13 +161,26 @@ private:
         const auto opened = mOpened.find(toNative(process));
         if (opened == mOpened.end())
             return nullptr;
-        const auto job = mJobs.find(opened->second);
+        const auto job = mJobs.find(opened->second.processId);
         return job == mJobs.end() ? nullptr : job->second;
     }
 
+    // The job is no handle's own: the handle must have been given the right to end the process.
+    bool mayTerminate(ProcessHandle process)
+    {
+        const std::lock_guard guard(mMutex);
+        const auto opened = mOpened.find(toNative(process));
+        return opened != mOpened.end() && (opened->second.access & ProcessAccess::Terminate) != 0;
+    }
+
+    struct Opened {
+        std::uint32_t processId;
+        std::uint32_t access;
+    };
+
     std::mutex mMutex;
     std::map<std::uint32_t, HANDLE> mStarted;
-    std::map<HANDLE, std::uint32_t> mOpened;    // handles given out, to the process id
+    std::map<HANDLE, Opened> mOpened;    // handles given out
     std::map<std::uint32_t, HANDLE> mJobs;      // the job of each process started here
 };
 
