@@ -41,7 +41,8 @@ int ReadReplyFromClipboard(ExternalRecord& aRecord)
 } // namespace
 
 bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QString& aOutputFile, quintptr aOwner,
-                  qint32& aResultCode, QString& aMessage, const ConverterWaiter& aWaiter)
+                  qint32& aResultCode, QString& aMessage, const ConverterWaiter& aWaiter,
+                  const QString& aCommandLine)
 {
     return PassOn(kModule, "RunConverter", [&] {
         if (aSourceFile.size() > ExternalData::kMaxPathUnits || aOutputFile.size() > ExternalData::kMaxPathUnits) {
@@ -77,7 +78,7 @@ bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QSt
         bool ended = false;
         QString launchFailure;
         try {
-            ExecuteShellCommand(QString::fromLatin1(kConverterCommandLine), aWaiter, &ended);
+            ExecuteShellCommand(aCommandLine, aWaiter, &ended);
         } catch (...) {
             launchFailed = true;
             launchFailure = mErrorHandling::CurrentFailure().description();

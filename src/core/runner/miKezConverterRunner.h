@@ -29,8 +29,10 @@ inline constexpr qint32 kPathTooLong = ConverterCodes::kPathTooLong;
 // Converts aSourceFile into aOutputFile. True when the converter confirmed the conversion (a
 // result code of 0 or more); otherwise aResultCode and aMessage say why. On success aMessage is
 // left as it was. Returns only when the converter has ended; aWaiter passes the time meanwhile.
+// aCommandLine starts the converter.
 bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QString& aOutputFile, quintptr aOwner,
-                  qint32& aResultCode, QString& aMessage, const ConverterWaiter& aWaiter = {});
+                  qint32& aResultCode, QString& aMessage, const ConverterWaiter& aWaiter = {},
+                  const QString& aCommandLine = QString::fromLatin1(kConverterCommandLine));
 
 // Splits a path into the folder (with its trailing separator), the base name and the extension
 // (without the dot). A name whose only dot is its first character has no extension.

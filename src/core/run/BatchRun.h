@@ -1,6 +1,7 @@
 #pragma once
 #include "core/run/RunResults.h"
 #include "core/runner/ConverterProcess.h"
+#include "core/runner/miKezConverterRunner.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -11,10 +12,12 @@
 #include <optional>
 
 class MessageLog;
+class TLuKezOptions;
 
-// One conversion run over the waiting files: converts the oldest until none is left or a stop
-// was asked for, logs each result, counts them and ends with the summary. The window it belongs
-// to only answers the questions in Window and shows what the run reports.
+// The run engine: one conversion run over the waiting files. Converts the oldest until none is
+// left or a stop was asked for, logs each result, counts them and ends with the summary. It is
+// given the conversion options and the converter; whoever drives it (the window) only answers the
+// questions in Window and shows what the run reports.
 //
 // While the converter works, and while another instance has the turn on the hand-over, the
 // window's events keep flowing (painting, "Стоп!", a close, drops), at a bounded rate so that a
@@ -40,7 +43,13 @@ public:
         std::function<bool(const QString& aFile)> confirmEndConverter;
     };
 
-    BatchRun(MessageLog& aLog, Window aWindow, QObject* aParent = nullptr);
+    // The options each file is converted with, read when the file is.
+    using Options = std::function<TLuKezOptions&()>;
+
+    // aConverter is the converter's command line, its program found by the executable search.
+    BatchRun(MessageLog& aLog, Window aWindow, Options aOptions,
+             QString aConverter = QString::fromLatin1(miKezConverterRunner::kConverterCommandLine),
+             QObject* aParent = nullptr);
     ~BatchRun() override;
 
     // The whole run. Does nothing while a run is already going on; asked while a run is leaving
@@ -84,6 +93,8 @@ private:
 
     MessageLog& mLog;
     Window mWindow;
+    Options mOptions;
+    QString mConverterCommandLine;
     bool mRunning = false;
     bool mLeaving = false;
     bool mRunAgain = false;

@@ -1,6 +1,5 @@
-#include "gui/main/BatchRun.h"
+#include "core/run/BatchRun.h"
 #include "core/run/MessageLog.h"
-#include "gui/main/miKezConverterMain.h"
 #include "core/common/LineBreak.h"
 #include "core/errors/mErrorHandling.h"
 #include "platform/HandOverLock.h"
@@ -64,8 +63,9 @@ private:
 
 } // namespace
 
-BatchRun::BatchRun(MessageLog& aLog, Window aWindow, QObject* aParent)
-    : QObject(aParent), mLog(aLog), mWindow(std::move(aWindow))
+BatchRun::BatchRun(MessageLog& aLog, Window aWindow, Options aOptions, QString aConverter, QObject* aParent)
+    : QObject(aParent), mLog(aLog), mWindow(std::move(aWindow)), mOptions(std::move(aOptions)),
+      mConverterCommandLine(std::move(aConverter))
 {
 }
 
@@ -188,8 +188,7 @@ void BatchRun::ConvertFile(const QString& aFile, const QString& aOutFile)
         miKezConverterRunner::ConverterWaiter waiter;
         if (mKeepEventsFlowing)
             waiter = [this](miKezConverterRunner::ConverterProcess& aConverter) { WaitKeepingEventsFlowing(aConverter); };
-        if (miKezConverterRunner::RunConverter(miKezConverterMain::gKezOptions(), aFile, aOutFile, 0, resultCode,
-                                               message, waiter))
+        if (miKezConverterRunner::RunConverter(mOptions(), aFile, aOutFile, 0, resultCode, message, waiter, mConverterCommandLine))
             mLog.Add(mResults.Converted(aFile, aOutFile));
         else
             mLog.Add(mResults.Failed(aFile, aOutFile, message));
