@@ -1,15 +1,16 @@
 #pragma once
 #include "core/runner/ConverterProcess.h"
-#include "kezconv/WorkerChannel.h"
+
+#include <QString>
 
 #include <functional>
 #include <memory>
 
 class TLuKezOptions;
 
-// Converts kezconv's files one at a time in the process it lives in (a worker's, or kezconv's own
-// when it converts one file at a time), with the window's conversion options, through the
-// hand-over store of the process's runtime folder. While a converter works, aEndAsked is asked
+// The run engine's side in a process without a window: converts files one at a time (kezconv's,
+// in a worker or in kezconv itself when it converts one file at a time), with the window's
+// conversion options, through the hand-over store of the process's runtime folder. While a converter works, aEndAsked is asked
 // in short steps; once it says yes, the converter is ended by its rule (asked to end, which removes
 // what it has half written, then ended at once after its grace).
 class FileConverter {
@@ -17,7 +18,11 @@ public:
     explicit FileConverter(std::function<bool()> aEndAsked);
     ~FileConverter();
 
-    WorkerChannel::Reply Convert(const WorkerChannel::Request& aRequest);
+    struct Result {
+        bool converted = false;
+        QString message; // why the file failed
+    };
+    Result Convert(const QString& aSource, const QString& aOutput);
 
 private:
     void WaitHeedingEndRequests(miKezConverterRunner::ConverterProcess& aConverter);

@@ -1,4 +1,4 @@
-#include "kezconv/FileConverter.h"
+#include "core/run/FileConverter.h"
 #include "core/options/ConversionOptions.h"
 #include "core/errors/mErrorHandling.h"
 #include "core/options/TLuKezOptions.h"
@@ -16,9 +16,9 @@ FileConverter::FileConverter(std::function<bool()> aEndAsked) : mEndAsked(std::m
 
 FileConverter::~FileConverter() = default;
 
-WorkerChannel::Reply FileConverter::Convert(const WorkerChannel::Request& aRequest)
+FileConverter::Result FileConverter::Convert(const QString& aSource, const QString& aOutput)
 {
-    WorkerChannel::Reply reply;
+    Result reply;
     if (!mOptions) {
         reply.message = mOptionsFailure;
         return reply;
@@ -26,7 +26,7 @@ WorkerChannel::Reply FileConverter::Convert(const WorkerChannel::Request& aReque
     try {
         qint32 code = 0;
         reply.converted = miKezConverterRunner::RunConverter(
-            *mOptions, aRequest.source, aRequest.output, 0, code, reply.message,
+            *mOptions, aSource, aOutput, 0, code, reply.message,
             [this](miKezConverterRunner::ConverterProcess& aConverter) { WaitHeedingEndRequests(aConverter); });
     } catch (...) {
         reply.converted = false;
