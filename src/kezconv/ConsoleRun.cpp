@@ -1,5 +1,5 @@
 #include "kezconv/ConsoleRun.h"
-#include "kezconv/FileConverter.h"
+#include "core/run/FileConverter.h"
 #include "kezconv/WorkerChannel.h"
 #include "platform/EndRequests.h"
 #include "platform/FileNameCodec.h"
@@ -174,7 +174,7 @@ void ConsoleRun::ConvertLocally()
     const qsizetype job = TakeNextJob();
     if (job >= 0) {
         mBeingMade.insert(mJobs[size_t(job)].key, job);
-        const WorkerChannel::Reply reply = mLocal->Convert({mJobs[size_t(job)].file, mJobs[size_t(job)].outFile});
+        const FileConverter::Result reply = mLocal->Convert(mJobs[size_t(job)].file, mJobs[size_t(job)].outFile);
         Done(job, reply.converted, reply.message);
     }
     GiveOutFiles();

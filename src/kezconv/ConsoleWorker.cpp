@@ -1,5 +1,5 @@
 #include "kezconv/ConsoleWorker.h"
-#include "kezconv/FileConverter.h"
+#include "core/run/FileConverter.h"
 #include "kezconv/WorkerChannel.h"
 #include "platform/Console.h"
 #include "platform/EndRequests.h"
@@ -77,7 +77,8 @@ int RunWorker()
             continue;
         const WorkerChannel::Request next = std::move(queued.front());
         queued.pop_front();
-        if (!writeAll(WorkerChannel::Frame(converter.Convert(next))))
+        const FileConverter::Result result = converter.Convert(next.source, next.output);
+        if (!writeAll(WorkerChannel::Frame(WorkerChannel::Reply{result.converted, false, result.message})))
             status = 1;
     }
     removeOwnRuntimeFolder();

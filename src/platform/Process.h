@@ -43,7 +43,9 @@ public:
 
     // Starts a program from a command line, without a shell and without a window or terminal:
     // the line is split on blanks (double quotes keep blanks inside one argument), the first
-    // word is found by the executable search, standard streams lead nowhere. UTF-8.
+    // word is found by the executable search, standard streams lead nowhere. UTF-8. It starts in
+    // a group of its own (POSIX: its own session and process group; Windows: a job object), so
+    // that requestEnd and terminate reach what it starts in turn as well.
     virtual StartResult start(const std::string& commandLine) = 0;
 
     // A handle to a process started by this one, or 0.
@@ -64,13 +66,15 @@ public:
     // reports 128 + the signal's number.
     virtual bool exitCode(ProcessHandle process, std::uint32_t& code) = 0;
 
-    // Asks a running process to end, giving it the chance to tidy up first (POSIX: SIGTERM). False
+    // Asks a running process and its group to end, giving them the chance to tidy up first
+    // (POSIX: SIGTERM to the group). False
     // when it has already ended, the handle lacks the right, or the system has no such request
     // (Windows): then only terminate ends it. Safe while another thread waits for the same
     // process. Needs Terminate.
     virtual bool requestEnd(ProcessHandle process) = 0;
 
-    // Ends a running process at once, as TerminateProcess does; its exit code becomes exitCode.
+    // Ends a running process and its group at once, as TerminateJobObject does; its exit code
+    // becomes exitCode.
     // False when it has already ended or the handle lacks the right. Safe while another thread
     // waits for the same process. Needs Terminate.
     virtual bool terminate(ProcessHandle process, std::uint32_t exitCode) = 0;

@@ -63,12 +63,12 @@ mode_t modeOf(const QString& aPath)
 
 // A kezcc started as the program starts it, request on the clipboard, but not waited for, so the
 // test can stop, signal and continue it while it writes.
-class ConverterProcess {
+class KezccProcess {
 public:
-    ConverterProcess() = default;
-    ConverterProcess(const ConverterProcess&) = delete;
-    ConverterProcess& operator=(const ConverterProcess&) = delete;
-    ~ConverterProcess()
+    KezccProcess() = default;
+    KezccProcess(const KezccProcess&) = delete;
+    KezccProcess& operator=(const KezccProcess&) = delete;
+    ~KezccProcess()
     {
         if (mPid > 0) {
             ::kill(mPid, SIGKILL);
@@ -189,7 +189,7 @@ TEST_F(KezccOutputTest, AConverterAskedToEndWhileWritingRemovesItsTemporary)
     writeLargeSource();
     for (const int request : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(request);
-        ConverterProcess converter;
+        KezccProcess converter;
         ASSERT_TRUE(converter.start(options, source, output));
         ASSERT_TRUE(converter.stopWhileWriting(folder)) << "the converter was not caught writing";
         converter.signal(request);
@@ -207,7 +207,7 @@ TEST_F(KezccOutputTest, TheNextConversionRemovesOnlyTheTargetsOwnLeftOverTempora
     // A converter killed outright leaves its temporary behind.
     QString leftOver;
     {
-        ConverterProcess converter;
+        KezccProcess converter;
         ASSERT_TRUE(converter.start(options, source, output));
         const std::optional<QString> name = converter.stopWhileWriting(folder);
         ASSERT_TRUE(name);
@@ -287,7 +287,7 @@ TEST_F(KezccOutputTest, ALinkedTargetStaysALinkAndTheFileItPointsToIsReplacedWit
 TEST_F(KezccOutputTest, ASourceTruncatedWhileItIsReadFailsAndNoResultAppears)
 {
     writeLargeSource();
-    ConverterProcess converter;
+    KezccProcess converter;
     ASSERT_TRUE(converter.start(options, source, output));
     ASSERT_TRUE(converter.stopWhileWriting(folder)) << "the converter was not caught writing";
     ASSERT_TRUE(QFile::resize(source, QFileInfo(source).size() / 4));

@@ -223,3 +223,43 @@ TEST_F(ProcessContract, SignalsPathsAndForeignProcesses)
     EXPECT_EQ(process.open(ProcessAccess::Synchronize, 0), 0u);
 }
 #endif
+
+// What a started process starts in turn belongs to its group: ended at once with it, and on POSIX
+// asked to end with it too.
+TEST_F(ProcessContract, TheEndReachesWhatTheProcessStarted)
+{
+    constexpr std::uint32_t kRights = ProcessAccess::Synchronize | ProcessAccess::QueryInformation | ProcessAccess::Terminate;
+    for (const bool politely : {false, true}) {
+        if (politely && kWindows)
+            continue;
+        const fs::path ticks = folder.path / (politely ? "asked" : "ended");
+        const StartResult started = process.start("process_probe family " + quoted(ticks));
+        ASSERT_TRUE(started.started()) << started.description;
+        const ProcessHandle handle = process.open(kRights, started.processId);
+        ASSERT_NE(handle, 0u);
+        // The one it started is at work: its count grows.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        std::string first;
+        while ((first = readText(ticks)).empty() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::string next = first;
+        while (next == first && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            next = readText(ticks);
+        }
+        ASSERT_NE(next, first) << "the started one never ticked";
+
+        EXPECT_TRUE(politely ? process.requestEnd(handle) : process.terminate(handle, 3));
+        EXPECT_EQ(process.wait(handle, 60000), kWaitObject0);
+        process.close(handle);
+        // A survivor ticks many times over within a second, even on a busy machine.
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const std::string after = readText(ticks);
+        bool ticked = false;
+        for (int look = 0; look < 20 && !ticked; ++look) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            ticked = readText(ticks) != after;
+        }
+        EXPECT_FALSE(ticked) << (politely ? "asked" : "ended") << ": what it started still runs";
+    }
+}

@@ -3,10 +3,8 @@
 #include "core/options/TLuKezOptions.h"
 #include "platform/ExecutableSearch.h"
 #include "platform/HandOverLock.h"
-#include "platform/Process.h"
 #include "platform/Services.h"
 
-#include <cstdlib>
 #include <cstring>
 
 using mErrorHandling::PassOn;
@@ -17,17 +15,6 @@ namespace {
 constexpr const char* kModule = "miKezConverterRunner";
 
 platform::ClipFormat gExternalCBFormat = 0;
-
-// The converter being waited for, and whether it was ended rather than finished.
-struct AwaitedConverter {
-    platform::ProcessHandle handle = 0;
-    bool ended = false;
-};
-AwaitedConverter gAwaited;
-bool gLastWasEnded = false;
-
-// Ended converters report this exit code; nothing reads it but a person looking at the process.
-constexpr std::uint32_t kEndedExitCode = 1;
 
 QString PathTooLongMessage(bool aSource)
 {
@@ -52,22 +39,11 @@ int ReadReplyFromClipboard(ExternalRecord& aRecord)
     return outcome;
 }
 
-// A program that exits while its converter works: the window system's library does so from inside
-// the window's events when the display is lost. The converter is ended as a close ends it.
-void EndAwaitedConverterAtExit()
-{
-    const platform::ProcessHandle handle = gAwaited.handle;
-    if (handle == 0 || !EndRunningConverter(EndHow::Politely))
-        return;
-    platform::Process& process = platform::service<platform::Process>();
-    if (process.wait(handle, kEndGraceMs) == platform::kWaitTimeout && EndRunningConverter(EndHow::Now))
-        process.wait(handle, kEndGraceMs); // collected here, not left to whoever inherits it
-}
-
 } // namespace
 
 bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QString& aOutputFile, quintptr aOwner,
-                  qint32& aResultCode, QString& aMessage, const ConverterWaiter& aWaiter)
+                  qint32& aResultCode, QString& aMessage, const ConverterWaiter& aWaiter,
+                  const QString& aCommandLine)
 {
     return PassOn(kModule, "RunConverter", [&] {
         if (aSourceFile.size() > ExternalData::kMaxPathUnits || aOutputFile.size() > ExternalData::kMaxPathUnits) {
@@ -100,9 +76,10 @@ bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QSt
 
         // A failure to start is expected here and becomes a result, not a report.
         bool launchFailed = false;
+        bool ended = false;
         QString launchFailure;
         try {
-            ExecuteShellCommand(QString::fromLatin1(kConverterCommandLine), aWaiter);
+            ExecuteShellCommand(aCommandLine, aWaiter, &ended);
         } catch (...) {
             launchFailed = true;
             launchFailure = mErrorHandling::CurrentFailure().description();
@@ -114,7 +91,7 @@ bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QSt
         }
 
         // Whatever an ended converter left on the clipboard is no reply.
-        if (gLastWasEnded) {
+        if (ended) {
             aResultCode = ExternalData::kNotConfirmed;
             aMessage = QStringLiteral("Нет подтверждения, что конвертер отработал.");
             return false;
@@ -236,58 +213,20 @@ bool LoadExternalFromHGlobal(platform::HGlobal aHandle, ExternalRecord& aRecord)
     });
 }
 
-qint32 ExecuteShellCommand(const QString& aCommandLine, const ConverterWaiter& aWaiter)
+qint32 ExecuteShellCommand(const QString& aCommandLine, const ConverterWaiter& aWaiter, bool* aWasEnded)
 {
     return PassOn(kModule, "ExecuteShellCommand", [&]() -> qint32 {
-        using namespace platform;
-        gLastWasEnded = false;
-        Process& process = service<Process>();
-        // After the service, so that the service is still there when the program's exit runs it.
-        static const bool endsAtExit = std::atexit(EndAwaitedConverterAtExit) == 0;
-        (void)endsAtExit;
-        const StartResult started = process.start(aCommandLine.toStdString());
-        // 2 is "not found" both as ENOENT and as ERROR_FILE_NOT_FOUND.
-        if (!started.started())
-            mErrorHandling::RaiseError(started.error == 2 ? KezErrorNumber::FileNotFound : KezErrorNumber::InvalidArgument,
-                                       QString::fromStdString(started.description));
-
-        constexpr std::uint32_t kWaitRights =
-            ProcessAccess::Synchronize | ProcessAccess::QueryInformation | ProcessAccess::Terminate;
-        ProcessHandle handle = process.open(kWaitRights | ProcessAccess::SetInformation, started.processId);
-        if (handle != 0)
-            process.setPriorityClass(handle, PriorityClass::Idle);
+        if (aWasEnded)
+            *aWasEnded = false;
+        ConverterProcess converter;
+        converter.Start(aCommandLine);
+        if (aWaiter)
+            aWaiter(converter);
         else
-            handle = process.open(kWaitRights, started.processId);
-        // Waiting is all that matters now: a reply read while the converter still runs is no
-        // reply, so a converter that cannot even be waited for is a failure to start it.
-        if (handle == 0)
-            handle = process.open(ProcessAccess::Synchronize, started.processId);
-        if (handle == 0)
-            mErrorHandling::RaiseError(KezErrorNumber::InvalidArgument,
-                                       QStringLiteral("Нельзя дождаться окончания работы конвертера."));
-        {
-            gAwaited = AwaitedConverter{handle, false};
-            const struct Forget {
-                ~Forget()
-                {
-                    gLastWasEnded = gAwaited.ended;
-                    gAwaited = AwaitedConverter{};
-                }
-            } forget;
-            const std::function<bool(std::uint32_t)> waitFor = [&process, handle](std::uint32_t aTimeoutMs) {
-                const std::uint32_t result = process.wait(handle, aTimeoutMs);
-                // A wait that fails has nothing left to wait for.
-                return result != platform::kWaitTimeout;
-            };
-            if (aWaiter)
-                aWaiter(waitFor);
-            else
-                waitFor(kInfinite);
-        }
-        std::uint32_t code = 0;
-        process.exitCode(handle, code);
-        process.close(handle);
-        return qint32(code);
+            converter.WaitFor(platform::kInfinite);
+        if (aWasEnded)
+            *aWasEnded = converter.WasEnded();
+        return converter.Finish();
     });
 }
 
@@ -301,21 +240,5 @@ platform::ClipFormat GetExternalCBFormat()
 }
 
 void ForgetExternalCBFormat() { gExternalCBFormat = 0; }
-
-bool IsConverterRunning() { return gAwaited.handle != 0 && !gAwaited.ended; }
-
-bool IsConverterBeingEnded() { return gAwaited.handle != 0 && gAwaited.ended; }
-
-bool EndRunningConverter(EndHow aHow)
-{
-    if (gAwaited.handle == 0)
-        return false;
-    platform::Process& process = platform::service<platform::Process>();
-    // A polite request the system does not have is an end at once.
-    const bool ended = (aHow == EndHow::Politely && process.requestEnd(gAwaited.handle)) ||
-                       process.terminate(gAwaited.handle, kEndedExitCode);
-    gAwaited.ended = gAwaited.ended || ended;
-    return ended;
-}
 
 } // namespace miKezConverterRunner

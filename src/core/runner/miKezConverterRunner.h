@@ -3,6 +3,7 @@
 #include "platform/ExecutableSearch.h"
 #include "platform/GlobalMemory.h"
 #include "protocol/ConverterCodes.h"
+#include "core/runner/ConverterProcess.h"
 #include "core/runner/ExternalData.h"
 
 #include <QChar>
@@ -25,17 +26,13 @@ inline constexpr const char* kConverterCommandLine = "kezcc -c";
 // converter can never be sent to a different file.
 inline constexpr qint32 kPathTooLong = ConverterCodes::kPathTooLong;
 
-// How the time passes while the converter runs. aWaitFor(ms) blocks until the converter has ended
-// (true) or ms have passed (false); platform::kInfinite waits to the end. A waiter may wait a while
-// itself, then go on waiting elsewhere and keep its own events flowing meanwhile, but returns only
-// once the converter has ended. Without one (empty), the calling thread simply blocks.
-using ConverterWaiter = std::function<void(const std::function<bool(std::uint32_t aTimeoutMs)>& aWaitFor)>;
-
 // Converts aSourceFile into aOutputFile. True when the converter confirmed the conversion (a
 // result code of 0 or more); otherwise aResultCode and aMessage say why. On success aMessage is
 // left as it was. Returns only when the converter has ended; aWaiter passes the time meanwhile.
+// aCommandLine starts the converter.
 bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QString& aOutputFile, quintptr aOwner,
-                  qint32& aResultCode, QString& aMessage, const ConverterWaiter& aWaiter = {});
+                  qint32& aResultCode, QString& aMessage, const ConverterWaiter& aWaiter = {},
+                  const QString& aCommandLine = QString::fromLatin1(kConverterCommandLine));
 
 // Splits a path into the folder (with its trailing separator), the base name and the extension
 // (without the dot). A name whose only dot is its first character has no extension.
@@ -56,28 +53,12 @@ platform::HGlobal PasteHGlobalFromClipboard();
 // be locked or is shorter than a record: nothing past its end is ever read.
 bool LoadExternalFromHGlobal(platform::HGlobal aHandle, ExternalRecord& aRecord);
 
-// Runs the command line hidden at idle priority and waits for it without a time-out, through
-// aWaiter when there is one; returns its exit code. A failure to start, or a process that cannot
-// be waited for, is a run-time failure carrying the description. Should the program exit while it
-// waits (a library ending it from inside the waiter's events), the command is ended as a close
-// ends it rather than left running on its own.
-qint32 ExecuteShellCommand(const QString& aCommandLine, const ConverterWaiter& aWaiter = {});
-
-// True while a converter started by RunConverter has not ended and nobody asked it to end.
-bool IsConverterRunning();
-// True while the converter being waited for was asked to end and has not ended yet.
-bool IsConverterBeingEnded();
-
-// Ends the converter being waited for (one that hangs), as a second request to stop does; its
-// file then gets the result "not confirmed". Politely asks it first, so that it can remove what
-// it has half written (where the system has no such request, it is ended at once); Now ends it
-// at once, for one that did not heed the request. False when no converter is waited for or it
-// could not be asked or ended.
-enum class EndHow { Politely, Now };
-bool EndRunningConverter(EndHow aHow = EndHow::Politely);
-
-// How long a converter asked to end gets before it is ended at once.
-inline constexpr std::uint32_t kEndGraceMs = 1000;
+// Runs the command line as a ConverterProcess (hidden, at idle priority, in a group of its own) and
+// waits for it without a time-out, through aWaiter when there is one; returns its exit code, and
+// in aWasEnded whether it was asked to end meanwhile. A failure to start, or a process that cannot
+// be waited for, is a run-time failure carrying the description.
+qint32 ExecuteShellCommand(const QString& aCommandLine, const ConverterWaiter& aWaiter = {},
+                           bool* aWasEnded = nullptr);
 
 // The converter's clipboard format, registered on first use; 0 while registering fails, in
 // which case the next call tries again.

@@ -1,6 +1,6 @@
 // The main window: its controls, its idle and busy states and the update lock.
 #include "gui/main/BrowserForm.h"
-#include "gui/main/BatchRun.h"
+#include "core/run/BatchRun.h"
 #include "core/options/TBrowserOptions.h"
 #include "gui/main/WrappingCheckBox.h"
 #include "gui/main/miKezConverterMain.h"

@@ -1,6 +1,6 @@
 // The main window's side of the conversion run and the message log: both live in BatchRun and
 // MessageLog; here they are wired to the controls.
-#include "gui/main/BatchRun.h"
+#include "core/run/BatchRun.h"
 #include "gui/main/BrowserForm.h"
 #include "core/run/OutputFileName.h"
 #include "gui/main/WrappingCheckBox.h"
@@ -46,7 +46,9 @@ void BrowserForm::CreateRun()
         ShowPendingProgress();
     };
     window.confirmEndConverter = [this](const QString& aFile) { return ConfirmEndConverter(aFile); };
-    mRun = new BatchRun(mLog, std::move(window), this);
+    mRun = new BatchRun(
+        mLog, std::move(window), []() -> TLuKezOptions& { return miKezConverterMain::gKezOptions(); },
+        QString::fromLatin1(miKezConverterRunner::kConverterCommandLine), this);
     connect(&mLog, &MessageLog::Appended, this, &BrowserForm::ShowLogAppended);
     connect(mRun, &BatchRun::Progress, this, &BrowserForm::ShowRunProgress);
     connect(mRun, &BatchRun::WaitingForTurn, this, &BrowserForm::ShowWaitingForTurn);

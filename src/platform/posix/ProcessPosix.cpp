@@ -260,7 +260,7 @@ private:
         std::uint32_t access;
     };
 
-    // Sends aSignal to a child that has not ended yet; aExitCode, when given, becomes its exit code.
+    // Sends aSignal to a child that has not ended yet, and to its group; aExitCode, when given, becomes its exit code.
     bool sendSignal(ProcessHandle process, int aSignal, std::optional<std::uint32_t> aExitCode)
     {
         pid_t pid = 0;
@@ -271,7 +271,9 @@ private:
         const auto it = mChildren.find(pid);
         if (it == mChildren.end() || it->second.reaped || reapLocked(pid, it->second))
             return false;
-        if (::kill(pid, aSignal) != 0)
+        // The group first: whatever the child started goes with it. A child that has no group of
+        // its own (a system without POSIX_SPAWN_SETSID) is signalled alone.
+        if (::kill(-pid, aSignal) != 0 && ::kill(pid, aSignal) != 0)
             return false;
         if (aExitCode)
             it->second.terminatedWith = aExitCode;

@@ -332,18 +332,16 @@ TEST(ExecuteShellCommandTest, StartsLowersToIdleWaitsForeverAndReturnsTheExitCod
 TEST_F(RunConverterTest, AHungConverterEndedWhileWaitingGivesNotConfirmed)
 {
     EXPECT_FALSE(IsConverterRunning());
-    EXPECT_FALSE(EndRunningConverter()) << "nothing to end";
     bool wasRunning = false;
     bool ended = false;
-    const bool converted =
-        run(QStringLiteral("sleep600000 reply0.kez"), [&](const std::function<bool(std::uint32_t)>& aWaitFor) {
-            std::thread waiting([&aWaitFor] { aWaitFor(platform::kInfinite); });
-            // Long after a quick converter would have replied.
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            wasRunning = IsConverterRunning();
-            ended = EndRunningConverter();
-            waiting.join();
-        });
+    const bool converted = run(QStringLiteral("sleep600000 reply0.kez"), [&](ConverterProcess& aConverter) {
+        std::thread waiting([&aConverter] { aConverter.WaitFor(platform::kInfinite); });
+        // Long after a quick converter would have replied.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        wasRunning = IsConverterRunning() && aConverter.IsRunning();
+        ended = aConverter.End();
+        waiting.join();
+    });
     EXPECT_TRUE(wasRunning);
     EXPECT_TRUE(ended);
     EXPECT_FALSE(converted);

@@ -1,4 +1,4 @@
-#include "gui/main/BatchRun.h"
+#include "core/run/BatchRun.h"
 #include "support/MainWindowFixture.h"
 #include "support/SourceFile.h"
 #include "core/common/LineBreak.h"

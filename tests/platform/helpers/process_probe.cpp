@@ -7,6 +7,9 @@
 //   process_probe signal                   ends itself with SIGTERM
 //   process_probe hang                     never ends by itself
 //   process_probe stubborn <file>          shrugs off SIGTERM, then creates <file> and never ends
+//   process_probe family <file>            starts "process_probe tick <file>", then never ends
+//   process_probe tick <file>              rewrites <file> with a growing count every 5 ms, for
+//                                          at most a minute
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,13 +17,47 @@
 #include <string>
 #include <thread>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <spawn.h>
 #include <unistd.h>
+extern char** environ;
 #endif
+
+namespace {
+
+// Starts this program again as "process_probe <word> <file>"; false when it cannot.
+bool startSelf(const std::string& aWord, const std::string& aFile)
+{
+#ifdef _WIN32
+    wchar_t self[MAX_PATH];
+    if (GetModuleFileNameW(nullptr, self, MAX_PATH) == 0)
+        return false;
+    const std::string arguments = aWord + " \"" + aFile + "\"";
+    std::wstring line = L"\"" + std::wstring(self) + L"\" " + std::wstring(arguments.begin(), arguments.end());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &info))
+        return false;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
+#else
+    char* argv[] = {const_cast<char*>("process_probe"), const_cast<char*>(aWord.c_str()),
+                    const_cast<char*>(aFile.c_str()), nullptr};
+    pid_t pid = 0;
+    return ::posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, argv, environ) == 0;
+#endif
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -32,6 +69,20 @@ int main(int argc, char** argv)
     if (command == "hang") {
         while (true)
             std::this_thread::sleep_for(std::chrono::hours(1));
+    }
+    if (command == "family" && argc == 3) {
+        if (!startSelf("tick", argv[2]))
+            return 105;
+        while (true)
+            std::this_thread::sleep_for(std::chrono::hours(1));
+    }
+    if (command == "tick" && argc == 3) {
+        // Bounded: one left behind by a failing test goes by itself.
+        for (int count = 1; count <= 12000; ++count) {
+            std::ofstream(argv[2], std::ios::binary | std::ios::trunc) << count << '\n';
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return 0;
     }
     if (command == "args" && argc >= 3) {
         std::ofstream out(argv[2], std::ios::binary);

@@ -1,7 +1,7 @@
 // The conversion run without a window: a scripted list and the fake converter.
-#include "gui/main/BatchRun.h"
+#include "core/run/BatchRun.h"
 #include "core/run/MessageLog.h"
-#include "gui/main/miKezConverterMain.h"
+#include "core/options/TLuKezOptions.h"
 #include "core/common/LineBreak.h"
 #include "core/errors/KezError.h"
 #include "support/TestEnvironment.h"
@@ -21,8 +21,7 @@ namespace {
 
 class BatchRunTest : public ::testing::Test {
 protected:
-    void SetUp() override { miKezConverterMain::CreateAndReadOptions(); }
-    void TearDown() override { miKezConverterMain::ReleaseOptions(); }
+    void SetUp() override { options.FillWithDefaults(); }
 
     QString at(const char* aName) const { return environment.root() + QLatin1Char('/') + QLatin1String(aName); }
 
@@ -52,7 +51,7 @@ protected:
         window.remove = [this](const QString& aFile) { waiting.removeOne(aFile); };
         window.beforeEvents = [] {};
         window.confirmEndConverter = [](const QString&) { return false; };
-        run = std::make_unique<BatchRun>(log, std::move(window));
+        run = std::make_unique<BatchRun>(log, std::move(window), [this]() -> TLuKezOptions& { return options; });
         QObject::connect(run.get(), &BatchRun::Progress,
                          [this](qint32 aAt, qint32 aOf) { events << QStringLiteral("%1/%2").arg(aAt).arg(aOf); });
         return *run;
@@ -60,6 +59,7 @@ protected:
 
     TestEnvironment environment;
     FakeConverterOnPath fake;
+    TLuKezOptions options;
     MessageLog log;
     std::unique_ptr<BatchRun> run;
     QStringList waiting;

@@ -1,5 +1,7 @@
 #pragma once
 #include "core/run/RunResults.h"
+#include "core/runner/ConverterProcess.h"
+#include "core/runner/miKezConverterRunner.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -10,16 +12,18 @@
 #include <optional>
 
 class MessageLog;
+class TLuKezOptions;
 
-// One conversion run over the waiting files: converts the oldest until none is left or a stop
-// was asked for, logs each result, counts them and ends with the summary. The window it belongs
-// to only answers the questions in Window and shows what the run reports.
+// The run engine: one conversion run over the waiting files. Converts the oldest until none is
+// left or a stop was asked for, logs each result, counts them and ends with the summary. It is
+// given the conversion options and the converter; whoever drives it (the window) only answers the
+// questions in Window and shows what the run reports.
 //
 // While the converter works, and while another instance has the turn on the hand-over, the
 // window's events keep flowing (painting, "Стоп!", a close, drops), at a bounded rate so that a
 // batch of quick conversions is not slowed by repainting. Nothing waits without them: a close
-// that finds the converter still working gives it kCloseWaitMs, then asks it to end and, after
-// the runner's grace, ends it at once.
+// that finds the converter still working gives it kCloseWaitMs, then ends it by the converter's
+// rule (asked politely, then ended at once after its grace).
 class BatchRun : public QObject {
     Q_OBJECT
 public:
@@ -39,7 +43,13 @@ public:
         std::function<bool(const QString& aFile)> confirmEndConverter;
     };
 
-    BatchRun(MessageLog& aLog, Window aWindow, QObject* aParent = nullptr);
+    // The options each file is converted with, read when the file is.
+    using Options = std::function<TLuKezOptions&()>;
+
+    // aConverter is the converter's command line, its program found by the executable search.
+    BatchRun(MessageLog& aLog, Window aWindow, Options aOptions,
+             QString aConverter = QString::fromLatin1(miKezConverterRunner::kConverterCommandLine),
+             QObject* aParent = nullptr);
     ~BatchRun() override;
 
     // The whole run. Does nothing while a run is already going on; asked while a run is leaving
@@ -76,13 +86,15 @@ private:
     class WaitingThread;
     void RunOnce();
     bool TakeTurn();
-    void WaitKeepingEventsFlowing(const std::function<bool(std::uint32_t)>& aWaitFor);
+    void WaitKeepingEventsFlowing(miKezConverterRunner::ConverterProcess& aConverter);
     void EndConverterWhenDue();
     void ProcessEventsWhenDue();
     void ProcessEvents();
 
     MessageLog& mLog;
     Window mWindow;
+    Options mOptions;
+    QString mConverterCommandLine;
     bool mRunning = false;
     bool mLeaving = false;
     bool mRunAgain = false;
@@ -91,9 +103,8 @@ private:
     // While the run converts its files: the converter is waited for with the events flowing.
     bool mKeepEventsFlowing = false;
     QElapsedTimer mClosingSince;
-    // Since the converter being waited for was asked to end; whether it has been ended at once.
-    QElapsedTimer mEndingSince;
-    bool mEndedNow = false;
+    // The converter being waited for with the events flowing, or none.
+    miKezConverterRunner::ConverterProcess* mConverter = nullptr;
     RunResults mResults;
     QElapsedTimer mSinceEvents;
     std::unique_ptr<WaitingThread> mWaiting;

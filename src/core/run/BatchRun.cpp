@@ -1,10 +1,8 @@
-#include "gui/main/BatchRun.h"
+#include "core/run/BatchRun.h"
 #include "core/run/MessageLog.h"
-#include "gui/main/miKezConverterMain.h"
 #include "core/common/LineBreak.h"
 #include "core/errors/mErrorHandling.h"
 #include "platform/HandOverLock.h"
-#include "platform/Process.h"
 #include "platform/Services.h"
 #include "core/runner/miKezConverterRunner.h"
 
@@ -65,8 +63,9 @@ private:
 
 } // namespace
 
-BatchRun::BatchRun(MessageLog& aLog, Window aWindow, QObject* aParent)
-    : QObject(aParent), mLog(aLog), mWindow(std::move(aWindow))
+BatchRun::BatchRun(MessageLog& aLog, Window aWindow, Options aOptions, QString aConverter, QObject* aParent)
+    : QObject(aParent), mLog(aLog), mWindow(std::move(aWindow)), mOptions(std::move(aOptions)),
+      mConverterCommandLine(std::move(aConverter))
 {
 }
 
@@ -188,9 +187,8 @@ void BatchRun::ConvertFile(const QString& aFile, const QString& aOutFile)
         // Within a run the window's events flow while the converter works; otherwise this waits.
         miKezConverterRunner::ConverterWaiter waiter;
         if (mKeepEventsFlowing)
-            waiter = [this](const std::function<bool(std::uint32_t)>& aWaitFor) { WaitKeepingEventsFlowing(aWaitFor); };
-        if (miKezConverterRunner::RunConverter(miKezConverterMain::gKezOptions(), aFile, aOutFile, 0, resultCode,
-                                               message, waiter))
+            waiter = [this](miKezConverterRunner::ConverterProcess& aConverter) { WaitKeepingEventsFlowing(aConverter); };
+        if (miKezConverterRunner::RunConverter(mOptions(), aFile, aOutFile, 0, resultCode, message, waiter, mConverterCommandLine))
             mLog.Add(mResults.Converted(aFile, aOutFile));
         else
             mLog.Add(mResults.Failed(aFile, aOutFile, message));
@@ -206,9 +204,8 @@ void BatchRun::RequestStop()
         return;
     }
     const std::optional<QString> file = mWindow.firstFile();
-    if (miKezConverterRunner::IsConverterRunning() && mWindow.confirmEndConverter(file.value_or(QString())) &&
-        miKezConverterRunner::EndRunningConverter(miKezConverterRunner::EndHow::Politely))
-        mEndingSince.start();
+    if (mConverter && mConverter->IsRunning() && mWindow.confirmEndConverter(file.value_or(QString())))
+        mConverter->End();
 }
 
 void BatchRun::RequestClose()
@@ -221,15 +218,13 @@ void BatchRun::RequestClose()
 
 void BatchRun::EndConverterWhenDue()
 {
-    using miKezConverterRunner::EndHow;
-    if (mClosing && !mEndingSince.isValid() && mClosingSince.elapsed() >= kCloseWaitMs &&
-        miKezConverterRunner::IsConverterRunning()) {
-        miKezConverterRunner::EndRunningConverter(EndHow::Politely);
-        mEndingSince.start();
-    }
-    if (mEndingSince.isValid() && !mEndedNow && mEndingSince.elapsed() >= miKezConverterRunner::kEndGraceMs &&
-        miKezConverterRunner::IsConverterBeingEnded())
-        mEndedNow = miKezConverterRunner::EndRunningConverter(EndHow::Now);
+    if (!mConverter)
+        return;
+    if (mClosing && mClosingSince.elapsed() >= kCloseWaitMs && mConverter->IsRunning())
+        mConverter->End();
+    // Asked to end: ended at once when its grace is over.
+    if (mConverter->IsBeingEnded())
+        mConverter->End();
 }
 
 void BatchRun::ProcessEvents()
@@ -314,16 +309,15 @@ private:
     std::thread mThread;
 };
 
-void BatchRun::WaitKeepingEventsFlowing(const std::function<bool(std::uint32_t)>& aWaitFor)
+void BatchRun::WaitKeepingEventsFlowing(miKezConverterRunner::ConverterProcess& aConverter)
 {
-    mEndingSince.invalidate();
-    mEndedNow = false;
+    const Restore<miKezConverterRunner::ConverterProcess*> converter(mConverter, &aConverter);
     // A quick conversion ends before events are due: waited for right here, with no event
     // processing and no other thread involved.
     const qint64 untilEvents = qMax<qint64>(0, kEventIntervalMs - mSinceEvents.elapsed());
-    if (aWaitFor(std::uint32_t(untilEvents)))
+    if (aConverter.WaitFor(std::uint32_t(untilEvents)))
         return;
-    const std::function<void()> waitForEnd = [&aWaitFor] { aWaitFor(platform::kInfinite); };
+    const std::function<void()> waitForEnd = [&aConverter] { aConverter.WaitFor(platform::kInfinite); };
     // Started by the first conversion that outlasts the interval, kept for the rest of the run.
     if (!mWaiting)
         mWaiting = std::make_unique<WaitingThread>();
