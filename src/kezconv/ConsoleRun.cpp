@@ -1,6 +1,7 @@
 #include "kezconv/ConsoleRun.h"
 #include "core/run/FileConverter.h"
 #include "kezconv/WorkerChannel.h"
+#include "platform/Console.h"
 #include "platform/EndRequests.h"
 #include "platform/FileNameCodec.h"
 #include "platform/Services.h"
@@ -244,8 +245,10 @@ void ConsoleRun::StartWorker(Worker& aWorker)
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), aWorker.runtimeFolder->path());
     process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // A session of its own: Ctrl+C in the terminal reaches kezconv alone, which decides.
-    process->setChildProcessModifier([] { ::setsid(); });
+    // A session of its own: Ctrl+C in the terminal reaches kezconv alone, which decides. The
+    // service is reached before the start: the child may make no call but the one it needs.
+    platform::Console& console = platform::service<platform::Console>();
+    process->setChildProcessModifier([&console] { console.leaveTerminalGroup(); });
     connect(process, &QProcess::readyReadStandardOutput, this, [this, &aWorker] { ReadReplies(aWorker); });
     connect(process, &QProcess::finished, this, [this, &aWorker, process] {
         if (aWorker.process == process)

@@ -25,6 +25,11 @@ public:
 
     // The identifier of the process that started this one; another once that one has ended.
     virtual std::uint32_t parentId() = 0;
+
+    // Takes the calling process out of its terminal's group (a session of its own), so that the
+    // terminal's Ctrl+C no longer reaches it; meant for a child between its start and its program,
+    // where only this one system call is made. Nothing where consoles have no such groups.
+    virtual void leaveTerminalGroup() = 0;
 };
 
 } // namespace platform

@@ -59,6 +59,8 @@ public:
     }
 
     std::uint32_t parentId() override { return std::uint32_t(::getppid()); }
+
+    void leaveTerminalGroup() override { ::setsid(); }
 };
 
 } // namespace

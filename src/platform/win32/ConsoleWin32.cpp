@@ -79,6 +79,9 @@ public:
         CloseHandle(process);
         return running ? parent : 0;
     }
+
+    // A Windows console's Ctrl+C reaches a process group chosen when the child is created.
+    void leaveTerminalGroup() override {}
 };
 
 } // namespace
