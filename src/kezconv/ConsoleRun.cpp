@@ -1,5 +1,7 @@
 #include "kezconv/ConsoleRun.h"
 #include "core/run/FileConverter.h"
+#include "kezconv/ConsoleSources.h"
+#include "kezconv/PrivateRuntimeFolder.h"
 #include "kezconv/WorkerChannel.h"
 #include "platform/Console.h"
 #include "platform/EndRequests.h"
@@ -10,8 +12,8 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,22 +29,6 @@ const QString kNoConfirmation = QStringLiteral("Нет подтверждени�
 // How long the workers get to end once their input has ended.
 constexpr int kWorkerEndMs = 5000;
 
-// A private runtime folder for one worker's hand-over store, in the user's runtime folder (in
-// memory, private) when there is one; none, with aWhy, when it cannot be made. Without it the
-// store would fall back to a shared one.
-std::unique_ptr<QTemporaryDir> privateRuntimeFolder(QString& aWhy)
-{
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    const QString base = !runtime.isEmpty() && QDir(runtime).exists() ? runtime : QDir::tempPath();
-    auto folder = std::make_unique<QTemporaryDir>(base + QLatin1Char('/') +
-                                                  QLatin1String(WorkerChannel::kWorkerFolderPrefix) +
-                                                  QStringLiteral("XXXXXX"));
-    if (folder->isValid())
-        return folder;
-    aWhy = QStringLiteral("Не удалось создать папку для передачи заданий конвертеру: ") + folder->errorString();
-    return nullptr;
-}
-
 // False when the text could not be written: whoever read the stream has gone.
 bool write(FILE* aStream, const QString& aText)
 {
@@ -56,19 +42,23 @@ bool write(FILE* aStream, const QString& aText)
 
 ConsoleRun::ConsoleRun(Settings aSettings, QObject* aParent) : QObject(aParent), mSettings(aSettings)
 {
-    connect(&mLog, &MessageLog::Appended, this, [this](const QString& aShown, qsizetype) {
-        if (mShowingProgress) {
-            write(stderr, QStringLiteral("\r\x1b[K"));
-            mShowingProgress = false;
-        }
-        if (!write(stdout, aShown) && !mOutputLost) {
-            // The log's reader has gone (the other end of a pipe closed): the run stops as at an
-            // interrupt, rather than going on with nobody told what became of each file.
-            mOutputLost = true;
-            ++mEndRequestsSeen;
-            QMetaObject::invokeMethod(this, [this] { EndRequested(); }, Qt::QueuedConnection);
-        }
-    });
+    connect(&mLog, &MessageLog::Appended, this, [this](const QString& aShown, qsizetype) { Write(stdout, aShown); });
+    connect(&mErrorLog, &MessageLog::Appended, this, [this](const QString& aShown, qsizetype) { Write(stderr, aShown); });
+}
+
+void ConsoleRun::Write(FILE* aStream, const QString& aShown)
+{
+    if (mShowingProgress) {
+        write(stderr, QStringLiteral("\r\x1b[K"));
+        mShowingProgress = false;
+    }
+    if (!write(aStream, aShown) && !mOutputLost) {
+        // The log's reader has gone (the other end of a pipe closed): the run stops as at an
+        // interrupt, rather than going on with nobody told what became of each file.
+        mOutputLost = true;
+        ++mEndRequestsSeen;
+        QMetaObject::invokeMethod(this, [this] { EndRequested(); }, Qt::QueuedConnection);
+    }
 }
 
 ConsoleRun::~ConsoleRun()
@@ -88,8 +78,41 @@ void ConsoleRun::Fail(const QString& aMessage)
 
 void ConsoleRun::Add(const QString& aFile, const QString& aOutFile)
 {
-    mWaiting.push_back(qsizetype(mJobs.size()));
-    mJobs.push_back(Job{aFile, aOutFile, RunResults::Key(aOutFile)});
+    mWaiting.push_back(mJobsAdded);
+    mJobs.emplace(mJobsAdded++, Job{aFile, aOutFile, RunResults::Key(aOutFile)});
+}
+
+void ConsoleRun::MoreArrived()
+{
+    if (mEnded)
+        return;
+    GiveOutFiles();
+    ShowProgress();
+    EndWhenFinished();
+}
+
+void ConsoleRun::Refill()
+{
+    // Enough waiting that each worker has its next file at hand; few enough that a long list is
+    // read only as fast as it is converted.
+    const size_t enough = size_t(mSettings.workers) * kFilesPerWorker + 16;
+    while (mSources && !mInputEnded && mWaiting.size() < enough) {
+        const std::vector<ConsoleSources::Item> items = mSources->Take(enough - mWaiting.size());
+        for (const ConsoleSources::Item& item : items) {
+            if (item.failure.isEmpty())
+                Add(item.file, item.outFile);
+            else
+                Fail(item.failure);
+        }
+        if (mSources->Ended()) {
+            mInputEnded = true;
+            mListFailure = mSources->ListFailure();
+            if (!mListFailure.isEmpty())
+                mErrorLog.Add(QStringLiteral("kezconv: ") + mListFailure);
+        }
+        if (items.empty())
+            break;
+    }
 }
 
 int ConsoleRun::Exec()
@@ -98,12 +121,14 @@ int ConsoleRun::Exec()
     // From another thread: handled here, between two results. The converter at work here counts
     // them as they come.
     platform::service<platform::EndRequests>().listen([this] {
+        mStoppedByUser = true;
         ++mEndRequestsSeen;
         QMetaObject::invokeMethod(this, [this] { EndRequested(); }, Qt::QueuedConnection);
     });
-    if (mSettings.workers == 1 && !mWaiting.empty()) {
+    Refill();
+    if (mSettings.workers == 1 && (!mWaiting.empty() || !mInputEnded)) {
         QString why;
-        mLocalFolder = privateRuntimeFolder(why);
+        mLocalFolder = PrivateRuntimeFolder::Make(why);
         if (mLocalFolder) {
             qputenv("XDG_RUNTIME_DIR", QFile::encodeName(mLocalFolder->path()));
             mLocal = std::make_unique<FileConverter>([this] { return mEndRequestsSeen >= 2; });
@@ -120,8 +145,12 @@ int ConsoleRun::Exec()
             loop.processEvents(QEventLoop::WaitForMoreEvents);
     }
     platform::service<platform::EndRequests>().listen([] {});
-    const bool allConverted = mResults.FailedCount() == 0 && mOtherFailures == 0 && mFinished == qsizetype(mJobs.size());
-    return allConverted && !mOutputLost ? 0 : 1;
+    if (!mListFailure.isEmpty())
+        return kUsage;
+    if (mStoppedByUser)
+        return kStopped;
+    const bool allConverted = mResults.FailedCount() == 0 && mOtherFailures == 0 && mFinished == mJobsAdded;
+    return allConverted && !mOutputLost ? kAllConverted : kSomeFailed;
 }
 
 void ConsoleRun::EndRequested()
@@ -129,6 +158,7 @@ void ConsoleRun::EndRequested()
     ++mEndRequests;
     if (mEndRequests == 1) {
         mWaiting.clear();
+        mInputEnded = true; // nothing more is taken from the lists
         // The files sent but not begun come back as withdrawn.
         for (const auto& worker : mWorkers)
             if (worker->process && worker->jobs.size() > 1)
@@ -144,6 +174,8 @@ void ConsoleRun::EndRequested()
 
 void ConsoleRun::GiveOutFiles()
 {
+    if (mEndRequests == 0)
+        Refill();
     if (mLocal) {
         // From the event loop, so that an end request is heeded between two files.
         if (!mLocalScheduled && !mWaiting.empty()) {
@@ -164,8 +196,8 @@ void ConsoleRun::GiveOutFiles()
             return;
         }
         worker.jobs.push_back(job);
-        mBeingMade.insert(mJobs[size_t(job)].key, job);
-        worker.process->write(WorkerChannel::Frame(WorkerChannel::Request{mJobs[size_t(job)].file, mJobs[size_t(job)].outFile}));
+        mBeingMade.insert(mJobs.at(job).key, job);
+        worker.process->write(WorkerChannel::Frame(WorkerChannel::Request{mJobs.at(job).file, mJobs.at(job).outFile}));
     }
 }
 
@@ -174,8 +206,8 @@ void ConsoleRun::ConvertLocally()
     mLocalScheduled = false;
     const qsizetype job = TakeNextJob();
     if (job >= 0) {
-        mBeingMade.insert(mJobs[size_t(job)].key, job);
-        const FileConverter::Result reply = mLocal->Convert(mJobs[size_t(job)].file, mJobs[size_t(job)].outFile);
+        mBeingMade.insert(mJobs.at(job).key, job);
+        const FileConverter::Result reply = mLocal->Convert(mJobs.at(job).file, mJobs.at(job).outFile);
         Done(job, reply.converted, reply.message);
     }
     GiveOutFiles();
@@ -187,7 +219,7 @@ qsizetype ConsoleRun::TakeNextJob()
     if (!HasRoom())
         return -1;
     for (auto waiting = mWaiting.begin(); waiting != mWaiting.end();) {
-        const Job& job = mJobs[size_t(*waiting)];
+        const Job& job = mJobs.at(*waiting);
         if (mBeingMade.contains(job.key)) {
             ++waiting;
             continue;
@@ -197,6 +229,13 @@ qsizetype ConsoleRun::TakeNextJob()
         if (const std::optional<QString> refused = mResults.RefuseReplacing(job.file, job.outFile)) {
             ++mFinished;
             Print(*refused, true);
+            mJobs.erase(taken);
+            ShowProgress();
+            continue;
+        }
+        if (!PrepareJob(job)) {
+            ++mFinished;
+            mJobs.erase(taken);
             ShowProgress();
             continue;
         }
@@ -205,11 +244,33 @@ qsizetype ConsoleRun::TakeNextJob()
     return -1;
 }
 
+// False when the file is done with before it is converted: its result is up to date, or its
+// folder cannot be made.
+bool ConsoleRun::PrepareJob(const Job& aJob)
+{
+    if (mSettings.noClobber) {
+        const QFileInfo source(aJob.file);
+        const QFileInfo result(aJob.outFile);
+        if (result.isFile() && result.lastModified() >= source.lastModified()) {
+            Print(mResults.Kept(aJob.file, aJob.outFile), false);
+            return false;
+        }
+    }
+    if (mSettings.makeFolders) {
+        const QString folder = QFileInfo(aJob.outFile).path();
+        if (!QDir().mkpath(folder)) {
+            Print(mResults.Failed(aJob.file, aJob.outFile, QStringLiteral("Не удалось создать папку %1.").arg(folder)), true);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool ConsoleRun::HasRoom() const
 {
     return qsizetype(mWorkers.size()) < mSettings.workers ||
            std::any_of(mWorkers.begin(), mWorkers.end(),
-                       [](const auto& aWorker) { return aWorker->jobs.size() < kFilesPerWorker; });
+                       [](const auto& aWorker) { return !aWorker->failedToStart && aWorker->jobs.size() < kFilesPerWorker; });
 }
 
 // An idle worker first, then a new one, then the one that holds the fewest files.
@@ -217,6 +278,8 @@ ConsoleRun::Worker& ConsoleRun::RoomyWorker()
 {
     Worker* least = nullptr;
     for (const auto& worker : mWorkers) {
+        if (worker->failedToStart)
+            continue;
         if (worker->jobs.empty()) {
             if (!worker->process)
                 StartWorker(*worker);
@@ -235,7 +298,7 @@ ConsoleRun::Worker& ConsoleRun::RoomyWorker()
 
 void ConsoleRun::StartWorker(Worker& aWorker)
 {
-    aWorker.runtimeFolder = privateRuntimeFolder(mStartFailure);
+    aWorker.runtimeFolder = PrivateRuntimeFolder::Make(mStartFailure);
     if (!aWorker.runtimeFolder)
         return; // no worker: the files fail with mStartFailure
     aWorker.received.clear();
@@ -255,29 +318,62 @@ void ConsoleRun::StartWorker(Worker& aWorker)
             WorkerEnded(aWorker);
     });
     connect(process, &QProcess::errorOccurred, this, [this, &aWorker, process](QProcess::ProcessError aError) {
-        if (aError != QProcess::FailedToStart)
+        if (aError != QProcess::FailedToStart || aWorker.process != process)
             return;
         mStartFailure = QStringLiteral("Ошибка запуска kezconv: ") + process->errorString();
-        if (aWorker.process != process)
-            return;
-        aWorker.process = nullptr;
-        aWorker.runtimeFolder.reset();
-        process->deleteLater();
-        for (const qsizetype job : std::exchange(aWorker.jobs, {}))
+        // Handled from the event loop: this may be reported from inside the start.
+        aWorker.failedToStart = true;
+        QMetaObject::invokeMethod(this, [this, worker = &aWorker] { WorkerFailedToStart(worker); }, Qt::QueuedConnection);
+    });
+    process->start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(WorkerChannel::kWorkerArgument)});
+}
+
+void ConsoleRun::WorkerFailedToStart(Worker* aWorker)
+{
+    const auto found = std::find_if(mWorkers.begin(), mWorkers.end(), [aWorker](const auto& aOne) { return aOne.get() == aWorker; });
+    if (found == mWorkers.end())
+        return;
+    std::unique_ptr<Worker> worker = std::move(*found);
+    mWorkers.erase(found);
+    worker->process->disconnect(this);
+    worker->process->deleteLater();
+    const qsizetype running = std::count_if(mWorkers.begin(), mWorkers.end(), [](const auto& aOne) { return aOne->process && !aOne->failedToStart; });
+    if (running == 0) {
+        for (const qsizetype job : std::exchange(worker->jobs, {}))
             Done(job, false, mStartFailure);
         FailWaiting(mStartFailure);
         EndWhenFinished();
-    });
-    process->start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(WorkerChannel::kWorkerArgument)});
+        return;
+    }
+    // The machine gives no more workers than run now (descriptors or processes ran out): those
+    // convert its files too.
+    if (mSettings.workers > running) {
+        mErrorLog.Add(QStringLiteral("kezconv: не удалось запустить ещё один процесс для конвертации (%1); "
+                                     "файлы конвертируют уже запущенные процессы: %2.")
+                          .arg(mStartFailure)
+                          .arg(running));
+        mSettings.workers = int(running);
+    }
+    for (auto job = worker->jobs.rbegin(); job != worker->jobs.rend(); ++job) {
+        mBeingMade.remove(mJobs.at(*job).key);
+        if (mEndRequests == 0)
+            mWaiting.push_front(*job);
+        else
+            Done(*job, false, mStartFailure);
+    }
+    GiveOutFiles();
+    EndWhenFinished();
 }
 
 void ConsoleRun::FailWaiting(const QString& aWhy)
 {
     while (!mWaiting.empty()) {
-        const Job& job = mJobs[size_t(mWaiting.front())];
+        const qsizetype taken = mWaiting.front();
         mWaiting.pop_front();
+        const Job& job = mJobs.at(taken);
         ++mFinished;
         Print(mResults.Failed(job.file, job.outFile, aWhy), true);
+        mJobs.erase(taken);
     }
 }
 
@@ -290,7 +386,7 @@ void ConsoleRun::TakeReplies(Worker& aWorker)
         const qsizetype job = aWorker.jobs.front();
         aWorker.jobs.pop_front();
         if (reply->withdrawn)
-            mBeingMade.remove(mJobs[size_t(job)].key);
+            mBeingMade.remove(mJobs.at(job).key);
         else
             Done(job, reply->converted, reply->message);
     }
@@ -317,7 +413,7 @@ void ConsoleRun::WorkerEnded(Worker& aWorker)
         jobs.pop_front();
     }
     for (auto job = jobs.rbegin(); job != jobs.rend(); ++job) {
-        mBeingMade.remove(mJobs[size_t(*job)].key);
+        mBeingMade.remove(mJobs.at(*job).key);
         if (mEndRequests == 0)
             mWaiting.push_front(*job);
     }
@@ -325,25 +421,31 @@ void ConsoleRun::WorkerEnded(Worker& aWorker)
     EndWhenFinished();
 }
 
-void ConsoleRun::Done(qsizetype aJob, bool aConverted, const QString& aWhy)
+void ConsoleRun::Done(qsizetype aJob, bool aConverted, const QString& aMessage)
 {
-    const Job& job = mJobs[size_t(aJob)];
+    const auto found = mJobs.find(aJob);
+    const Job job = std::move(found->second);
+    mJobs.erase(found);
     mBeingMade.remove(job.key);
     ++mFinished;
-    if (aConverted)
+    if (aConverted) {
         Print(mResults.Converted(job.file, job.outFile), false);
-    else
-        Print(mResults.Failed(job.file, job.outFile, aWhy), true);
+        // What the converter noticed on the way (mark-up errors, bytes replaced) follows its line.
+        if (!aMessage.isEmpty())
+            Print(QStringLiteral("Замечание конвертера: ") + aMessage, false);
+    } else {
+        Print(mResults.Failed(job.file, job.outFile, aMessage), true);
+    }
     ShowProgress();
 }
 
 void ConsoleRun::EndWhenFinished()
 {
-    if (mEnded || !mWaiting.empty() || !mBeingMade.isEmpty())
+    if (mEnded || !mWaiting.empty() || !mBeingMade.isEmpty() || !mInputEnded)
         return;
     mEnded = true;
     if (!mSettings.quiet)
-        for (const QString& line : mResults.Summary(mEndRequests > 0))
+        for (const QString& line : mResults.Summary(mEndRequests > 0 || mStoppedByUser, mStoppedByUser))
             Print(line, false);
     if (mShowingProgress) {
         write(stderr, QStringLiteral("\r\x1b[K"));
@@ -370,7 +472,9 @@ void ConsoleRun::EndWhenFinished()
 
 void ConsoleRun::Print(const QString& aMessage, bool aFailure)
 {
-    if (aFailure || !mSettings.quiet)
+    if (aFailure)
+        mErrorLog.Add(aMessage);
+    else if (!mSettings.quiet)
         mLog.Add(aMessage);
 }
 
@@ -378,6 +482,6 @@ void ConsoleRun::ShowProgress()
 {
     if (!mSettings.progress || mEnded)
         return;
-    write(stderr, QStringLiteral("\r\x1b[K%1 из %2").arg(mFinished).arg(mJobs.size()));
+    write(stderr, QStringLiteral("\r\x1b[K%1 из %2").arg(mFinished).arg(mJobsAdded));
     mShowingProgress = true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -11,7 +12,24 @@ class Console {
 public:
     enum class Stream { Input, Output, Error };
 
+    // A list of paths being read, as it arrives: the standard input or a file.
+    class List {
+    public:
+        virtual ~List() = default;
+        // Appends to aBuffer what has arrived, waiting for it. False at the end of the list, and
+        // also when it cannot be read: then aWhy (UTF-8) says why.
+        virtual bool receive(std::string& aBuffer, std::string& aWhy) = 0;
+    };
+
     virtual ~Console() = default;
+
+    // Opens the null device in place of any of the standard input, output and error that is
+    // closed, so that nothing opened later takes that place and gets what is meant for the stream.
+    virtual void guardStandardStreams() = 0;
+
+    // The list at aPath (its bytes as given), or the standard input for "-"; none, with aWhy
+    // (UTF-8), when it cannot be opened or is no file to read (a folder).
+    virtual std::unique_ptr<List> openList(const std::string& aPath, std::string& aWhy) = 0;
 
     // Whether the stream is a terminal (a person watches it) rather than a file or a pipe.
     virtual bool isTerminal(Stream aStream) = 0;

@@ -10,6 +10,7 @@
 //   sleep<N>    sleep N milliseconds first, then carry on as the other words say
 //   hang        never end: shrug off SIGTERM (noting it in the log below) and sleep for ever
 //   exit<N>     end with exit code N after replying
+//   remark      convert, replying 0 with the remark "Ошибок разметки: 2"
 // With none of the reply words it writes a small RTF file to the output path and replies 0.
 // When KEZ_FAKE_LOG names a file, each run appends its source path to it (one UTF-8 line), and a
 // hung one "pid <N>" and, for each SIGTERM it shrugs off, "SIGTERM".
@@ -174,6 +175,11 @@ int main()
     } else if (name.contains(QStringLiteral("echo"))) {
         if (writeFile(output, request))
             answer(0, {});
+        else
+            answer(-5, QStringLiteral("Не удалось записать выходной файл."));
+    } else if (name.contains(QStringLiteral("remark"))) {
+        if (writeFile(output, QByteArrayLiteral("{\\rtf1\\ansi fake\\par}\n")))
+            answer(0, QStringLiteral("Ошибок разметки: 2"));
         else
             answer(-5, QStringLiteral("Не удалось записать выходной файл."));
     } else if (const auto code = numberAfter(name, QStringLiteral("reply"))) {

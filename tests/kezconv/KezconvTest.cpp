@@ -9,6 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -164,14 +165,17 @@ TEST_F(Kezconv, AFailingFileOrOneThatWouldReplaceAnEarlierResultIsWordedAndEndsW
                                  root + "/one/same.kez", root + "/two/same.kez", root + "/bad reply-7.kez",
                                  root + "/missing.kez"});
     EXPECT_EQ(outcome.exitCode, 1);
+    // Failures on the standard error, successes and the summary on the standard output.
     const QString out = QString::fromUtf8(outcome.out);
-    EXPECT_TRUE(out.startsWith("Не удалось добавить в список: " + root + "/missing.kez\n")) << out.toStdString();
-    EXPECT_TRUE(out.contains("Успешно: " + root + "/one/same.kez -> " + root + "/out/same.rtf\n"));
-    EXPECT_TRUE(out.contains("Ошибка: " + root + "/two/same.kez -> " + root + "/out/same.rtf\n" +
+    const QString err = QString::fromUtf8(outcome.err);
+    EXPECT_TRUE(err.startsWith("Не удалось добавить в список: " + root + "/missing.kez\n")) << err.toStdString();
+    EXPECT_EQ(out.count(QLatin1Char('\n')), 2) << out.toStdString();
+    EXPECT_TRUE(out.startsWith("Успешно: " + root + "/one/same.kez -> " + root + "/out/same.rtf\n"));
+    EXPECT_TRUE(err.contains("Ошибка: " + root + "/two/same.kez -> " + root + "/out/same.rtf\n" +
                              "Файл не сконвертирован: он заменил бы файл " + root + "/out/same.rtf, уже полученный в "
                              "этой же обработке из " + root + "/one/same.kez.\n"))
-        << out.toStdString();
-    EXPECT_TRUE(out.contains("Ошибка: " + root + "/bad reply-7.kez -> " + root + "/out/bad reply-7.rtf\nx\n"));
+        << err.toStdString();
+    EXPECT_TRUE(err.contains("Ошибка: " + root + "/bad reply-7.kez -> " + root + "/out/bad reply-7.rtf\nx\n"));
     EXPECT_TRUE(out.endsWith("Обработано файлов: 3, успешно: 1, с ошибками: 2\n")) << "the named file once";
 }
 
@@ -271,7 +275,7 @@ TEST_F(Kezconv, InterruptStopsAfterTheFilesBeingConvertedAndASecondOneEndsTheCon
         ASSERT_TRUE(waitFor([&] { return fakeLog(log).size() >= 2; }));
         ASSERT_EQ(::kill(pid_t(process.processId()), SIGINT), 0);
         const Outcome stopped = finish(process);
-        EXPECT_EQ(stopped.exitCode, 1);
+        EXPECT_EQ(stopped.exitCode, 130);
         EXPECT_EQ(QString::fromUtf8(stopped.out).count("Успешно: "), 2) << stopped.out.toStdString();
         EXPECT_TRUE(stopped.out.endsWith(lines({"Обработано файлов: 2, успешно: 2, с ошибками: 0",
                                                 "Обработка прервана пользователем."})))
@@ -295,10 +299,10 @@ TEST_F(Kezconv, InterruptStopsAfterTheFilesBeingConvertedAndASecondOneEndsTheCon
     ASSERT_EQ(::kill(pid_t(process.processId()), SIGINT), 0);
     const Outcome ended = finish(process);
     qunsetenv("KEZ_FAKE_LOG");
-    EXPECT_EQ(ended.exitCode, 1);
-    EXPECT_TRUE(ended.out.contains(lines({"Ошибка: " + root + "/g hang.kez -> " + root + "/g hang.rtf",
+    EXPECT_EQ(ended.exitCode, 130);
+    EXPECT_TRUE(ended.err.contains(lines({"Ошибка: " + root + "/g hang.kez -> " + root + "/g hang.rtf",
                                           "Нет подтверждения, что конвертер отработал."})))
-        << ended.out.toStdString();
+        << ended.err.toStdString();
     EXPECT_TRUE(ended.out.endsWith(lines({"Обработано файлов: 2, успешно: 1, с ошибками: 1",
                                           "Обработка прервана пользователем."})))
         << ended.out.toStdString();
@@ -381,4 +385,173 @@ TEST_F(Kezconv, AWrongCommandLineIsWordedInRussianWithStatusTwo)
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("Использование: kezconv"));
     EXPECT_EQ(run({"--version"}).out, "kezconv 1.0.0\nЛицензия MIT: свободная программа, без каких-либо гарантий.\n");
+}
+
+// Lists as scripts give them: the named files first, then every list in the order given; a list
+// that cannot be read (a folder, given by name or as the standard input) is a usage error in words,
+// before anything is converted.
+TEST_F(Kezconv, EveryListIsTakenInOrderAndOneThatCannotBeReadIsAUsageError)
+{
+    for (const char* name : {"a", "b", "c", "d"})
+        touch(root + "/" + name + ".kez");
+    for (const auto& [list, path] : {std::pair{"/one.list", "/a.kez"}, std::pair{"/two.list", "/b.kez"}}) {
+        QFile file(root + list);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QFile::encodeName(root + path) + '\n');
+    }
+    const Outcome outcome = run({"-j1", "--from-file", root + "/one.list", "-", "--from-file", root + "/two.list",
+                                 root + "/d.kez"},
+                                lines({root + "/c.kez", root + "/d.kez"}));
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(outcome.out, lines({"Успешно: " + root + "/d.kez -> " + root + "/d.rtf",
+                                  "Успешно: " + root + "/a.kez -> " + root + "/a.rtf",
+                                  "Успешно: " + root + "/c.kez -> " + root + "/c.rtf",
+                                  "Успешно: " + root + "/b.kez -> " + root + "/b.rtf",
+                                  "Обработано файлов: 4, успешно: 4, с ошибками: 0"}));
+
+    const Outcome folder = run({"--from-file", root});
+    EXPECT_EQ(folder.exitCode, 2);
+    EXPECT_TRUE(QString::fromUtf8(folder.err).startsWith("kezconv: не удалось прочитать список файлов " + root + ": Это папка"))
+        << folder.err.toStdString();
+    QProcess fromFolder;
+    fromFolder.setStandardInputFile(root);
+    start(fromFolder, kWithFake, {"-"});
+    const Outcome input = finish(fromFolder);
+    EXPECT_EQ(input.exitCode, 2) << "nothing read is no success";
+    EXPECT_TRUE(input.err.contains("со стандартного ввода")) << input.err.toStdString();
+}
+
+// A producer that pauses (find on a slow disk): the paths that have arrived are converted while
+// the rest of the list is still to come.
+TEST_F(Kezconv, ConvertsTheFilesOfAListAsTheirPathsArrive)
+{
+    touch(root + "/first.kez");
+    touch(root + "/second.kez");
+    for (const char* jobs : {"-j1", "-j2"}) {
+        QProcess process;
+        start(process, kWithFake, {jobs, "-0", "-"});
+        process.write(QFile::encodeName(root + "/first.kez") + '\0');
+        EXPECT_TRUE(waitFor([&] {
+            process.waitForReadyRead(10);
+            return process.peek(1 << 20).contains("Успешно: ");
+        })) << jobs << ": the first file waited for the list's end";
+        process.write(QFile::encodeName(root + "/second.kez"));
+        process.closeWriteChannel();
+        const Outcome outcome = finish(process);
+        EXPECT_EQ(outcome.exitCode, 0) << jobs;
+        EXPECT_EQ(QString::fromUtf8(outcome.out).count("Успешно: "), 2) << jobs;
+    }
+}
+
+// The exit status says what happened to the files alone: 0 when converted even with the standard
+// output closed, 1 for one file that failed, 130 for a stop, which is said even after one file.
+TEST_F(Kezconv, TheExitStatusSaysWhatHappenedAndAStopIsSaidEvenAfterOneFile)
+{
+    touch(root + "/alone.kez");
+    {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
+        const QByteArray program = QFile::encodeName(kWithFake);
+        const QByteArray file = QFile::encodeName(root + "/alone.kez");
+        char* argv[] = {const_cast<char*>("kezconv"), const_cast<char*>("-j1"), const_cast<char*>(file.constData()),
+                        nullptr};
+        pid_t pid = 0;
+        ASSERT_EQ(::posix_spawn(&pid, program.constData(), &actions, nullptr, argv, environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "with its standard output closed: " << status;
+        EXPECT_TRUE(QFile::exists(root + "/alone.rtf"));
+    }
+    touch(root + "/lost reply-5.kez");
+    EXPECT_EQ(run({root + "/lost reply-5.kez"}).exitCode, 1);
+
+    const QString log = environment.root() + "/fake.log";
+    qputenv("KEZ_FAKE_LOG", QFile::encodeName(log));
+    touch(root + "/slow sleep300.kez");
+    for (const auto& [jobs, signal] : {std::pair{"-j1", SIGINT}, std::pair{"-j2", SIGTERM}}) {
+        QFile::remove(log);
+        QProcess process;
+        start(process, kWithFake, {jobs, root + "/slow sleep300.kez"});
+        ASSERT_TRUE(waitFor([&] { return fakeLog(log).size() == 1; }));
+        ASSERT_EQ(::kill(pid_t(process.processId()), signal), 0);
+        const Outcome stopped = finish(process);
+        EXPECT_EQ(stopped.exitCode, 130) << jobs;
+        EXPECT_TRUE(stopped.out.endsWith(lines({"Обработано файлов: 1, успешно: 1, с ошибками: 0",
+                                                "Обработка прервана пользователем."})))
+            << jobs << ": " << stopped.out.toStdString();
+    }
+    qunsetenv("KEZ_FAKE_LOG");
+}
+
+// An archive run resumed: bundled short options, the sources' subfolders kept under -o (two files
+// of one name do not collide), and only the files without an up-to-date result converted again;
+// a converter's remark follows its file's line.
+TEST_F(Kezconv, TreeKeepsTheSubfoldersAndNoClobberConvertsOnlyWhatIsNotUpToDate)
+{
+    touch(root + "/src/a/x.kez");
+    touch(root + "/src/b/x remark.kez");
+    touch(root + "/src/b/x.kez");
+    QDir().mkpath(root + "/out");
+    const Outcome quiet = run({"-qj2", "--tree", "-o", root + "/out", root + "/src"});
+    EXPECT_EQ(quiet.exitCode, 0) << quiet.err.toStdString();
+    EXPECT_TRUE(quiet.out.isEmpty()) << quiet.out.toStdString();
+    for (const char* result : {"/out/a/x.rtf", "/out/b/x.rtf", "/out/b/x remark.rtf"})
+        EXPECT_TRUE(QFile::exists(root + result)) << result;
+
+    QFile::remove(root + "/out/a/x.rtf");
+    QFile::remove(root + "/out/b/x remark.rtf");
+    const Outcome resumed = run({"--no-clobber", "--tree", "-j1", "-o", root + "/out", root + "/src"});
+    EXPECT_EQ(resumed.exitCode, 0) << resumed.err.toStdString();
+    EXPECT_EQ(resumed.out, lines({"Успешно: " + root + "/src/a/x.kez -> " + root + "/out/a/x.rtf",
+                                  "Успешно: " + root + "/src/b/x remark.kez -> " + root + "/out/b/x remark.rtf",
+                                  "Замечание конвертера: Ошибок разметки: 2",
+                                  "Пропущен: " + root + "/src/b/x.kez -> " + root + "/out/b/x.rtf (полученный файл не старше исходного)",
+                                  "Обработано файлов: 3, успешно: 2, с ошибками: 0, пропущено: 1"}));
+}
+
+// A kezconv killed outright cannot remove its private folder; the next run does, and leaves the
+// folder of one still running alone.
+TEST_F(Kezconv, ALaterRunRemovesThePrivateFolderThatAKilledOneLeft)
+{
+    const QString log = environment.root() + "/fake.log";
+    qputenv("KEZ_FAKE_LOG", QFile::encodeName(log));
+    touch(root + "/g hang.kez");
+    touch(root + "/ok.kez");
+    const QStringList runtimeBefore = leftIn(environment.runtimeDir());
+    QProcess killed;
+    start(killed, kWithFake, {"-j1", root + "/g hang.kez"});
+    ASSERT_TRUE(waitFor([&] { return fakeLog(log).join('\n').contains("pid "); }));
+    QProcess running;
+    start(running, kWithFake, {"-j1", root + "/g hang.kez"});
+    ASSERT_TRUE(waitFor([&] { return fakeLog(log).filter("pid ").size() == 2; }));
+    qunsetenv("KEZ_FAKE_LOG");
+    killed.kill();
+    killed.waitForFinished(5000);
+    const QStringList converters = fakeLog(log).filter("pid ");
+    ::kill(pid_t(converters[0].mid(4).toInt()), SIGKILL);
+    const QStringList left = leftIn(environment.runtimeDir());
+    ASSERT_GT(left.filter(QRegularExpression("^kezconv-[^/]{6}$")).size(), 1) << left.join(' ').toStdString();
+
+    EXPECT_EQ(run({"-j1", root + "/ok.kez"}).exitCode, 0);
+    EXPECT_EQ(leftIn(environment.runtimeDir()).filter(QRegularExpression("^kezconv-[^/]{6}$")).size(), 1)
+        << "the running one's folder stays, the killed one's goes";
+    ::kill(pid_t(converters[1].mid(4).toInt()), SIGKILL);
+    finish(running);
+    EXPECT_EQ(leftIn(environment.runtimeDir()), runtimeBefore);
+}
+
+// -j far beyond what the machine gives is capped, and workers that cannot be started for want of
+// descriptors leave their files to those that run: every file is converted.
+TEST_F(Kezconv, TooManyJobsAreCappedAndFilesOfAWorkerThatCannotStartGoToTheOthers)
+{
+    for (int i = 1; i <= 40; ++i)
+        touch(root + QStringLiteral("/f%1.kez").arg(i));
+    QProcess process;
+    start(process, QStringLiteral("prlimit"), {"--nofile=28", kWithFake, "-j", "100000", root});
+    const Outcome outcome = finish(process);
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(outcome.out).count("Успешно: "), 40);
+    EXPECT_TRUE(outcome.err.contains("не больше")) << "the cap is said";
 }

@@ -16,6 +16,7 @@ void RunResults::Start()
 {
     mSucceeded = 0;
     mFailed = 0;
+    mKept = 0;
     mResults.clear();
 }
 
@@ -51,13 +52,23 @@ QString RunResults::Failed(const QString& aFile, const QString& aOutFile, const 
     return failure(aFile, aOutFile) + aWhy;
 }
 
-QStringList RunResults::Summary(bool aStopped) const
+QString RunResults::Kept(const QString& aFile, const QString& aOutFile)
 {
-    const qint32 processed = mSucceeded + mFailed;
-    if (processed <= 1)
+    mResults.insert(Key(aOutFile), aFile);
+    ++mKept;
+    return QStringLiteral("Пропущен: ") + aFile + QStringLiteral(" -> ") + aOutFile +
+           QStringLiteral(" (полученный файл не старше исходного)");
+}
+
+QStringList RunResults::Summary(bool aStopped, bool aStopSaidAlways) const
+{
+    const qint32 processed = mSucceeded + mFailed + mKept;
+    if (processed <= 1 && !(aStopped && aStopSaidAlways))
         return {};
     QStringList lines{
         QStringLiteral("Обработано файлов: %1, успешно: %2, с ошибками: %3").arg(processed).arg(mSucceeded).arg(mFailed)};
+    if (mKept > 0)
+        lines.first() += QStringLiteral(", пропущено: %1").arg(mKept);
     if (aStopped)
         lines.append(QStringLiteral("Обработка прервана пользователем."));
     return lines;

@@ -27,9 +27,14 @@ public:
     // The message for a file that failed, with the failure's text.
     QString Failed(const QString& aFile, const QString& aOutFile, const QString& aWhy);
 
+    // The message for a file left as it is because its result is already up to date (not older
+    // than the file); the result counts as this run's.
+    QString Kept(const QString& aFile, const QString& aOutFile);
+
     // The summary after a run over more than one file ("Обработано файлов: ..."), with the line of
-    // a stopped run; nothing after a run over one file or none.
-    QStringList Summary(bool aStopped) const;
+    // a stopped run; nothing after a run over one file or none, unless aStopSaidAlways and the run
+    // was stopped.
+    QStringList Summary(bool aStopped, bool aStopSaidAlways = false) const;
 
     qint32 Succeeded() const { return mSucceeded; }
     qint32 FailedCount() const { return mFailed; }
@@ -37,6 +42,7 @@ public:
 private:
     qint32 mSucceeded = 0;
     qint32 mFailed = 0;
+    qint32 mKept = 0;
     // The results of this run's files so far, by Key, with the source each came from.
     QHash<QString, QString> mResults;
 };

@@ -115,12 +115,10 @@ bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QSt
             aMessage = QStringLiteral("Нет подтверждения, что конвертер отработал.");
             return false;
         }
-        if (aResultCode < ExternalData::kNotConfirmed) {
-            aMessage = LoadPascalStringToString(record.data() + ExternalData::Offset::ResultMessage,
-                                                ExternalData::kMessageCapacity);
-            return false;
-        }
-        return true;
+        // A failure's reason, or what a converter noticed on the way to a success (its remark).
+        aMessage = LoadPascalStringToString(record.data() + ExternalData::Offset::ResultMessage,
+                                            ExternalData::kMessageCapacity);
+        return aResultCode >= 0;
     });
 }
 

@@ -28,7 +28,7 @@ inline constexpr qint32 kPathTooLong = ConverterCodes::kPathTooLong;
 
 // Converts aSourceFile into aOutputFile. True when the converter confirmed the conversion (a
 // result code of 0 or more); otherwise aResultCode and aMessage say why. On success aMessage is
-// left as it was. Returns only when the converter has ended; aWaiter passes the time meanwhile.
+// the converter's remark, empty when it made none. Returns only when the converter has ended; aWaiter passes the time meanwhile.
 // aCommandLine starts the converter.
 bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QString& aOutputFile, quintptr aOwner,
                   qint32& aResultCode, QString& aMessage, const ConverterWaiter& aWaiter = {},

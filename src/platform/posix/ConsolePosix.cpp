@@ -1,9 +1,12 @@
 #include "platform/Console.h"
 #include "platform/Services.h"
+#include "platform/SystemErrorText.h"
 
 #include <cerrno>
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -19,8 +22,78 @@ int descriptorOf(Console::Stream aStream)
     return -1;
 }
 
+class ListPosix final : public Console::List {
+public:
+    ListPosix(int aFd, bool aOwned) : mFd(aFd), mOwned(aOwned) {}
+    ~ListPosix() override
+    {
+        if (mOwned)
+            ::close(mFd);
+    }
+    ListPosix(const ListPosix&) = delete;
+    ListPosix& operator=(const ListPosix&) = delete;
+
+    bool receive(std::string& aBuffer, std::string& aWhy) override
+    {
+        char chunk[65536];
+        for (;;) {
+            const ssize_t got = ::read(mFd, chunk, sizeof chunk);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                aWhy = systemErrorText(errno);
+                return false;
+            }
+            aBuffer.append(chunk, size_t(got));
+            return got > 0;
+        }
+    }
+
+private:
+    int mFd;
+    bool mOwned;
+};
+
 class ConsolePosix final : public Console {
 public:
+    void guardStandardStreams() override
+    {
+        for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+            if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+                continue;
+            // The lowest free descriptor is this one: the ones below are open by now.
+            const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+            if (opened >= 0 && opened != fd) {
+                ::dup2(opened, fd);
+                ::close(opened);
+            }
+        }
+    }
+
+    std::unique_ptr<List> openList(const std::string& aPath, std::string& aWhy) override
+    {
+        const bool standardInput = aPath == "-";
+        int fd = STDIN_FILENO;
+        if (!standardInput) {
+            do
+                fd = ::open(aPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+            while (fd < 0 && errno == EINTR);
+            if (fd < 0) {
+                aWhy = systemErrorText(errno);
+                return nullptr;
+            }
+        }
+        struct stat info {};
+        const int failure = ::fstat(fd, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;
+        if (failure != 0) {
+            if (!standardInput)
+                ::close(fd);
+            aWhy = systemErrorText(failure);
+            return nullptr;
+        }
+        return std::make_unique<ListPosix>(fd, !standardInput);
+    }
+
     bool isTerminal(Stream aStream) override { return ::isatty(descriptorOf(aStream)) == 1; }
 
     bool receive(std::string& aBuffer, bool aWait) override

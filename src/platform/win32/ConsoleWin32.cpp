@@ -1,5 +1,7 @@
 #include "platform/Console.h"
 #include "platform/Services.h"
+#include "platform/SystemErrorText.h"
+#include "platform/win32/WideText.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
@@ -34,8 +36,71 @@ DWORD startingProcessId()
     return parent;
 }
 
+class ListWin32 final : public Console::List {
+public:
+    ListWin32(HANDLE aHandle, bool aOwned) : mHandle(aHandle), mOwned(aOwned) {}
+    ~ListWin32() override
+    {
+        if (mOwned)
+            CloseHandle(mHandle);
+    }
+    ListWin32(const ListWin32&) = delete;
+    ListWin32& operator=(const ListWin32&) = delete;
+
+    bool receive(std::string& aBuffer, std::string& aWhy) override
+    {
+        char chunk[65536];
+        DWORD got = 0;
+        if (!ReadFile(mHandle, chunk, sizeof chunk, &got, nullptr)) {
+            const DWORD error = GetLastError();
+            // The writer of a pipe has closed it: the list's end.
+            if (error != ERROR_BROKEN_PIPE)
+                aWhy = systemErrorText(int(error));
+            return false;
+        }
+        aBuffer.append(chunk, got);
+        return got > 0;
+    }
+
+private:
+    HANDLE mHandle;
+    bool mOwned;
+};
+
 class ConsoleWin32 final : public Console {
 public:
+    void guardStandardStreams() override
+    {
+        for (const DWORD stream : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+            const HANDLE handle = GetStdHandle(stream);
+            if (handle != nullptr && handle != INVALID_HANDLE_VALUE)
+                continue;
+            const HANDLE null = CreateFileW(L"NUL", stream == STD_INPUT_HANDLE ? GENERIC_READ : GENERIC_WRITE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+            if (null != INVALID_HANDLE_VALUE)
+                SetStdHandle(stream, null);
+        }
+    }
+
+    std::unique_ptr<List> openList(const std::string& aPath, std::string& aWhy) override
+    {
+        if (aPath == "-")
+            return std::make_unique<ListWin32>(handleOf(Stream::Input), false);
+        const std::wstring path = win32::widen(aPath);
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            aWhy = "Это папка";
+            return nullptr;
+        }
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            aWhy = systemErrorText(int(GetLastError()));
+            return nullptr;
+        }
+        return std::make_unique<ListWin32>(file, true);
+    }
+
     bool isTerminal(Stream aStream) override { return GetFileType(handleOf(aStream)) == FILE_TYPE_CHAR; }
 
     bool receive(std::string& aBuffer, bool aWait) override
