@@ -1,5 +1,6 @@
 #include "kezconv/ConsoleRun.h"
-#include "core/run/FileConverter.h"
+#include "core/run/BatchRun.h"
+#include "core/run/EndHeedingWaiter.h"
 #include "kezconv/WorkerChannel.h"
 #include "platform/Console.h"
 #include "platform/EndRequests.h"
@@ -106,7 +107,8 @@ int ConsoleRun::Exec()
         mLocalFolder = privateRuntimeFolder(why);
         if (mLocalFolder) {
             qputenv("XDG_RUNTIME_DIR", QFile::encodeName(mLocalFolder->path()));
-            mLocal = std::make_unique<FileConverter>([this] { return mEndRequestsSeen >= 2; });
+            mLocal = std::make_unique<BatchRun>(BatchRun::ReadOnce(),
+                                                std::make_unique<EndHeedingWaiter>([this] { return mEndRequestsSeen >= 2; }));
         } else {
             FailWaiting(why);
         }
@@ -175,7 +177,7 @@ void ConsoleRun::ConvertLocally()
     const qsizetype job = TakeNextJob();
     if (job >= 0) {
         mBeingMade.insert(mJobs[size_t(job)].key, job);
-        const FileConverter::Result reply = mLocal->Convert(mJobs[size_t(job)].file, mJobs[size_t(job)].outFile);
+        const BatchRun::Result reply = mLocal->Convert(mJobs[size_t(job)].file, mJobs[size_t(job)].outFile);
         Done(job, reply.converted, reply.message);
     }
     GiveOutFiles();

@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-class FileConverter;
+class BatchRun;
 class QProcess;
 class QTemporaryDir;
 
@@ -89,7 +89,7 @@ private:
     std::vector<std::unique_ptr<Worker>> mWorkers;
     // One file at a time: converted here, with no worker process.
     std::unique_ptr<QTemporaryDir> mLocalFolder;
-    std::unique_ptr<FileConverter> mLocal;
+    std::unique_ptr<BatchRun> mLocal;
     bool mLocalScheduled = false;
     std::atomic<int> mEndRequestsSeen{0}; // counted as they come, for the converter at work here
     QString mStartFailure; // why the last worker that could not be started could not
