@@ -19,6 +19,8 @@ namespace {
 
 constexpr const char* kModule = "BrowserForm";
 
+const QString kInterrupted = QStringLiteral("Конвертация прервана пользователем.");
+
 // The window's busy state for as long as a run lasts, left again however the run ends.
 class BusyWhileRunning {
 public:
@@ -231,6 +233,9 @@ BatchRun::Result BatchRun::ConvertPassingOn(const QString& aFile, const QString&
                                                           waiter, mConverterCommandLine);
     if (waited.closing)
         RequestClose();
+    // Whatever an ended converter left is no reply; ended at the user's word, it was interrupted.
+    if (!result.converted && waited.endedOnRequest)
+        result.message = kInterrupted;
     return result;
 }
 

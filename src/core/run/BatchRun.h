@@ -64,7 +64,8 @@ public:
     void ConvertFile(const QString& aFile, const QString& aOutFile);
 
     // Converts one file into aOutFile and returns the result, counting and logging nothing; any
-    // failure on the way is the file's, with its description.
+    // failure on the way is the file's, with its description. A converter the waiter ended because
+    // the user asked fails the file as interrupted.
     Result Convert(const QString& aFile, const QString& aOutFile);
 
     // The first request stops the run after the file being converted (or before the next file,
