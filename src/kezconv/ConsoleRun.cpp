@@ -1,5 +1,6 @@
 #include "kezconv/ConsoleRun.h"
-#include "core/run/FileConverter.h"
+#include "core/run/BatchRun.h"
+#include "core/run/EndHeedingWaiter.h"
 #include "kezconv/ConsoleSources.h"
 #include "kezconv/PrivateRuntimeFolder.h"
 #include "kezconv/WorkerChannel.h"
@@ -131,7 +132,8 @@ int ConsoleRun::Exec()
         mLocalFolder = PrivateRuntimeFolder::Make(why);
         if (mLocalFolder) {
             qputenv("XDG_RUNTIME_DIR", QFile::encodeName(mLocalFolder->path()));
-            mLocal = std::make_unique<FileConverter>([this] { return mEndRequestsSeen >= 2; });
+            mLocal = std::make_unique<BatchRun>(BatchRun::ReadOnce(),
+                                                std::make_unique<EndHeedingWaiter>([this] { return mEndRequestsSeen >= 2; }));
         } else {
             FailWaiting(why);
         }
@@ -207,7 +209,7 @@ void ConsoleRun::ConvertLocally()
     const qsizetype job = TakeNextJob();
     if (job >= 0) {
         mBeingMade.insert(mJobs.at(job).key, job);
-        const FileConverter::Result reply = mLocal->Convert(mJobs.at(job).file, mJobs.at(job).outFile);
+        const BatchRun::Result reply = mLocal->Convert(mJobs.at(job).file, mJobs.at(job).outFile);
         Done(job, reply.converted, reply.message);
     }
     GiveOutFiles();

@@ -16,13 +16,14 @@
 #include <unordered_map>
 #include <vector>
 
+class BatchRun;
 class ConsoleSources;
-class FileConverter;
 class QProcess;
 class PrivateRuntimeFolder;
 
-// kezconv's run: the files, taken from the sources as they arrive, go to N workers (kezconv itself, started as a worker with a private
-// runtime folder, so that each has its own hand-over store), oldest first. One at a time, kezconv
+// kezconv's run: the files, taken from the sources as they arrive, go to N workers (kezconv
+// itself, started as a worker with a private runtime folder, so that each has its own hand-over
+// store), oldest first. One at a time, kezconv
 // converts them itself instead, through a private runtime folder of its own: no worker to pass
 // them through. Each result is printed as it arrives, in the window's words (RunResults,
 // MessageLog). A file whose result another file being converted will make waits for that one:
@@ -118,7 +119,7 @@ private:
     std::vector<std::unique_ptr<Worker>> mWorkers;
     // One file at a time: converted here, with no worker process.
     std::unique_ptr<PrivateRuntimeFolder> mLocalFolder;
-    std::unique_ptr<FileConverter> mLocal;
+    std::unique_ptr<BatchRun> mLocal;
     bool mLocalScheduled = false;
     std::atomic<int> mEndRequestsSeen{0}; // counted as they come, for the converter at work here
     QString mStartFailure; // why the last worker that could not be started could not

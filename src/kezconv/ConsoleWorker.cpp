@@ -1,5 +1,6 @@
 #include "kezconv/ConsoleWorker.h"
-#include "core/run/FileConverter.h"
+#include "core/run/BatchRun.h"
+#include "core/run/EndHeedingWaiter.h"
 #include "kezconv/WorkerChannel.h"
 #include "platform/Console.h"
 #include "platform/EndRequests.h"
@@ -50,7 +51,7 @@ int RunWorker()
 {
     gKezconv = platform::service<platform::Console>().parentId();
     platform::service<platform::EndRequests>().listen([] { gEndAsked = true; });
-    FileConverter converter(endAsked);
+    BatchRun converter(BatchRun::ReadOnce(), std::make_unique<EndHeedingWaiter>(endAsked));
     // kezconv sends the next file while this one is converted, so that it begins the moment this
     // one ends; a withdrawal takes back those not begun. Whatever has arrived is read before a
     // file begins, so a withdrawal sent meanwhile is heeded.
@@ -77,7 +78,7 @@ int RunWorker()
             continue;
         const WorkerChannel::Request next = std::move(queued.front());
         queued.pop_front();
-        const FileConverter::Result result = converter.Convert(next.source, next.output);
+        const BatchRun::Result result = converter.Convert(next.source, next.output);
         if (!writeAll(WorkerChannel::Frame(WorkerChannel::Reply{result.converted, false, result.message})))
             status = 1;
     }

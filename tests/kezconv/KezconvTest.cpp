@@ -301,7 +301,7 @@ TEST_F(Kezconv, InterruptStopsAfterTheFilesBeingConvertedAndASecondOneEndsTheCon
     qunsetenv("KEZ_FAKE_LOG");
     EXPECT_EQ(ended.exitCode, 130);
     EXPECT_TRUE(ended.err.contains(lines({"Ошибка: " + root + "/g hang.kez -> " + root + "/g hang.rtf",
-                                          "Нет подтверждения, что конвертер отработал."})))
+                                          "Конвертация прервана пользователем."})))
         << ended.err.toStdString();
     EXPECT_TRUE(ended.out.endsWith(lines({"Обработано файлов: 2, успешно: 1, с ошибками: 1",
                                           "Обработка прервана пользователем."})))
@@ -309,6 +309,36 @@ TEST_F(Kezconv, InterruptStopsAfterTheFilesBeingConvertedAndASecondOneEndsTheCon
     const QString pid = fakeLog(log).filter("pid ").value(0).mid(4);
     EXPECT_FALSE(QFile::exists("/proc/" + pid)) << "the hung converter was ended";
     EXPECT_EQ(leftIn(environment.runtimeDir()), runtimeBefore);
+}
+
+// One at a time kezconv converts in itself, with no worker: a converter ended at the user's word
+// leaves its file interrupted, not unconfirmed.
+TEST_F(Kezconv, OneAtATimeASecondInterruptFailsTheFileAsInterrupted)
+{
+    const QString log = environment.root() + "/fake.log";
+    qputenv("KEZ_FAKE_LOG", QFile::encodeName(log));
+    touch(root + "/g hang.kez");
+    QProcess process;
+    start(process, kWithFake, {"-j1", root + "/g hang.kez"});
+    ASSERT_TRUE(waitFor([&] { return fakeLog(log).join('\n').contains("pid "); }));
+    qunsetenv("KEZ_FAKE_LOG");
+    // Two requests at once count as one: asked again until it ends.
+    bool ended = false;
+    for (int i = 0; i < 50 && !ended; ++i) {
+        ASSERT_EQ(::kill(pid_t(process.processId()), SIGINT), 0);
+        ended = process.waitForFinished(200);
+    }
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130);
+    const QByteArray err = process.readAllStandardError();
+    EXPECT_EQ(err, lines({"Ошибка: " + root + "/g hang.kez -> " + root + "/g hang.rtf",
+                          "Конвертация прервана пользователем."}))
+        << err.toStdString();
+    EXPECT_EQ(process.readAllStandardOutput(), lines({"Обработано файлов: 1, успешно: 0, с ошибками: 1",
+                                                      "Обработка прервана пользователем."}));
+    const QString pid = fakeLog(log).filter("pid ").value(0).mid(4);
+    EXPECT_FALSE(QFile::exists("/proc/" + pid)) << "the hung converter was ended";
 }
 
 // Its output piped into a reader that ends early, as into `head -1`: kezconv is not killed by the

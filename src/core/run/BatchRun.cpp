@@ -1,20 +1,16 @@
 #include "core/run/BatchRun.h"
 #include "core/run/MessageLog.h"
-#include "core/common/LineBreak.h"
 #include "core/errors/mErrorHandling.h"
+#include "core/options/ConversionOptions.h"
+#include "core/options/TLuKezOptions.h"
 #include "platform/HandOverLock.h"
 #include "platform/Services.h"
 #include "core/runner/miKezConverterRunner.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
-#include <chrono>
-#include <condition_variable>
 #include <exception>
-#include <mutex>
-#include <thread>
 #include <utility>
 
 using mErrorHandling::PassOn;
@@ -22,6 +18,8 @@ using mErrorHandling::PassOn;
 namespace {
 
 constexpr const char* kModule = "BrowserForm";
+
+const QString kInterrupted = QStringLiteral("Конвертация прервана пользователем.");
 
 // The window's busy state for as long as a run lasts, left again however the run ends.
 class BusyWhileRunning {
@@ -63,10 +61,32 @@ private:
 
 } // namespace
 
-BatchRun::BatchRun(MessageLog& aLog, Window aWindow, Options aOptions, QString aConverter, QObject* aParent)
-    : QObject(aParent), mLog(aLog), mWindow(std::move(aWindow)), mOptions(std::move(aOptions)),
-      mConverterCommandLine(std::move(aConverter))
+BatchRun::BatchRun(MessageLog& aLog, Window aWindow, Options aOptions, std::unique_ptr<RunWaiter> aWaiter,
+                   QString aConverter, QObject* aParent)
+    : QObject(aParent), mLog(&aLog), mWindow(std::move(aWindow)), mOptions(std::move(aOptions)),
+      mWaiter(std::move(aWaiter)), mConverterCommandLine(std::move(aConverter))
 {
+}
+
+BatchRun::BatchRun(Options aOptions, std::unique_ptr<RunWaiter> aWaiter, QString aConverter)
+    : mOptions(std::move(aOptions)), mWaiter(std::move(aWaiter)), mConverterCommandLine(std::move(aConverter))
+{
+}
+
+BatchRun::Options BatchRun::ReadOnce()
+{
+    std::shared_ptr<TLuKezOptions> options;
+    std::exception_ptr failure;
+    try {
+        options = miKezConverterMain::ReadKezOptions();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    return [options, failure]() -> TLuKezOptions& {
+        if (!options)
+            std::rethrow_exception(failure);
+        return *options;
+    };
 }
 
 void BatchRun::Run()
@@ -86,6 +106,7 @@ void BatchRun::Run()
             ~EndRuns()
             {
                 run.mClosing = false;
+                run.mWaiter->SetClosing(false);
                 run.mRunAgain = false;
                 emit run.Ended();
             }
@@ -109,13 +130,13 @@ void BatchRun::RunOnce()
     const Restore<bool> leaving(mLeaving, false);
     {
         const BusyWhileRunning busy(mWindow.setBusy);
-        mSinceEvents.start();
         mResults.Start();
-        const Restore<bool> keepEvents(mKeepEventsFlowing, true);
+        // While the run converts its files the waiter waits its run's way.
+        mWaiter->RunBegins();
         const struct EndWaiter {
-            std::unique_ptr<WaitingThread>& waiting;
-            ~EndWaiter() { waiting.reset(); }
-        } endWaiter{mWaiting};
+            RunWaiter& waiter;
+            ~EndWaiter() { waiter.RunEnds(); }
+        } endWaiter{*mWaiter};
 
         qint32 done = 0;
         // Files dropped or cleared meanwhile change the list: read it afresh each time.
@@ -135,10 +156,10 @@ void BatchRun::RunOnce()
             }
             mWindow.remove(*file);
             ++done;
-            ProcessEventsWhenDue();
+            mWaiter->BetweenFiles();
         }
         for (const QString& line : mResults.Summary(StopRequested()))
-            mLog.Add(line);
+            mLog->Add(line);
         emit Progress(0, 0);
         // What the window handles while its busy state goes is no longer part of this run.
         mLeaving = true;
@@ -153,7 +174,7 @@ bool BatchRun::TakeTurn()
     if (lock.tryAcquire() != Attempt::Busy)
         return true;
     emit WaitingForTurn(true);
-    mWindow.beforeEvents();
+    mWaiter->EventsWillRun();
     bool taken = false;
     {
         QEventLoop loop;
@@ -170,7 +191,7 @@ bool BatchRun::TakeTurn()
         // A loop that cannot run (the application is quitting) waits no more either.
         loop.exec();
     }
-    mSinceEvents.restart();
+    mWaiter->EventsRan();
     emit WaitingForTurn(false);
     return taken;
 }
@@ -179,20 +200,43 @@ void BatchRun::ConvertFile(const QString& aFile, const QString& aOutFile)
 {
     PassOn(kModule, "DoConvertion", [&] {
         if (const std::optional<QString> refused = mResults.RefuseReplacing(aFile, aOutFile)) {
-            mLog.Add(*refused);
+            mLog->Add(*refused);
             return;
         }
-        qint32 resultCode = 0;
-        QString message;
-        // Within a run the window's events flow while the converter works; otherwise this waits.
-        miKezConverterRunner::ConverterWaiter waiter;
-        if (mKeepEventsFlowing)
-            waiter = [this](miKezConverterRunner::ConverterProcess& aConverter) { WaitKeepingEventsFlowing(aConverter); };
-        if (miKezConverterRunner::RunConverter(mOptions(), aFile, aOutFile, 0, resultCode, message, waiter, mConverterCommandLine))
-            mLog.Add(mResults.Converted(aFile, aOutFile));
+        // The window reports an unexpected failure in its error window, not as the file's result.
+        const Result result = ConvertPassingOn(aFile, aOutFile);
+        if (result.converted)
+            mLog->Add(mResults.Converted(aFile, aOutFile));
         else
-            mLog.Add(mResults.Failed(aFile, aOutFile, message));
+            mLog->Add(mResults.Failed(aFile, aOutFile, result.message));
     });
+}
+
+BatchRun::Result BatchRun::Convert(const QString& aFile, const QString& aOutFile)
+{
+    try {
+        return ConvertPassingOn(aFile, aOutFile);
+    } catch (...) {
+        return Result{false, mErrorHandling::CurrentFailure().description()};
+    }
+}
+
+BatchRun::Result BatchRun::ConvertPassingOn(const QString& aFile, const QString& aOutFile)
+{
+    Result result;
+    qint32 resultCode = 0;
+    RunWaiter::Waited waited;
+    const miKezConverterRunner::ConverterWaiter waiter = [this, &waited](miKezConverterRunner::ConverterProcess& aConverter) {
+        waited = mWaiter->Wait(aConverter);
+    };
+    result.converted = miKezConverterRunner::RunConverter(mOptions(), aFile, aOutFile, 0, resultCode, result.message,
+                                                          waiter, mConverterCommandLine, &result.message);
+    if (waited.closing)
+        RequestClose();
+    // Whatever an ended converter left is no reply; ended at the user's word, it was interrupted.
+    if (!result.converted && waited.endedOnRequest)
+        result.message = kInterrupted;
+    return result;
 }
 
 void BatchRun::RequestStop()
@@ -203,9 +247,7 @@ void BatchRun::RequestStop()
         mStopRequested = true;
         return;
     }
-    const std::optional<QString> file = mWindow.firstFile();
-    if (mConverter && mConverter->IsRunning() && mWindow.confirmEndConverter(file.value_or(QString())))
-        mConverter->End();
+    mWaiter->EndConverter([this] { return mWindow.confirmEndConverter(mWindow.firstFile().value_or(QString())); });
 }
 
 void BatchRun::RequestClose()
@@ -213,132 +255,7 @@ void BatchRun::RequestClose()
     if (!mRunning || mClosing)
         return;
     mClosing = true;
-    mClosingSince.start();
-}
-
-void BatchRun::EndConverterWhenDue()
-{
-    if (!mConverter)
-        return;
-    if (mClosing && mClosingSince.elapsed() >= kCloseWaitMs && mConverter->IsRunning())
-        mConverter->End();
-    // Asked to end: ended at once when its grace is over.
-    if (mConverter->IsBeingEnded())
-        mConverter->End();
-}
-
-void BatchRun::ProcessEvents()
-{
-    mWindow.beforeEvents();
-    QCoreApplication::processEvents();
-    mSinceEvents.restart();
-}
-
-void BatchRun::ProcessEventsWhenDue()
-{
-    if (mSinceEvents.elapsed() >= kEventIntervalMs)
-        ProcessEvents();
-}
-
-// One thread for a whole run that waits for each converter that outlasts the event interval, while
-// the window's events run: starting a thread per file would cost more than the rest of the
-// window's work for that file.
-class BatchRun::WaitingThread {
-public:
-    WaitingThread() : mThread([this] { Serve(); }) {}
-    ~WaitingThread()
-    {
-        {
-            const std::lock_guard lock(mMutex);
-            mQuit = true;
-        }
-        mChanged.notify_all();
-        mThread.join();
-    }
-    WaitingThread(const WaitingThread&) = delete;
-    WaitingThread& operator=(const WaitingThread&) = delete;
-
-    // Runs aWait there; once it has returned, Finished answers true and aLoop is asked to quit.
-    void Begin(const std::function<void()>& aWait, QEventLoop* aLoop)
-    {
-        {
-            const std::lock_guard lock(mMutex);
-            mWait = &aWait;
-            mLoop = aLoop;
-            mDone = false;
-        }
-        mChanged.notify_all();
-    }
-    // Waits at most aMs for the end of the current wait.
-    bool FinishedWithin(qint64 aMs)
-    {
-        std::unique_lock lock(mMutex);
-        return mChanged.wait_for(lock, std::chrono::milliseconds(aMs), [this] { return mDone; });
-    }
-    void Finish()
-    {
-        std::unique_lock lock(mMutex);
-        mChanged.wait(lock, [this] { return mDone; });
-    }
-
-private:
-    void Serve()
-    {
-        std::unique_lock lock(mMutex);
-        while (true) {
-            mChanged.wait(lock, [this] { return mQuit || mWait; });
-            if (mQuit)
-                return;
-            const std::function<void()>* wait = std::exchange(mWait, nullptr);
-            lock.unlock();
-            (*wait)();
-            lock.lock();
-            mDone = true;
-            // Under the lock: the loop outlives the wait it was given for.
-            QMetaObject::invokeMethod(mLoop, &QEventLoop::quit, Qt::QueuedConnection);
-            mChanged.notify_all();
-        }
-    }
-
-    std::mutex mMutex;
-    std::condition_variable mChanged;
-    const std::function<void()>* mWait = nullptr;
-    QEventLoop* mLoop = nullptr;
-    bool mDone = true;
-    bool mQuit = false;
-    std::thread mThread;
-};
-
-void BatchRun::WaitKeepingEventsFlowing(miKezConverterRunner::ConverterProcess& aConverter)
-{
-    const Restore<miKezConverterRunner::ConverterProcess*> converter(mConverter, &aConverter);
-    // A quick conversion ends before events are due: waited for right here, with no event
-    // processing and no other thread involved.
-    const qint64 untilEvents = qMax<qint64>(0, kEventIntervalMs - mSinceEvents.elapsed());
-    if (aConverter.WaitFor(std::uint32_t(untilEvents)))
-        return;
-    const std::function<void()> waitForEnd = [&aConverter] { aConverter.WaitFor(platform::kInfinite); };
-    // Started by the first conversion that outlasts the interval, kept for the rest of the run.
-    if (!mWaiting)
-        mWaiting = std::make_unique<WaitingThread>();
-    QEventLoop loop;
-    QTimer ending;
-    connect(&ending, &QTimer::timeout, &loop, [this] { EndConverterWhenDue(); });
-    ending.start(kEventIntervalMs);
-    mWaiting->Begin(waitForEnd, &loop);
-    if (!mWaiting->FinishedWithin(0)) {
-        mWindow.beforeEvents();
-        loop.exec();
-        mSinceEvents.restart();
-    }
-    ending.stop();
-    // Left without the converter's end, the loop could not run (the application is quitting):
-    // that is a close, and the converter gets no longer than a close gives it.
-    while (!mWaiting->FinishedWithin(kEventIntervalMs)) {
-        RequestClose();
-        EndConverterWhenDue();
-    }
-    mWaiting->Finish();
+    mWaiter->SetClosing(true);
 }
 
 BatchRun::~BatchRun() = default;

@@ -1,9 +1,8 @@
 #pragma once
 #include "core/run/RunResults.h"
-#include "core/runner/ConverterProcess.h"
+#include "core/run/RunWaiter.h"
 #include "core/runner/miKezConverterRunner.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -16,20 +15,13 @@ class TLuKezOptions;
 
 // The run engine: one conversion run over the waiting files. Converts the oldest until none is
 // left or a stop was asked for, logs each result, counts them and ends with the summary. It is
-// given the conversion options and the converter; whoever drives it (the window) only answers the
-// questions in Window and shows what the run reports.
-//
-// While the converter works, and while another instance has the turn on the hand-over, the
-// window's events keep flowing (painting, "Стоп!", a close, drops), at a bounded rate so that a
-// batch of quick conversions is not slowed by repainting. Nothing waits without them: a close
-// that finds the converter still working gives it kCloseWaitMs, then ends it by the converter's
-// rule (asked politely, then ended at once after its grace).
+// given the conversion options, the converter and the waiter that passes the time while a
+// converter works; whoever drives it only answers the questions in Window and shows what the run
+// reports. The window drives whole runs, its waiter keeping its events flowing (also while
+// another instance has the turn on the hand-over); kezconv converts single files (Convert).
 class BatchRun : public QObject {
     Q_OBJECT
 public:
-    // How often at most the window's waiting events run during a run; always at its start and end.
-    static constexpr int kEventIntervalMs = 100;
-    static constexpr int kCloseWaitMs = 2000;
     // How often a run waiting for its turn tries again.
     static constexpr int kTurnRetryMs = 50;
 
@@ -39,17 +31,28 @@ public:
         std::function<qsizetype()> waitingCount;
         std::function<void(const QString&)> convert;        // converts one file through ConvertFile
         std::function<void(const QString&)> remove;         // the file leaves the list
-        std::function<void()> beforeEvents;                  // brings the screen up to date
         std::function<bool(const QString& aFile)> confirmEndConverter;
     };
 
-    // The options each file is converted with, read when the file is.
+    // The options each file is converted with, read when the file is; a failure to read them is
+    // the file's failure.
     using Options = std::function<TLuKezOptions&()>;
+    // The stored options, read once now. A failure to read them fails every file with its
+    // description.
+    static Options ReadOnce();
+
+    struct Result {
+        bool converted = false;
+        QString message; // why the file failed, or the converter's remark on a converted one
+    };
 
     // aConverter is the converter's command line, its program found by the executable search.
-    BatchRun(MessageLog& aLog, Window aWindow, Options aOptions,
+    BatchRun(MessageLog& aLog, Window aWindow, Options aOptions, std::unique_ptr<RunWaiter> aWaiter,
              QString aConverter = QString::fromLatin1(miKezConverterRunner::kConverterCommandLine),
              QObject* aParent = nullptr);
+    // For single files only (Convert): no log, no window.
+    BatchRun(Options aOptions, std::unique_ptr<RunWaiter> aWaiter,
+             QString aConverter = QString::fromLatin1(miKezConverterRunner::kConverterCommandLine));
     ~BatchRun() override;
 
     // The whole run. Does nothing while a run is already going on; asked while a run is leaving
@@ -60,12 +63,17 @@ public:
     // replace the result of an earlier file of the same run is not converted: it fails.
     void ConvertFile(const QString& aFile, const QString& aOutFile);
 
+    // Converts one file into aOutFile and returns the result, counting and logging nothing; any
+    // failure on the way is the file's, with its description. A converter the waiter ended because
+    // the user asked fails the file as interrupted.
+    Result Convert(const QString& aFile, const QString& aOutFile);
+
     // The first request stops the run after the file being converted (or before the next file,
     // while waiting for the turn). A second one while the converter still works offers to end it
     // (one that hangs would otherwise hold the run for ever).
     void RequestStop();
-    // The window is closing: stop after the current file, ending a converter that does not end by
-    // itself within kCloseWaitMs. The start of a run never clears this.
+    // The window is closing: stop after the current file; the waiter ends a converter that does
+    // not end by itself soon. The start of a run never clears this.
     void RequestClose();
 
     bool IsRunning() const { return mRunning; }
@@ -83,29 +91,20 @@ signals:
     void Ended();
 
 private:
-    class WaitingThread;
     void RunOnce();
     bool TakeTurn();
-    void WaitKeepingEventsFlowing(miKezConverterRunner::ConverterProcess& aConverter);
-    void EndConverterWhenDue();
-    void ProcessEventsWhenDue();
-    void ProcessEvents();
+    // Convert, with a failure passed on to the caller.
+    Result ConvertPassingOn(const QString& aFile, const QString& aOutFile);
 
-    MessageLog& mLog;
+    MessageLog* mLog = nullptr;
     Window mWindow;
     Options mOptions;
+    std::unique_ptr<RunWaiter> mWaiter;
     QString mConverterCommandLine;
     bool mRunning = false;
     bool mLeaving = false;
     bool mRunAgain = false;
     bool mStopRequested = false;
     bool mClosing = false;
-    // While the run converts its files: the converter is waited for with the events flowing.
-    bool mKeepEventsFlowing = false;
-    QElapsedTimer mClosingSince;
-    // The converter being waited for with the events flowing, or none.
-    miKezConverterRunner::ConverterProcess* mConverter = nullptr;
     RunResults mResults;
-    QElapsedTimer mSinceEvents;
-    std::unique_ptr<WaitingThread> mWaiting;
 };

@@ -43,7 +43,7 @@ int ReadReplyFromClipboard(ExternalRecord& aRecord)
 
 bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QString& aOutputFile, quintptr aOwner,
                   qint32& aResultCode, QString& aMessage, const ConverterWaiter& aWaiter,
-                  const QString& aCommandLine)
+                  const QString& aCommandLine, QString* aRemark)
 {
     return PassOn(kModule, "RunConverter", [&] {
         if (aSourceFile.size() > ExternalData::kMaxPathUnits || aOutputFile.size() > ExternalData::kMaxPathUnits) {
@@ -115,10 +115,16 @@ bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QSt
             aMessage = QStringLiteral("Нет подтверждения, что конвертер отработал.");
             return false;
         }
-        // A failure's reason, or what a converter noticed on the way to a success (its remark).
-        aMessage = LoadPascalStringToString(record.data() + ExternalData::Offset::ResultMessage,
-                                            ExternalData::kMessageCapacity);
-        return aResultCode >= 0;
+        const QString message = LoadPascalStringToString(record.data() + ExternalData::Offset::ResultMessage,
+                                                         ExternalData::kMessageCapacity);
+        if (aResultCode < ExternalData::kNotConfirmed) {
+            aMessage = message;
+            return false;
+        }
+        // What the converter noticed on the way (mark-up errors, bytes replaced).
+        if (aRemark)
+            *aRemark = message;
+        return true;
     });
 }
 

@@ -28,11 +28,12 @@ inline constexpr qint32 kPathTooLong = ConverterCodes::kPathTooLong;
 
 // Converts aSourceFile into aOutputFile. True when the converter confirmed the conversion (a
 // result code of 0 or more); otherwise aResultCode and aMessage say why. On success aMessage is
-// the converter's remark, empty when it made none. Returns only when the converter has ended; aWaiter passes the time meanwhile.
+// left as it was, and aRemark, when given, receives the converter's remark (empty when none). Returns only when the converter has ended; aWaiter passes the time meanwhile.
 // aCommandLine starts the converter.
 bool RunConverter(TLuKezOptions& aOptions, const QString& aSourceFile, const QString& aOutputFile, quintptr aOwner,
                   qint32& aResultCode, QString& aMessage, const ConverterWaiter& aWaiter = {},
-                  const QString& aCommandLine = QString::fromLatin1(kConverterCommandLine));
+                  const QString& aCommandLine = QString::fromLatin1(kConverterCommandLine),
+                  QString* aRemark = nullptr);
 
 // Splits a path into the folder (with its trailing separator), the base name and the extension
 // (without the dot). A name whose only dot is its first character has no extension.

@@ -1,6 +1,7 @@
 // The main window's side of the conversion run and the message log: both live in BatchRun and
 // MessageLog; here they are wired to the controls.
 #include "core/run/BatchRun.h"
+#include "core/run/EventsFlowingWaiter.h"
 #include "gui/main/BrowserForm.h"
 #include "core/run/OutputFileName.h"
 #include "gui/main/WrappingCheckBox.h"
@@ -37,18 +38,18 @@ void BrowserForm::CreateRun()
     window.waitingCount = [this] { return mSources.Files().Count(); };
     window.convert = [this](const QString& aFile) { DoConvertion(aFile); };
     window.remove = [this](const QString& aFile) { RemoveSrcFile(aFile); };
+    window.confirmEndConverter = [this](const QString& aFile) { return ConfirmEndConverter(aFile); };
     // A removed line leaves the list's layout to a zero timer, which runs only after the paint
     // that the same event processing brings: without this the list is painted blank for the
     // rest of the run.
-    window.beforeEvents = [this] {
+    auto waiter = std::make_unique<EventsFlowingWaiter>([this] {
         theSrcList->doItemsLayout();
         ShowPendingLog();
         ShowPendingProgress();
-    };
-    window.confirmEndConverter = [this](const QString& aFile) { return ConfirmEndConverter(aFile); };
+    });
     mRun = new BatchRun(
         mLog, std::move(window), []() -> TLuKezOptions& { return miKezConverterMain::gKezOptions(); },
-        QString::fromLatin1(miKezConverterRunner::kConverterCommandLine), this);
+        std::move(waiter), QString::fromLatin1(miKezConverterRunner::kConverterCommandLine), this);
     connect(&mLog, &MessageLog::Appended, this, &BrowserForm::ShowLogAppended);
     connect(mRun, &BatchRun::Progress, this, &BrowserForm::ShowRunProgress);
     connect(mRun, &BatchRun::WaitingForTurn, this, &BrowserForm::ShowWaitingForTurn);

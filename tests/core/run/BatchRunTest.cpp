@@ -1,5 +1,6 @@
 // The conversion run without a window: a scripted list and the fake converter.
 #include "core/run/BatchRun.h"
+#include "core/run/EventsFlowingWaiter.h"
 #include "core/run/MessageLog.h"
 #include "core/options/TLuKezOptions.h"
 #include "core/common/LineBreak.h"
@@ -49,9 +50,9 @@ protected:
             run->ConvertFile(aFile, outputOf ? outputOf(aFile) : aFile + ".out");
         };
         window.remove = [this](const QString& aFile) { waiting.removeOne(aFile); };
-        window.beforeEvents = [] {};
         window.confirmEndConverter = [](const QString&) { return false; };
-        run = std::make_unique<BatchRun>(log, std::move(window), [this]() -> TLuKezOptions& { return options; });
+        run = std::make_unique<BatchRun>(log, std::move(window), [this]() -> TLuKezOptions& { return options; },
+                                         std::make_unique<EventsFlowingWaiter>([] {}));
         QObject::connect(run.get(), &BatchRun::Progress,
                          [this](qint32 aAt, qint32 aOf) { events << QStringLiteral("%1/%2").arg(aAt).arg(aOf); });
         return *run;

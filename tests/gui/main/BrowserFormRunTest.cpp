@@ -1,4 +1,4 @@
-#include "core/run/BatchRun.h"
+#include "core/run/EventsFlowingWaiter.h"
 #include "support/MainWindowFixture.h"
 #include "support/SourceFile.h"
 #include "core/common/LineBreak.h"
@@ -45,7 +45,7 @@ protected:
     // A source whose conversion outlasts the window's event interval, so that events run during it.
     static QString slow(const QString& aName)
     {
-        return QStringLiteral("%1 sleep%2.kez").arg(aName).arg(BatchRun::kEventIntervalMs + 40);
+        return QStringLiteral("%1 sleep%2.kez").arg(aName).arg(EventsFlowingWaiter::kEventIntervalMs + 40);
     }
     QStringList addSources(const QStringList& aNames)
     {
