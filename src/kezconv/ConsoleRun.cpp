@@ -97,22 +97,28 @@ void ConsoleRun::Refill()
     // Enough waiting that each worker has its next file at hand; few enough that a long list is
     // read only as fast as it is converted.
     const size_t enough = size_t(mSettings.workers) * kFilesPerWorker + 16;
-    while (mSources && !mInputEnded && mWaiting.size() < enough) {
-        const std::vector<ConsoleSources::Item> items = mSources->Take(enough - mWaiting.size());
-        for (const ConsoleSources::Item& item : items) {
-            if (item.failure.isEmpty())
-                Add(item.file, item.outFile);
-            else
-                Fail(item.failure);
-        }
-        if (mSources->Ended()) {
-            mInputEnded = true;
-            mListFailure = mSources->ListFailure();
-            if (!mListFailure.isEmpty())
-                mErrorLog.Add(QStringLiteral("kezconv: ") + mListFailure);
-        }
-        if (items.empty())
-            break;
+    if (!mSources || mInputEnded || mWaiting.size() >= enough)
+        return;
+    const std::vector<ConsoleSources::Item> items = mSources->Take(enough - mWaiting.size());
+    for (const ConsoleSources::Item& item : items) {
+        if (item.failure.isEmpty())
+            Add(item.file, item.outFile);
+        else
+            Fail(item.failure);
+    }
+    if (mSources->Ended()) {
+        mInputEnded = true;
+        mListFailure = mSources->ListFailure();
+        if (!mListFailure.isEmpty())
+            mErrorLog.Add(QStringLiteral("kezconv: ") + mListFailure);
+    } else if (!items.empty() && mWaiting.size() < enough && !mRefillScheduled) {
+        // More may be at hand. Taken after what already waits (a result, an end request), so that
+        // a long run of names that add nothing holds no conversion back.
+        mRefillScheduled = true;
+        QMetaObject::invokeMethod(this, [this] {
+            mRefillScheduled = false;
+            MoreArrived();
+        }, Qt::QueuedConnection);
     }
 }
 
