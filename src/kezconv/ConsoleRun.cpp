@@ -6,18 +6,19 @@
 #include "kezconv/WorkerChannel.h"
 #include "platform/Console.h"
 #include "platform/EndRequests.h"
+#include "platform/ExecutableSearch.h"
 #include "platform/FileNameCodec.h"
 #include "platform/Services.h"
+#include "platform/SystemErrorText.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <utility>
 
 
@@ -256,18 +257,30 @@ qsizetype ConsoleRun::TakeNextJob()
 // folder cannot be made.
 bool ConsoleRun::PrepareJob(const Job& aJob)
 {
-    if (mSettings.noClobber) {
-        const QFileInfo source(aJob.file);
-        const QFileInfo result(aJob.outFile);
-        if (result.isFile() && result.lastModified() >= source.lastModified()) {
+    namespace fs = std::filesystem;
+    // By the names' bytes: Qt cannot name what is no UTF-8.
+    const fs::path source = platform::encodeFileName(aJob.file.toStdU16String());
+    const fs::path result = platform::encodeFileName(aJob.outFile.toStdU16String());
+    std::error_code failure;
+    if (mSettings.noClobber && fs::is_regular_file(result, failure)) {
+        std::error_code unreadable;
+        const auto made = fs::last_write_time(result, failure);
+        const auto changed = fs::last_write_time(source, unreadable);
+        if (!failure && !unreadable && made >= changed) {
             Print(mResults.Kept(aJob.file, aJob.outFile), false);
             return false;
         }
     }
     if (mSettings.makeFolders) {
-        const QString folder = QFileInfo(aJob.outFile).path();
-        if (!QDir().mkpath(folder)) {
-            Print(mResults.Failed(aJob.file, aJob.outFile, QStringLiteral("Не удалось создать папку %1.").arg(folder)), true);
+        failure.clear();
+        fs::create_directories(result.parent_path(), failure);
+        if (failure) {
+            const qsizetype separator = aJob.outFile.lastIndexOf(QLatin1Char(platform::pathSeparator()));
+            Print(mResults.Failed(aJob.file, aJob.outFile,
+                                  QStringLiteral("Не удалось создать папку %1: %2.")
+                                      .arg(aJob.outFile.left(separator),
+                                           QString::fromStdString(platform::systemErrorText(failure.value())))),
+                  true);
             return false;
         }
     }

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <signal.h>
 #include <thread>
 
@@ -584,4 +585,31 @@ TEST_F(Kezconv, TooManyJobsAreCappedAndFilesOfAWorkerThatCannotStartGoToTheOther
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
     EXPECT_EQ(QString::fromUtf8(outcome.out).count("Успешно: "), 40);
     EXPECT_TRUE(outcome.err.contains("не больше")) << "the cap is said";
+}
+
+// A subfolder whose name is no UTF-8 is kept under -o with its bytes, and its result is found
+// again by --no-clobber.
+TEST_F(Kezconv, TreeKeepsASubfolderWhoseNameIsNoUtf8)
+{
+    const QByteArray folder = QFile::encodeName(root);
+    const struct RemoveByBytes {
+        QByteArray root;
+        ~RemoveByBytes()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(std::filesystem::path(root.constData()), ignored);
+        }
+    } removeByBytes{folder};
+    const QByteArray sub = folder + "/src/latin1 \xe9t\xe9";
+    std::filesystem::create_directories(sub.constData());
+    const int fd = ::open((sub + "/x.kez").constData(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    QDir().mkpath(root + "/out");
+    // The bundled converter: it writes to names that are no UTF-8 as they are.
+    const Outcome outcome = run({"-j1", "--tree", "-o", root + "/out", root + "/src"}, {}, kWithBundled);
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(::access((folder + "/out/latin1 \xe9t\xe9/x.rtf").constData(), F_OK), 0) << outcome.out.toStdString();
+    const Outcome again = run({"-j1", "--no-clobber", "--tree", "-o", root + "/out", root + "/src"}, {}, kWithBundled);
+    EXPECT_TRUE(again.out.startsWith("Пропущен: ")) << again.out.toStdString();
 }
