@@ -175,6 +175,9 @@ TEST_F(KezccTest, SourcesInEveryEncodingBecomeRtfWithTheSameText)
         {QByteArray("\xEF\xBB\xBF") + slavonic.toUtf8(), 1, slavonic},
         {QByteArray("\xFF\xFE") + utf16(slavonic, false), 2, slavonic},
         {QByteArray("\xFE\xFF") + utf16(slavonic, true), 0, slavonic},
+        // So does UTF-8 throughout, with no mark: in a code page it would be unreadable.
+        {slavonic.toUtf8(), 1, slavonic},
+        {slavonic.toUtf8(), 2, slavonic},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.encoding);
@@ -189,7 +192,9 @@ TEST_F(KezccTest, SourcesInEveryEncodingBecomeRtfWithTheSameText)
             EXPECT_TRUE(reading.fonts.contains(font)) << "undeclared font " << font;
         EXPECT_EQ(reading.colours, 17);
     }
+    EXPECT_TRUE(replyMessage().startsWith(QStringLiteral("Исходный файл прочитан как UTF-8"))) << replyMessage().toStdString();
     const RtfReading russian = convertBytes(encodeRussian(kRussianSample, false), 1);
+    EXPECT_FALSE(replyMessage().contains(QStringLiteral("UTF-8"))) << "a code page stays one";
     EXPECT_TRUE(russian.fontsUsed.contains(4));
     EXPECT_EQ(russian.coloursUsed, QSet<int>{6});
 }

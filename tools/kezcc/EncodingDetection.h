@@ -16,7 +16,13 @@ enum class TextEncoding { Utf8, Utf16LE, Utf16BE, Windows1251, Dos866 };
 struct Detection {
     TextEncoding encoding = TextEncoding::Utf8;
     int bomLength = 0; // bytes of byte-order mark to skip
+    bool readAsUtf8 = false; // UTF-8 throughout, read so against the option's code page
 };
+
+// Valid multi-byte sequences, with no invalid byte, that make a source UTF-8 whatever code page
+// the option names: a few, so that a stray capital letter and quote mark of 1251 that happen to
+// pair as UTF-8 do not.
+inline constexpr std::int64_t kUnmistakableUtf8 = 4;
 
 // The byte-order mark the bytes start with, if any (UTF-8, UTF-16 LE or BE).
 bool byteOrderMark(const char* aBytes, std::size_t aSize, Detection& aDetection);

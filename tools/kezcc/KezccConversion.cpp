@@ -154,12 +154,28 @@ std::optional<Outcome> chooseEncoding(const Request& aRequest, int aFile, std::s
         }
         aDetection = detector.result();
     } else {
-        const ssize_t got = readFully(aFile, aBuffer.data(), 4);
+        const ssize_t got = readFully(aFile, aBuffer.data(), aBuffer.size());
         if (got < 0)
             return readFailure(aRequest.source, errno);
-        if (!byteOrderMark(aBuffer.data(), std::size_t(got), aDetection))
+        if (!byteOrderMark(aBuffer.data(), std::size_t(got), aDetection)) {
             aDetection = {aRequest.encoding == SourceEncoding::Dos866 ? TextEncoding::Dos866 : TextEncoding::Windows1251,
                           0};
+            // A source that is UTF-8 throughout cannot be meant in a code page (Russian in one is
+            // invalid UTF-8 within its first words), and read in one it would be unreadable: it
+            // is read as UTF-8, and the reply says so. The check stops at the first byte that is
+            // no UTF-8, which in a code-page source comes early.
+            EncodingDetector checker;
+            for (ssize_t more = got; more > 0 && checker.invalidBytes() == 0;) {
+                checker.feed(aBuffer.data(), std::size_t(more));
+                more = readFully(aFile, aBuffer.data(), aBuffer.size());
+                if (more < 0)
+                    return readFailure(aRequest.source, errno);
+            }
+            if (checker.invalidBytes() == 0 && checker.validSequences() >= kUnmistakableUtf8) {
+                aDetection.encoding = TextEncoding::Utf8;
+                aDetection.readAsUtf8 = true;
+            }
+        }
     }
     if (::lseek(aFile, aDetection.bomLength, SEEK_SET) < 0)
         return readFailure(aRequest.source, errno);
@@ -183,11 +199,14 @@ std::optional<Outcome> checkSourceUnchanged(const Text& aPath, int aFile, const 
                    u"Исходный файл изменился, пока его читали; результат не записан: " + aPath);
 }
 
-Text noticesOf(std::int64_t aErrors, std::int64_t aUndecodable, const Text& aFontRemarks)
+Text noticesOf(const Detection& aDetection, std::int64_t aErrors, std::int64_t aUndecodable,
+               const Text& aFontRemarks)
 {
     Text notices;
+    if (aDetection.readAsUtf8)
+        notices = u"Исходный файл прочитан как UTF-8, а не в кодировке, выбранной в параметрах: весь он — правильный текст UTF-8";
     if (aErrors > 0)
-        notices = u"Ошибок разметки: " + number(aErrors);
+        notices += (notices.empty() ? Text() : Text(u"; ")) + u"Ошибок разметки: " + number(aErrors);
     if (aUndecodable > 0)
         notices += (notices.empty() ? Text() : Text(u"; ")) +
                    u"Недопустимых байтов в исходном файле (заменены знаком \uFFFD): " + number(aUndecodable);
@@ -293,7 +312,7 @@ Outcome convertFile(const Request& aRequest)
     }
     if (auto problem = output.commit())
         return *problem;
-    return Outcome{ResultCode::Converted, noticesOf(markup.errors(), decoder.undecodable(), digitFonts.remarks())};
+    return Outcome{ResultCode::Converted, noticesOf(detection, markup.errors(), decoder.undecodable(), digitFonts.remarks())};
 }
 
 Outcome convertRequest(std::string_view aRequest)
