@@ -109,16 +109,8 @@ void useStore(const QByteArray& aRuntime)
 QString repliedSource()
 {
     using namespace miKezConverterRunner;
-    platform::Clipboard& clipboard = platform::service<platform::Clipboard>();
-    const platform::ClipFormat format = GetExternalCBFormat();
     ExternalRecord record{};
-    bool read = false;
-    if (format != 0 && clipboard.open(0)) {
-        if (const platform::HGlobal handle = clipboard.getData(format))
-            read = LoadExternalFromHGlobal(handle, record);
-        clipboard.close();
-    }
-    if (!read || ExternalData::ReadInt32(record.data(), ExternalData::Offset::ResultCode) != 0)
+    if (!LoadExternalFromHGlobal(PasteHGlobalFromClipboard(), record) || ExternalData::ReadInt32(record.data(), ExternalData::Offset::ResultCode) != 0)
         return {};
     return LoadPascalStringToString(record.data() + ExternalData::Offset::SourcePath, ExternalData::kPathCapacity);
 }

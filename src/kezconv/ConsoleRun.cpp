@@ -2,6 +2,7 @@
 #include "core/run/BatchRun.h"
 #include "core/run/EndHeedingWaiter.h"
 #include "kezconv/ConsoleSources.h"
+#include "kezconv/ConsoleText.h"
 #include "kezconv/PrivateRuntimeFolder.h"
 #include "kezconv/WorkerChannel.h"
 #include "platform/Console.h"
@@ -31,15 +32,6 @@ const QString kNoConfirmation = QStringLiteral("Нет подтверждени�
 // How long the workers get to end once their input has ended.
 constexpr int kWorkerEndMs = 5000;
 
-// False when the text could not be written: whoever read the stream has gone.
-bool write(FILE* aStream, const QString& aText)
-{
-    // Names that are no UTF-8 are written with the bytes they came with.
-    const std::string bytes = platform::encodeFileName(aText.toStdU16String());
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), aStream) == bytes.size();
-    return std::fflush(aStream) == 0 && written;
-}
-
 } // namespace
 
 ConsoleRun::ConsoleRun(Settings aSettings, QObject* aParent) : QObject(aParent), mSettings(aSettings)
@@ -50,11 +42,8 @@ ConsoleRun::ConsoleRun(Settings aSettings, QObject* aParent) : QObject(aParent),
 
 void ConsoleRun::Write(FILE* aStream, const QString& aShown)
 {
-    if (mShowingProgress) {
-        write(stderr, QStringLiteral("\r\x1b[K"));
-        mShowingProgress = false;
-    }
-    if (!write(aStream, aShown) && !mOutputLost) {
+    ClearProgress();
+    if (!writeConsoleText(aStream, aShown) && !mOutputLost) {
         // The log's reader has gone (the other end of a pipe closed): the run stops as at an
         // interrupt, rather than going on with nobody told what became of each file.
         mOutputLost = true;
@@ -235,14 +224,10 @@ qsizetype ConsoleRun::TakeNextJob()
         }
         const qsizetype taken = *waiting;
         waiting = mWaiting.erase(waiting);
-        if (const std::optional<QString> refused = mResults.RefuseReplacing(job.file, job.outFile)) {
-            ++mFinished;
+        const std::optional<QString> refused = mResults.RefuseReplacing(job.file, job.outFile);
+        if (refused)
             Print(*refused, true);
-            mJobs.erase(taken);
-            ShowProgress();
-            continue;
-        }
-        if (!PrepareJob(job)) {
+        if (refused || !PrepareJob(job)) {
             ++mFinished;
             mJobs.erase(taken);
             ShowProgress();
@@ -375,15 +360,20 @@ void ConsoleRun::WorkerFailedToStart(Worker* aWorker)
                           .arg(running));
         mSettings.workers = int(running);
     }
-    for (auto job = worker->jobs.rbegin(); job != worker->jobs.rend(); ++job) {
+    GiveBack(worker->jobs, &mStartFailure);
+    GiveOutFiles();
+    EndWhenFinished();
+}
+
+void ConsoleRun::GiveBack(const std::deque<qsizetype>& aJobs, const QString* aWhyAfterStop)
+{
+    for (auto job = aJobs.rbegin(); job != aJobs.rend(); ++job) {
         mBeingMade.remove(mJobs.at(*job).key);
         if (mEndRequests == 0)
             mWaiting.push_front(*job);
-        else
-            Done(*job, false, mStartFailure);
+        else if (aWhyAfterStop)
+            Done(*job, false, *aWhyAfterStop);
     }
-    GiveOutFiles();
-    EndWhenFinished();
 }
 
 void ConsoleRun::FailWaiting(const QString& aWhy)
@@ -433,11 +423,7 @@ void ConsoleRun::WorkerEnded(Worker& aWorker)
         Done(jobs.front(), false, kNoConfirmation);
         jobs.pop_front();
     }
-    for (auto job = jobs.rbegin(); job != jobs.rend(); ++job) {
-        mBeingMade.remove(mJobs.at(*job).key);
-        if (mEndRequests == 0)
-            mWaiting.push_front(*job);
-    }
+    GiveBack(jobs, nullptr);
     GiveOutFiles();
     EndWhenFinished();
 }
@@ -468,10 +454,7 @@ void ConsoleRun::EndWhenFinished()
     if (!mSettings.quiet)
         for (const QString& line : mResults.Summary(mEndRequests > 0 || mStoppedByUser, mStoppedByUser))
             Print(line, false);
-    if (mShowingProgress) {
-        write(stderr, QStringLiteral("\r\x1b[K"));
-        mShowingProgress = false;
-    }
+    ClearProgress();
     // Their input ends: each worker ends, and its private folder goes with it.
     for (const auto& worker : mWorkers)
         if (worker->process) {
@@ -499,10 +482,18 @@ void ConsoleRun::Print(const QString& aMessage, bool aFailure)
         mLog.Add(aMessage);
 }
 
+void ConsoleRun::ClearProgress()
+{
+    if (!mShowingProgress)
+        return;
+    writeConsoleText(stderr, QStringLiteral("\r\x1b[K"));
+    mShowingProgress = false;
+}
+
 void ConsoleRun::ShowProgress()
 {
     if (!mSettings.progress || mEnded)
         return;
-    write(stderr, QStringLiteral("\r\x1b[K%1 из %2").arg(mFinished).arg(mJobsAdded));
+    writeConsoleText(stderr, QStringLiteral("\r\x1b[K%1 из %2").arg(mFinished).arg(mJobsAdded));
     mShowingProgress = true;
 }

@@ -96,12 +96,16 @@ private:
     void WorkerEnded(Worker& aWorker);
     // aMessage: why the file failed, or the converter's remark on a converted one.
     void Done(qsizetype aJob, bool aConverted, const QString& aMessage);
+    // Files sent to a worker and not begun go back to the front of the queue, in order; after a
+    // stop they are not converted, and fail with *aWhyAfterStop when it is given.
+    void GiveBack(const std::deque<qsizetype>& aJobs, const QString* aWhyAfterStop);
     // Every file still waiting fails with aWhy.
     void FailWaiting(const QString& aWhy);
     void EndWhenFinished();
     void Print(const QString& aMessage, bool aFailure);
     void Write(FILE* aStream, const QString& aShown);
     void ShowProgress();
+    void ClearProgress();
 
     Settings mSettings;
     ConsoleSources* mSources = nullptr;

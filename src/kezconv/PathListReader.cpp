@@ -33,7 +33,7 @@ struct PathListReader::Shared {
         const std::lock_guard lock(mutex);
         ended = true;
         if (!aWhy.empty())
-            failure = QStringLiteral("не удалось прочитать список файлов %1: %2.").arg(aList, QString::fromStdString(aWhy));
+            failure = Unreadable(aList, QString::fromStdString(aWhy));
         if (!abandoned)
             arrived();
     }
@@ -77,6 +77,11 @@ void PathListReader::Shared::ReadAll(const std::shared_ptr<Shared>& aShared, std
         }
     }
     aShared->End({}, {});
+}
+
+QString PathListReader::Unreadable(const QString& aList, const QString& aWhy)
+{
+    return QStringLiteral("не удалось прочитать список файлов %1: %2.").arg(aList, aWhy);
 }
 
 PathListReader::PathListReader(std::vector<List> aLists, bool aNulSeparated, std::function<void()> aArrived)

@@ -37,6 +37,9 @@ public:
     PathListReader(const PathListReader&) = delete;
     PathListReader& operator=(const PathListReader&) = delete;
 
+    // Why the list named aList could not be read.
+    static QString Unreadable(const QString& aList, const QString& aWhy);
+
     // Up to aMost of the paths read so far.
     Taken Take(std::size_t aMost);
 

@@ -5,6 +5,7 @@
 #include "kezconv/ConsoleArguments.h"
 #include "kezconv/ConsoleRun.h"
 #include "kezconv/ConsoleSources.h"
+#include "kezconv/ConsoleText.h"
 #include "kezconv/PathListReader.h"
 #include "kezconv/ConsoleWorker.h"
 #include "kezconv/WorkerChannel.h"
@@ -15,7 +16,6 @@
 #include <QCoreApplication>
 #include <QThread>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -23,15 +23,9 @@
 
 namespace {
 
-void say(FILE* aStream, const QString& aText)
-{
-    const QByteArray bytes = aText.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), aStream);
-}
-
 int usageError(const QString& aMessage)
 {
-    say(stderr, QStringLiteral("kezconv: %1\nПодробнее: kezconv --help\n").arg(aMessage));
+    writeConsoleText(stderr, QStringLiteral("kezconv: %1\nПодробнее: kezconv --help\n").arg(aMessage));
     return ConsoleRun::kUsage;
 }
 
@@ -45,7 +39,7 @@ int convert(const ConsoleArguments& aArguments)
         std::unique_ptr<platform::Console::List> opened = console.openList(list, why);
         const QString name = list == "-" ? QStringLiteral("со стандартного ввода") : CommandLineFiles::PathOf(list);
         if (!opened)
-            return usageError(QStringLiteral("не удалось прочитать список файлов %1: %2.").arg(name, QString::fromStdString(why)));
+            return usageError(PathListReader::Unreadable(name, QString::fromStdString(why)));
         lists.push_back(PathListReader::List{name, std::move(opened)});
     }
     ConsoleSources::Naming naming;
@@ -56,12 +50,12 @@ int convert(const ConsoleArguments& aArguments)
             return usageError(QStringLiteral("папка для полученных файлов %1 не найдена.").arg(*naming.outFolder));
     }
     if (platform::service<platform::ExecutableSearch>().search(platform::converterFileName()).empty()) {
-        say(stderr, QStringLiteral("kezconv: не найден конвертер kezcc: он должен находиться в той же папке, что и "
+        writeConsoleText(stderr, QStringLiteral("kezconv: не найден конвертер kezcc: он должен находиться в той же папке, что и "
                                    "kezconv, либо в папках, перечисленных в PATH.\n"));
         return ConsoleRun::kSomeFailed;
     }
     if (aArguments.jobsCapped && !aArguments.quiet)
-        say(stderr, QStringLiteral("kezconv: одновременно обрабатывается не больше %1 файлов.\n").arg(aArguments.jobs));
+        writeConsoleText(stderr, QStringLiteral("kezconv: одновременно обрабатывается не больше %1 файлов.\n").arg(aArguments.jobs));
 
     ConsoleRun::Settings settings;
     settings.workers = aArguments.jobs > 0 ? aArguments.jobs : qMax(1, QThread::idealThreadCount());
@@ -90,18 +84,18 @@ int main(int argc, char** argv)
     // A reader that has gone (kezconv's output piped into one that ended, or a worker's kezconv)
     // makes a write fail instead of ending the process: the run then stops in order, its
     // converters and private folders with it.
-    std::signal(SIGPIPE, SIG_IGN);
+    platform::service<platform::Console>().ignoreBrokenPipes();
     if (argc == 2 && std::strcmp(argv[1], WorkerChannel::kWorkerArgument) == 0)
         return RunWorker();
     const ConsoleArguments::Parsed parsed = ConsoleArguments::Parse(argc, argv);
     if (!parsed.error.isEmpty())
         return usageError(parsed.error);
     if (parsed.arguments.help) {
-        say(stdout, ConsoleArguments::HelpText());
+        writeConsoleText(stdout, ConsoleArguments::HelpText());
         return 0;
     }
     if (parsed.arguments.version) {
-        say(stdout, QStringLiteral("kezconv %1\nЛицензия MIT: свободная программа, без каких-либо гарантий.\n").arg(QStringLiteral(KEZ_VERSION)));
+        writeConsoleText(stdout, QStringLiteral("kezconv %1\nЛицензия MIT: свободная программа, без каких-либо гарантий.\n").arg(QStringLiteral(KEZ_VERSION)));
         return 0;
     }
     QCoreApplication application(argc, argv);

@@ -27,6 +27,9 @@ public:
     // closed, so that nothing opened later takes that place and gets what is meant for the stream.
     virtual void guardStandardStreams() = 0;
 
+    // A write to a pipe whose reader has gone fails (and says so) instead of ending the process.
+    virtual void ignoreBrokenPipes() = 0;
+
     // The list at aPath (its bytes as given), or the standard input for "-"; none, with aWhy
     // (UTF-8), when it cannot be opened or is no file to read (a folder).
     virtual std::unique_ptr<List> openList(const std::string& aPath, std::string& aWhy) = 0;

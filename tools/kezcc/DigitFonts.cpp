@@ -60,31 +60,14 @@ DigitFont DigitFonts::ordinaryOrStandIn(std::u32string_view aCharacters, bool aS
     return DigitFont::StandIn;
 }
 
-DigitFont DigitFonts::numberFont(std::u32string_view aLetters)
-{
-    if (mMode == Digits::OrdinaryThenERoos) {
-        if (ordinaryCovers(aLetters))
-            return DigitFont::Ordinary;
-        if (eroosInstalled()) {
-            mERoosInstead = true;
-            return DigitFont::ERoos;
-        }
-        mERoosMissed = true;
-        return DigitFont::Ordinary;
-    }
-    if (mMode == Digits::ERoosThenOrdinary) {
-        if (eroosInstalled())
-            return DigitFont::ERoos;
-        mERoosMissed = true;
-    }
-    return DigitFont::Ordinary;
-}
+DigitFont DigitFonts::numberFont(std::u32string_view aLetters) { return choose(aLetters, false); }
 
-DigitFont DigitFonts::signFont(char32_t aSign)
+DigitFont DigitFonts::signFont(char32_t aSign) { return choose(std::u32string_view(&aSign, 1), true); }
+
+DigitFont DigitFonts::choose(std::u32string_view aCharacters, bool aSign)
 {
-    const std::u32string_view sign(&aSign, 1);
     if (mMode == Digits::OrdinaryThenERoos) {
-        if (ordinaryCovers(sign))
+        if (ordinaryCovers(aCharacters))
             return DigitFont::Ordinary;
         if (eroosInstalled()) {
             mERoosInstead = true;
@@ -96,13 +79,13 @@ DigitFont DigitFonts::signFont(char32_t aSign)
             return DigitFont::ERoos;
         mERoosMissed = true;
     }
-    return ordinaryOrStandIn(sign, true);
+    return ordinaryOrStandIn(aCharacters, aSign);
 }
 
 Text DigitFonts::remarks() const
 {
     Text text;
-    const auto add = [&text](const Text& aRemark) { text += (text.empty() ? Text() : Text(u"; ")) + aRemark; };
+    const auto add = [&text](const Text& aRemark) { appendRemark(text, aRemark); };
     if (mERoosMissed) {
         // The font catalogue's rule, so the options dialog would not offer the face for eROOS either.
         const Text what = FontClassRules::IsERoosFace(mERoosFace) ? u"Шрифт eROOS «" + mERoosFace + u"» не установлен"

@@ -39,6 +39,8 @@ private:
     InstalledFonts* fonts();
     bool eroosInstalled();
     bool ordinaryCovers(std::u32string_view aCharacters);
+    // The mode's choice for a number's letters or (aSign) a typikon sign.
+    DigitFont choose(std::u32string_view aCharacters, bool aSign);
     DigitFont ordinaryOrStandIn(std::u32string_view aCharacters, bool aSign);
 
     int mMode;

@@ -1,4 +1,5 @@
 #include "InstalledFonts.h"
+#include "platform/Utf8Sequence.h"
 
 #include <fontconfig/fontconfig.h>
 
@@ -10,31 +11,13 @@
 namespace kezcc {
 namespace {
 
+// A lone surrogate (no name fontconfig knows) becomes U+FFFD.
 std::string utf8(std::u16string_view aText)
 {
     std::string out;
-    for (std::size_t i = 0; i < aText.size(); ++i) {
-        char32_t c = aText[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < aText.size() && aText[i + 1] >= 0xDC00 && aText[i + 1] <= 0xDFFF)
-            c = 0x10000 + ((c - 0xD800) << 10) + (aText[++i] - 0xDC00);
-        else if (c >= 0xD800 && c <= 0xDFFF)
-            c = 0xFFFD;
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
+    platform::utf8::forEachCodePoint(aText, [&out](char32_t aCode) {
+        platform::utf8::appendUtf8(out, platform::utf8::isSurrogate(aCode) ? char32_t(0xFFFD) : aCode);
+    });
     return out;
 }
 

@@ -379,24 +379,22 @@ bool KezMarkup::renderOwnFunction()
         const std::int32_t implementation = bottom ? mModes.bottomNotes : mModes.marginNotes;
         if (implementation == OptionValues::FtnImpl::Note) {
             mWriter.beginNote(bottom ? NoteKind::Footnote : NoteKind::MarginFrame);
-            renderArgument(argument, std::nullopt);
+            renderArgument(argument, std::nullopt, true);
             mWriter.endNote();
         } else {
             Decoration highlight;
             highlight.backColorIndex = bottom ? mModes.bottomNoteBack : mModes.marginNoteBack;
             mWriter.pushDecoration(highlight);
-            renderArgument(argument, std::nullopt);
+            renderArgument(argument, std::nullopt, true);
             mWriter.popDecoration();
         }
     }
     return true;
 }
 
-void KezMarkup::renderArgument(std::u32string_view aText, std::optional<TextClass> aClass)
+void KezMarkup::renderArgument(std::u32string_view aText, std::optional<TextClass> aClass, bool aNote)
 {
-    const std::u32string_view name(mPending.data() + 1, mNameEnd - 1);
-    const bool note = name == FunctionName::Footnote || name == FunctionName::MarginNote;
-    KezMarkup inner(mModes, mWriter, mDigitFonts, aClass, mNesting + 1, mInNote || note);
+    KezMarkup inner(mModes, mWriter, mDigitFonts, aClass, mNesting + 1, mInNote || aNote);
     inner.feed(aText.data(), aText.size());
     inner.finish();
     mErrors += inner.errors();

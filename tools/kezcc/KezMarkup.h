@@ -92,7 +92,8 @@ private:
     void plain(const char32_t* aText, std::size_t aSize);
     void plain(const std::u32string& aText) { plain(aText.data(), aText.size()); }
     bool renderOwnFunction();
-    void renderArgument(std::u32string_view aText, std::optional<TextClass> aClass);
+    // aNote: the argument is a note's body, where another note is an error.
+    void renderArgument(std::u32string_view aText, std::optional<TextClass> aClass, bool aNote = false);
     void renderDigits(std::u32string_view aText, DigitFont aFont, bool aRed, std::u32string_view aStandIn);
 
     // An argument of one of the converter's functions, read as mark-up of its own.

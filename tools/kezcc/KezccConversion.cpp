@@ -204,14 +204,14 @@ Text noticesOf(const Detection& aDetection, std::int64_t aErrors, std::int64_t a
 {
     Text notices;
     if (aDetection.readAsUtf8)
-        notices = u"Исходный файл прочитан как UTF-8, а не в кодировке, выбранной в параметрах: весь он — правильный текст UTF-8";
+        appendRemark(notices, u"Исходный файл прочитан как UTF-8, а не в кодировке, выбранной в параметрах: весь он — "
+                              u"правильный текст UTF-8");
     if (aErrors > 0)
-        notices += (notices.empty() ? Text() : Text(u"; ")) + u"Ошибок разметки: " + number(aErrors);
+        appendRemark(notices, u"Ошибок разметки: " + number(aErrors));
     if (aUndecodable > 0)
-        notices += (notices.empty() ? Text() : Text(u"; ")) +
-                   u"Недопустимых байтов в исходном файле (заменены знаком \uFFFD): " + number(aUndecodable);
+        appendRemark(notices, u"Недопустимых байтов в исходном файле (заменены знаком \uFFFD): " + number(aUndecodable));
     if (!aFontRemarks.empty())
-        notices += (notices.empty() ? Text() : Text(u"; ")) + aFontRemarks;
+        appendRemark(notices, aFontRemarks);
     return notices;
 }
 

@@ -100,7 +100,6 @@ public:
     // text. Notes do not nest.
     void beginNote(NoteKind aKind);
     void endNote();
-    bool inNote() const { return mNoteDepth > 0; }
     // Ends the last line and the document and hands everything left to the sink.
     void finish();
 

@@ -11,6 +11,13 @@ Text number(std::int64_t aValue)
 
 Text fromUtf8(std::string_view aBytes) { return platform::decodeFileName(aBytes); }
 
+void appendRemark(Text& aRemarks, const Text& aRemark)
+{
+    if (!aRemarks.empty())
+        aRemarks += u"; ";
+    aRemarks += aRemark;
+}
+
 Text fitted(const Text& aText, std::size_t aMaxUnits)
 {
     if (aText.size() <= aMaxUnits || aMaxUnits == 0)

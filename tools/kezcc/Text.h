@@ -18,4 +18,7 @@ Text fromUtf8(std::string_view aBytes);
 // The text cut to aMaxUnits code units, its end marked by "…" when anything was cut.
 Text fitted(const Text& aText, std::size_t aMaxUnits);
 
+// Adds one remark to a reply's remarks, "; " between two.
+void appendRemark(Text& aRemarks, const Text& aRemark);
+
 } // namespace kezcc

@@ -1,5 +1,6 @@
 #include "core/run/BatchRun.h"
 #include "core/run/MessageLog.h"
+#include "core/common/ScopedOverride.h"
 #include "core/errors/mErrorHandling.h"
 #include "core/options/ConversionOptions.h"
 #include "core/options/TLuKezOptions.h"
@@ -43,20 +44,6 @@ public:
 private:
     const std::function<void(bool)>& mSetBusy;
     int mUnwinding = std::uncaught_exceptions();
-};
-
-// Restores a value when the scope ends.
-template <class T>
-class Restore {
-public:
-    Restore(T& aValue, T aDuring) : mValue(aValue), mSaved(std::exchange(aValue, std::move(aDuring))) {}
-    ~Restore() { mValue = std::move(mSaved); }
-    Restore(const Restore&) = delete;
-    Restore& operator=(const Restore&) = delete;
-
-private:
-    T& mValue;
-    T mSaved;
 };
 
 } // namespace
@@ -123,11 +110,11 @@ void BatchRun::RunOnce()
     // Nothing to convert: no busy state to show and take back, no waiting thread.
     if (!mWindow.firstFile())
         return;
-    const Restore<bool> running(mRunning, true);
+    const ScopedOverride<bool> running(mRunning, true);
     // A stop left from an earlier run is void; one that arrives while the busy state is being
     // shown belongs to this run and must survive.
     mStopRequested = false;
-    const Restore<bool> leaving(mLeaving, false);
+    const ScopedOverride<bool> leaving(mLeaving, false);
     {
         const BusyWhileRunning busy(mWindow.setBusy);
         mResults.Start();

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -69,6 +70,8 @@ public:
             }
         }
     }
+
+    void ignoreBrokenPipes() override { ::signal(SIGPIPE, SIG_IGN); }
 
     std::unique_ptr<List> openList(const std::string& aPath, std::string& aWhy) override
     {
